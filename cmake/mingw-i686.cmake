@@ -1,0 +1,4 @@
+# The shipped binaries: 32-bit Windows (x86).
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(_triple i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,0 +1,62 @@
+#pragma once
+#include <windows.h>
+#include <map>
+#include <string>
+#include <vector>
+
+// Owns one open registry key handle.
+class RegKey {
+public:
+    RegKey() = default;
+    ~RegKey() { Close(); }
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+
+    LONG Open(HKEY parent, const std::wstring& path, REGSAM access);
+    LONG Create(HKEY parent, const std::wstring& path, REGSAM access);
+    void Close();
+    HKEY get() const { return m_hKey; }
+
+private:
+    HKEY m_hKey = nullptr;
+};
+
+// Registry wrapper: one object per use. Results are Win32 codes (>= 0) or
+// HRESULTs (< 0) exactly as each operation documents; callers rely on the sign.
+class Registry {
+public:
+    static const REGSAM kRead = KEY_READ;
+    static const REGSAM kReadWrite = KEY_READ | KEY_WRITE;
+
+    explicit Registry(HKEY root);
+    ~Registry();
+
+    bool KeyExists(const std::wstring& keyPath);
+    LONG GetStringValue(const std::wstring& keyPath, const std::wstring& valueName, std::wstring& text);
+    LONG GetDwordValue(const std::wstring& keyPath, const std::wstring& valueName, DWORD& value);
+    LONG SetStringValue(const std::wstring& keyPath, const std::wstring& valueName, const std::wstring& text);
+    LONG CreateKey(const std::wstring& keyPath);
+    LONG DeleteKey(const std::wstring& keyPath);
+    LONG CreateOrOpenKeyAndWriteStringValue(const std::wstring& keyPath, const std::wstring& valueName,
+                                            const std::wstring& text);
+    LONG GetSubKeys(const std::wstring& keyPath, std::vector<std::wstring>& names);
+    LONG GetStringChildren(const std::wstring& keyPath, std::map<std::wstring, std::wstring>& values);
+
+private:
+    LONG OpenKey(const std::wstring& keyPath, REGSAM access);
+
+    RegKey m_key;
+    HKEY m_hRoot;
+    std::wstring m_strKeyPath;
+    REGSAM m_samAccess = 0;
+};
+
+// The Win32 code in HRESULT form; 0 and negative values pass unchanged.
+LONG ToHResult(LONG code);
+
+LONG GetStringFromRegistry(HKEY root, const std::wstring& keyPath, const std::wstring& valueName,
+                           std::wstring& text);
+LONG GetStringChildrenFromRegistry(HKEY root, const std::wstring& keyPath,
+                                   std::map<std::wstring, std::wstring>& values);
+LONG DeleteKeyFromRegistry(HKEY root, const std::wstring& keyPath);
+std::wstring GetParentUrl(const std::wstring& url);

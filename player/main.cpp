@@ -1,0 +1,5 @@
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    return 0;
+}

@@ -1,0 +1,1 @@
+var publishdata = {"playerlanguage":"en","title":"Sample content"};

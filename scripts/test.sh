@@ -1,0 +1,16 @@
+#!/bin/sh
+# Installs what is missing, builds everything and runs every test.
+set -e
+cd "$(dirname "$0")/.."
+sh scripts/setup.sh
+sh scripts/build.sh
+
+# The shipped binaries must be 32-bit Windows images.
+for f in build/win32/extension/HintoraIE.dll build/win32/player/play.exe; do
+  file "$f" | grep -q "PE32 executable.*Intel 80386" || { echo "not a PE32 x86 image: $f"; exit 1; }
+done
+
+status=0
+ctest --test-dir build/win64 -j "$(nproc 2>/dev/null || echo 4)" --output-on-failure --timeout 600 || status=$?
+WINEPREFIX="$PWD/build/win64/wineprefix" wineserver -k 2>/dev/null || true
+exit $status

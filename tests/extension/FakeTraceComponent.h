@@ -1,0 +1,94 @@
+#pragma once
+// A stand-in for the outside trace component: an IDispatch with a "Write"
+// method, registered for the test process under the component's class id.
+#include <windows.h>
+#include <oaidl.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class FakeTraceComponent : public IDispatch {
+public:
+    std::vector<std::pair<std::wstring, std::wstring>> lines;  // (tag, text)
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv)
+            return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IDispatch) {
+            *ppv = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
+    STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&m_refs); }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        if (count == 1 && lstrcmpiW(names[0], L"Write") == 0) {
+            ids[0] = 1;
+            return S_OK;
+        }
+        return DISP_E_UNKNOWNNAME;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                        UINT*) override {
+        if (id != 1 || params->cArgs != 2)
+            return DISP_E_BADPARAMCOUNT;
+        // Arguments arrive last-first.
+        lines.emplace_back(params->rgvarg[1].bstrVal, params->rgvarg[0].bstrVal);
+        return S_OK;
+    }
+
+private:
+    LONG m_refs = 1;
+};
+
+class FakeTraceFactory : public IClassFactory {
+public:
+    explicit FakeTraceFactory(FakeTraceComponent* component) : m_component(component) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
+            *ppv = static_cast<IClassFactory*>(this);
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
+        if (outer)
+            return CLASS_E_NOAGGREGATION;
+        return m_component->QueryInterface(riid, ppv);
+    }
+    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+
+private:
+    FakeTraceComponent* m_component;
+};
+
+class FakeTraceRegistration {
+public:
+    FakeTraceRegistration() : m_factory(&m_component) {
+        CLSID clsid;
+        CLSIDFromString(L"{FF633C6F-8974-4826-8082-E65FD8F9FE40}", &clsid);
+        CoRegisterClassObject(clsid, &m_factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &m_cookie);
+    }
+    ~FakeTraceRegistration() {
+        if (m_cookie)
+            CoRevokeClassObject(m_cookie);
+    }
+    FakeTraceComponent& Component() { return m_component; }
+
+private:
+    FakeTraceComponent m_component;
+    FakeTraceFactory m_factory;
+    DWORD m_cookie = 0;
+};

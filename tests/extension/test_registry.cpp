@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include "Registry.h"
+#include "RegistrySandbox.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+TEST(Registry, ReadsStringsOfAnyLengthAndTrimsOnlyInTheFreeFunction) {
+    RegistrySandbox box;
+    std::wstring longText;
+    for (int i = 0; i < 1300; ++i)
+        longText += static_cast<wchar_t>(L'a' + i % 26);
+    box.PutString(L"K", L"Long", longText);
+    box.PutString(L"K", L"Padded", L"  \t value with inner  spaces \r\n");
+    box.PutString(L"K", L"Expand", L"%TEMP%\\x", REG_EXPAND_SZ);
+
+    Registry registry(box.Root());
+    std::wstring text;
+    EXPECT_EQ(0, registry.GetStringValue(L"K", L"Long", text));
+    EXPECT_EQ(longText, text);
+    EXPECT_EQ(0, registry.GetStringValue(L"K", L"Padded", text));
+    EXPECT_EQ(L"  \t value with inner  spaces \r\n", text);
+    EXPECT_EQ(0, registry.GetStringValue(L"K", L"Expand", text));
+    EXPECT_EQ(L"%TEMP%\\x", text) << "expandable strings come back unexpanded";
+
+    EXPECT_EQ(0, GetStringFromRegistry(box.Root(), L"K", L"Padded", text));
+    EXPECT_EQ(L"value with inner  spaces", text);
+}
+
+TEST(Registry, MissingKeysAndValuesGiveWin32CodesOrHResults) {
+    RegistrySandbox box;
+    box.PutString(L"K", L"Present", L"x");
+    Registry registry(box.Root());
+    std::wstring text = L"unchanged";
+
+    EXPECT_EQ(static_cast<LONG>(0x80070002), registry.GetStringValue(L"K", L"Missing", text));
+    EXPECT_EQ(L"unchanged", text);
+    EXPECT_EQ(S_OK, GetStringFromRegistry(box.Root(), L"K", L"Missing", text));
+    EXPECT_EQ(L"", text);
+
+    text = L"unchanged";
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, registry.GetStringValue(L"NoSuchKey", L"Present", text));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetStringFromRegistry(box.Root(), L"NoSuchKey", L"Present", text));
+    EXPECT_EQ(L"", text);
+
+    EXPECT_EQ(E_INVALIDARG, registry.GetStringValue(L"", L"Present", text));
+    EXPECT_EQ(E_INVALIDARG, registry.GetStringValue(L"K", L"", text));
+}
+
+TEST(Registry, RejectsValuesOfTheWrongTypeOrShape) {
+    RegistrySandbox box;
+    box.PutDword(L"K", L"Number", 7);
+    box.PutString(L"K", L"Text", L"abc");
+    const char odd[] = {'a', 0, 0};
+    box.PutRaw(L"K", L"Odd", REG_SZ, odd, 3);
+    box.PutRaw(L"K", L"Empty", REG_SZ, nullptr, 0);
+
+    Registry registry(box.Root());
+    std::wstring text = L"before";
+    EXPECT_EQ(static_cast<LONG>(0x8007000D), registry.GetStringValue(L"K", L"Number", text));
+    EXPECT_EQ(static_cast<LONG>(0x8007000D), registry.GetStringValue(L"K", L"Odd", text));
+    EXPECT_EQ(L"before", text);
+    EXPECT_EQ(0, registry.GetStringValue(L"K", L"Empty", text)) << (box.HasValue(L"K", L"Empty") ? "present" : "absent");
+    EXPECT_EQ(L"", text);
+
+    DWORD number = 0x1234;
+    EXPECT_EQ(ERROR_INVALID_DATA, registry.GetDwordValue(L"K", L"Text", number));
+    EXPECT_EQ(0x1234u, number);
+    EXPECT_EQ(0, registry.GetDwordValue(L"K", L"Number", number));
+    EXPECT_EQ(7u, number);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, registry.GetDwordValue(L"Nope", L"Number", number));
+}
+
+TEST(Registry, WritesOnlyNonEmptyTextToExistingKeys) {
+    RegistrySandbox box;
+    Registry registry(box.Root());
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, registry.SetStringValue(L"Missing", L"V", L"x"));
+    EXPECT_FALSE(box.Exists(L"Missing"));
+
+    ASSERT_EQ(0, registry.CreateKey(L"K"));
+    EXPECT_EQ(E_INVALIDARG, registry.SetStringValue(L"K", L"V", L""));
+    EXPECT_FALSE(box.HasValue(L"K", L"V"));
+
+    EXPECT_EQ(0, registry.SetStringValue(L"K", L"", L"default"));
+    std::wstring text;
+    EXPECT_EQ(0, RegGetValueW(box.Root(), L"K", nullptr, RRF_RT_REG_SZ, nullptr, nullptr, nullptr));
+    EXPECT_EQ(0, registry.SetStringValue(L"K", L"V", L"v1"));
+    EXPECT_EQ(0, registry.GetStringValue(L"K", L"V", text));
+    EXPECT_EQ(L"v1", text);
+
+    EXPECT_EQ(0, registry.CreateOrOpenKeyAndWriteStringValue(L"A\\B\\C", L"V", L"deep"));
+    EXPECT_EQ(0, registry.GetStringValue(L"A\\B\\C", L"V", text));
+    EXPECT_EQ(L"deep", text);
+    EXPECT_EQ(E_INVALIDARG, registry.CreateOrOpenKeyAndWriteStringValue(L"A\\D", L"V", L""));
+    EXPECT_FALSE(box.Exists(L"A\\D"));
+}
+
+TEST(Registry, DeletesWholeTreesAndReportsMissingKeys) {
+    RegistrySandbox box;
+    box.PutString(L"T\\a\\b\\c\\d", L"V", L"x");
+    box.PutString(L"T\\a\\e", L"V", L"x");
+    box.PutString(L"T\\f", L"V", L"x");
+    box.PutString(L"Keep", L"V", L"x");
+
+    EXPECT_EQ(0, DeleteKeyFromRegistry(box.Root(), L"T"));
+    EXPECT_FALSE(box.Exists(L"T"));
+    EXPECT_TRUE(box.Exists(L"Keep"));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, DeleteKeyFromRegistry(box.Root(), L"T"));
+    EXPECT_EQ(E_INVALIDARG, DeleteKeyFromRegistry(box.Root(), L""));
+    EXPECT_TRUE(box.Exists(L"Keep"));
+}
+
+TEST(Registry, ListsSubkeysAndOnlyPlainStringValues) {
+    RegistrySandbox box;
+    box.PutString(L"L\\one", L"V", L"x");
+    box.PutString(L"L\\two", L"V", L"x");
+    box.PutString(L"L", L"Plain", L"text");
+    box.PutString(L"L", L"Expand", L"%PATH%", REG_EXPAND_SZ);
+    box.PutDword(L"L", L"Number", 3);
+
+    Registry registry(box.Root());
+    std::vector<std::wstring> names{L"already"};
+    EXPECT_EQ(0, registry.GetSubKeys(L"L", names));
+    EXPECT_EQ((std::vector<std::wstring>{L"already", L"one", L"two"}), names);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, registry.GetSubKeys(L"Nope", names));
+
+    std::map<std::wstring, std::wstring> values{{L"Plain", L"old"}, {L"Other", L"kept"}};
+    EXPECT_EQ(0, GetStringChildrenFromRegistry(box.Root(), L"L", values));
+    EXPECT_EQ((std::map<std::wstring, std::wstring>{{L"Other", L"kept"}, {L"Plain", L"text"}}), values);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetStringChildrenFromRegistry(box.Root(), L"Nope", values));
+}
+
+TEST(Registry, KeyExistsOnlyForKeysThatOpen) {
+    RegistrySandbox box;
+    box.PutString(L"Present\\Child", L"V", L"x");
+    Registry registry(box.Root());
+    EXPECT_TRUE(registry.KeyExists(L"Present"));
+    EXPECT_TRUE(registry.KeyExists(L"Present\\Child"));
+    EXPECT_FALSE(registry.KeyExists(L"Absent"));
+}
+
+TEST(GetParentUrl, DropsTheLastSegment) {
+    EXPECT_EQ(L"http://server/a", GetParentUrl(L"http://server/a/page.html"));
+    EXPECT_EQ(L"http://server/a", GetParentUrl(L"http://server/a/"));
+    EXPECT_EQ(L"no-slash", GetParentUrl(L"no-slash"));
+}
