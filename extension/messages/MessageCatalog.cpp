@@ -1,0 +1,103 @@
+#include "MessageCatalog.h"
+
+#include <cwctype>
+#include <mutex>
+
+namespace {
+
+// Guards the catalogue pointer and the map: tab threads and the options
+// dialog thread build, read and release the one catalogue.
+std::recursive_mutex& CatalogLock() {
+    static std::recursive_mutex lock;
+    return lock;
+}
+
+std::shared_ptr<MessageCatalog> g_catalog;
+// Owned by the thread that built the catalogue; records nothing else.
+HANDLE g_hOwnershipMutex = nullptr;
+
+}  // namespace
+
+std::shared_ptr<MessageCatalog> MessageCatalog::Instance() {
+    std::lock_guard<std::recursive_mutex> guard(CatalogLock());
+    if (g_catalog)
+        return g_catalog;
+    g_hOwnershipMutex = CreateMutexW(nullptr, TRUE, nullptr);
+    g_catalog = std::make_shared<MessageCatalog>();
+    g_catalog->LoadAll();
+    return g_catalog;
+}
+
+void MessageCatalog::Release() {
+    std::lock_guard<std::recursive_mutex> guard(CatalogLock());
+    if (!g_catalog)
+        return;
+    DWORD wait = g_hOwnershipMutex ? WaitForSingleObject(g_hOwnershipMutex, 0) : WAIT_FAILED;
+    if (wait == WAIT_OBJECT_0) {
+        g_catalog.reset();
+        CloseHandle(g_hOwnershipMutex);
+        g_hOwnershipMutex = nullptr;
+        return;
+    }
+    if (g_hOwnershipMutex)
+        ReleaseMutex(g_hOwnershipMutex);
+}
+
+std::wstring MessageCatalog::GetText(const std::wstring& key, const std::wstring& language) {
+    std::wstring text;
+    Instance()->Lookup(key, language, text);
+    return text;
+}
+
+std::wstring MessageCatalog::CompositeKey(const std::wstring& key, const std::wstring& language) {
+    std::wstring composite = language;
+    for (auto& c : composite)
+        c = static_cast<wchar_t>(towupper(c));
+    composite += L'_';
+    composite += key;
+    return composite;
+}
+
+void MessageCatalog::Add(const std::wstring& key, const std::wstring& language, const std::wstring& text) {
+    std::lock_guard<std::recursive_mutex> guard(CatalogLock());
+    m_entries[CompositeKey(key, language)] = text;
+}
+
+bool MessageCatalog::Lookup(const std::wstring& key, const std::wstring& language, std::wstring& text) const {
+    std::lock_guard<std::recursive_mutex> guard(CatalogLock());
+    auto found = m_entries.find(CompositeKey(key, language));
+    if (found == m_entries.end())
+        return false;
+    text = found->second;
+    return true;
+}
+
+size_t MessageCatalog::Count() const {
+    std::lock_guard<std::recursive_mutex> guard(CatalogLock());
+    return m_entries.size();
+}
+
+void MessageCatalog::LoadAll() {
+    LoadEN();
+    LoadZHCHT();
+    LoadZHCHS();
+    LoadTR();
+    LoadSV();
+    LoadRU();
+    LoadPT();
+    LoadPL();
+    LoadNO();
+    LoadNL();
+    LoadKO();
+    LoadJA();
+    LoadIT();
+    LoadHU();
+    LoadFRCA();
+    LoadFR();
+    LoadFI();
+    LoadESMX();
+    LoadES();
+    LoadDE();
+    LoadDA();
+    LoadCS();
+}
