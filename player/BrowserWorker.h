@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 // What the worker thread needs from the application object. The application
@@ -25,3 +26,59 @@ public:
 // The worker: starts the chosen browser at the server's address, waits for an
 // idle hour, then posts WM_QUIT to the main window. Argument: BrowserWorkerHost*.
 DWORD WINAPI BrowserThreadProc(LPVOID host);
+
+// Internet Explorer's protected-mode launch function (ieframe.dll).
+using IELaunchURLFunc = HRESULT(WINAPI*)(LPCWSTR url, PROCESS_INFORMATION* processInfo, void* options);
+
+// How the worker waits and reports. BrowserThreadProc uses the defaults; tests
+// shorten the waits and replace the clock, the message box and the launch
+// function.
+struct BrowserWorkerSettings {
+    // Period of the idle watch.
+    DWORD idleCheckMs = 10000;
+    // Pause between two looks for a started Firefox or Safari process.
+    DWORD processPollMs = 200;
+    // How long to look for that process before going on to the idle watch: a
+    // browser that hands the address to an instance we cannot see (another
+    // logon session, a 64-bit process seen from a 32-bit program) never shows
+    // up, and without a bound the program would never end.
+    DWORD processSearchLimitMs = 60000;
+    // Seconds since 1970 (UTC); empty: the system clock.
+    std::function<LONGLONG()> now;
+    // Shows the string-table message `id`; empty: a message box with the
+    // exclamation icon.
+    std::function<void(UINT id)> showMessage;
+    // Empty: IELaunchURL bound from ieframe.dll at run time.
+    IELaunchURLFunc ieLaunchUrl = nullptr;
+};
+
+// The body of BrowserThreadProc. Always posts WM_QUIT to the host's main
+// window before it returns 0.
+DWORD RunBrowserWorker(BrowserWorkerHost& host, const BrowserWorkerSettings& settings);
+
+// Returns once the last request is an hour or more in the past, looking once
+// per period. A clock set back before the last request keeps it waiting.
+void WaitForIdleHour(const BrowserWorkerHost& host, const BrowserWorkerSettings& settings = BrowserWorkerSettings());
+
+// True when `now` is an hour or more after `lastRequest`.
+bool IsIdleHourOver(LONGLONG now, LONGLONG lastRequest);
+
+// Identifier of the first process whose main image is `imagePath` (compared
+// without regard to case) and that runs in logon session `logonId`; 0 when
+// there is none.
+DWORD FindProcessByImageAndLogon(const std::wstring& imagePath, ULONGLONG logonId);
+
+// Logon session (authentication identifier) of this process; 0 when it
+// cannot be read.
+ULONGLONG GetOwnLogonId();
+
+// IELaunchURL bound from ieframe.dll on first use; E_NOTIMPL when the library
+// or the function is missing.
+HRESULT CallIELaunchURL(LPCWSTR url, PROCESS_INFORMATION* processInfo);
+
+// "http://HOST:PORT/" followed by the start page, unchanged.
+std::wstring BuildStartUrl(const std::wstring& host, int port, const std::wstring& startPage);
+
+// The browser's command line: the executable path, quoted unless it already
+// is, a blank and the start URL.
+std::wstring BuildBrowserCommandLine(const std::wstring& exePath, const std::wstring& url);
