@@ -422,25 +422,6 @@ TEST(IdleWatch, HourRuleWithAClockThatMovesAndGoesBack) {
     EXPECT_EQ(1u, run({1700000000}));
 }
 
-TEST(IdleWatch, RequestsDuringTheWaitPostponeTheEnd) {
-    FakeHost host;
-    LONGLONG now = 5000000;
-    host.lastRequest = now;
-    size_t looks = 0;
-    BrowserWorkerSettings settings;
-    settings.idleCheckMs = 1;
-    // Each look advances the clock by 1,000 s; a request arrives at the third.
-    settings.now = [&] {
-        ++looks;
-        now += 1000;
-        if (looks == 3)
-            host.lastRequest = now;
-        return now;
-    };
-    WaitForIdleHour(host, settings);
-    EXPECT_EQ(3u + 4u, looks);
-}
-
 TEST(ProcessSearch, FindsARunningProgramOnlyInItsOwnLogonSession) {
     // Wine reports logon session 0 for every process; Windows never does.
     const ULONGLONG own = GetOwnLogonId();
