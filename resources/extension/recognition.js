@@ -1,4 +1,4 @@
-// Page recognition. The library injects this text into each leader frame of a
+﻿// Page recognition. The library injects this text into each leader frame of a
 // page, wrapped in a function that receives a fresh namespace object `Velnor`,
 // and then calls the functions of `Velnor.Recognition`.
 //
@@ -797,17 +797,6 @@ var probes = {
             }
         }
         return out.length ? out : null;
-    },
-    // ['selected', role attribute value]: id, else text, of the element of
-    // that role marked selected
-    selected: function (win, doc, spec) {
-        var els = doc.getElementsByTagName('*');
-        for (var i = 0; i < els.length; i++) {
-            if (attr(els[i], 'role') === spec[1] && attr(els[i], 'aria-selected') === 'true') {
-                return els[i].id || trim(textOf(els[i])) || null;
-            }
-        }
-        return null;
     },
     // ['classprefix', tag, prefix]: rest of the first class of the element
     // that starts with the prefix
