@@ -28,12 +28,11 @@ function page(url, html, options) {
   return win;
 }
 
-// Treats `child` as a frame of `parent`: the frame's parent and top point up,
+// Treats `child` as a frame of `parent`: the frame's parent points up,
 // and the parent's frames collection lists it.
 function attachFrame(parent, child, name) {
   if (name) child.name = name;
   Object.defineProperty(child, 'parent', { value: parent, configurable: true });
-  Object.defineProperty(child, 'top', { value: parent.top, configurable: true });
   const list = parent.__childFrames || (parent.__childFrames = []);
   list.push(child);
   const frames = { length: list.length };
@@ -61,4 +60,9 @@ function cacheOf(win, name) {
   return meta ? JSON.parse(decodeURIComponent(meta.getAttribute('content'))) : null;
 }
 
-module.exports = { page, attachFrame, inject, foreignWindow, cacheOf, scriptText, PREFIX, SUFFIX };
+// Values made in a page's realm, as plain values of this one.
+function plain(v) {
+  return v === undefined ? undefined : JSON.parse(JSON.stringify(v));
+}
+
+module.exports = { plain, page, attachFrame, inject, foreignWindow, cacheOf, scriptText, PREFIX, SUFFIX };
