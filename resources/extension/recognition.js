@@ -702,9 +702,9 @@ var probes = {
     global: function (win, doc, spec) {
         return readPath(win, spec[1]);
     },
-    // ['hook', name]: a page function; its result is the value
+    // ['hook', name]: what a page function returns
     hook: function (win, doc, spec) {
-        return windowFunction(win, spec[1]) ? (callWindowFunction(win, spec[1]) || true) : null;
+        return callWindowFunction(win, spec[1]);
     },
     // ['meta', name]: content of a meta element
     meta: function (win, doc, spec) {
@@ -824,14 +824,20 @@ var probes = {
 };
 
 function childFrame(win, name) {
+    var frames, count;
     try {
-        var frames = win.frames;
-        for (var i = 0; i < frames.length; i++) {
+        frames = win.frames;
+        count = frames.length;
+    } catch (e) {
+        return null;
+    }
+    for (var i = 0; i < count; i++) {
+        try {
             if (frames[i].name === name) {
                 return frames[i];
             }
+        } catch (e2) {
         }
-    } catch (e) {
     }
     return null;
 }
@@ -975,6 +981,12 @@ var PART_LIMITS = {
     GAN: 20, GAO: 10, GAP: 20, GAQ: 20, GAR: 20,
     GAS: 5, GAT: 10, GAU: 10, GAV: 1, GAW: 30, GAX: 25, GBA: 10, GAY: 20, GAZ: 30
 };
+
+// The library copies the context into fixed fields of shared memory and cuts
+// what does not fit; texts are cut here at a whole item instead, so that the
+// JSON stays whole and no search term is left half.
+var CONTEXT_LIST_CAPACITY = 32767;
+var SEARCH_EXPRESSION_CAPACITY = 1023;
 
 var PAGE_ADDRESS = { paramCount: 5, pathPartCount: 4 };
 var LINK_ADDRESS = { paramCount: 0, pathPartCount: 2 };
@@ -1256,12 +1268,15 @@ function featureList(features, maxSearch) {
         return d !== 0 ? d : (a < b ? -1 : (a > b ? 1 : 0));
     });
     var out = [];
+    var length = 2;
     for (i = 0; i < keys.length; i++) {
         for (j = 0; j < groups[keys[i]].length; j++) {
-            if (maxSearch >= 0 && out.length >= maxSearch) {
+            var item = keys[i] + ':' + groups[keys[i]][j];
+            length += toJson(item).length + (out.length ? 1 : 0);
+            if ((maxSearch >= 0 && out.length >= maxSearch) || length > CONTEXT_LIST_CAPACITY) {
                 return out;
             }
-            out.push(keys[i] + ':' + groups[keys[i]][j]);
+            out.push(item);
         }
     }
     return out;
@@ -1488,6 +1503,9 @@ function parseDeclaredContext(v, fromMeta) {
     var k;
     if (isNothing(v)) {
         return parts;
+    }
+    if (typeof v === 'number') {
+        v = String(v);
     }
     if (isString(v)) {
         if (fromMeta && v.indexOf('=') >= 0) {
@@ -2058,6 +2076,7 @@ function standardEntry(desc) {
 
 function searchTerms(rec, values) {
     var terms = [];
+    var length = -1;
     var names = rec.code === 'APP' ? partValues(values, 'MA') : [];
     for (var i = 0; i < values.length; i++) {
         var part = findPart(rec, values[i][0]);
@@ -2067,6 +2086,10 @@ function searchTerms(rec, values) {
         for (var j = 0; j < values[i][1].length; j++) {
             var term = names.length ? names[0] + '.' + values[i][1][j] : values[i][1][j];
             if (indexOf(terms, term) < 0) {
+                length += term.length + 1;
+                if (length > SEARCH_EXPRESSION_CAPACITY) {
+                    return terms;
+                }
                 terms.push(term);
             }
         }

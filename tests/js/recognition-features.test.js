@@ -121,4 +121,12 @@ test('tag and part limits', async (t) => {
     assert.strictEqual(values(list, 'GAB').length, 120);
     assert.strictEqual(values(list, 'GAX').length, 30);
   });
+
+  await t.test('without limits the list still fits the shared context field, cut at a whole feature', () => {
+    const body = repeat(400, (i) => `<span title="${'v'.repeat(100)}${i}"></span>`);
+    const { context, list } = quenta('http://a.example/', body, '', true);
+    assert.ok(context.ContextList.length <= 32767, String(context.ContextList.length));
+    assert.ok(list.length > 200);
+    assert.ok(list.every((f) => /^GA[A-Z.0-9]+:/.test(f)));
+  });
 });

@@ -119,6 +119,22 @@ test('detection', async (t) => {
     assert.strictEqual(single(page('http://a.example/', '<body data-page-id="p"></body>')).context.SearchExpression, 'p');
   });
 
+  await t.test('a long search expression fits its shared field and ends with a whole term', () => {
+    const ids = Array.from({ length: 120 }, (_, i) => `portlet-number-${i}`);
+    const win = page('http://a.example/', '<body>' + ids.map((id) => `<div class="portlet" id="${id}"></div>`).join('') + '</body>');
+    const expression = single(win).context.SearchExpression;
+    assert.ok(expression.length <= 1023 && expression.length > 900, String(expression.length));
+    const terms = expression.split('-portlet');
+    assert.strictEqual(expression, ids.slice(0, terms.length).join('-'));
+  });
+
+  await t.test('a context hook that fails or gives nothing does not claim the page', () => {
+    for (const hook of ['throw new Error("x")', 'return ""', 'return null']) {
+      const win = page('http://a.example/', `<head><script>function Norvik_GetContext() { ${hook}; }</script></head><body></body>`);
+      assert.strictEqual(single(win).context.Application, 'STDHTML', hook);
+    }
+  });
+
   await t.test('one code with two recognizers: context id when present, page features otherwise', () => {
     const withPage = () => page('http://a.example/', '<head><script>var AppShell = { currentPage: "dash" };</script></head><body></body>');
     const without = page('http://a.example/', '<head><title>Shell</title><script>var AppShell = {};</script></head><body></body>');
