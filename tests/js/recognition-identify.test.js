@@ -351,6 +351,8 @@ test('context from the opener window', async (t) => {
 
   await t.test('no context is taken from another domain, a plain opener, or for a recognized window', () => {
     const foreign = opener('http://b.example/orders?txcode=VA01');
+    const Rf = inject(foreign);
+    assert.strictEqual(Rf.GetPlaybackContext(describe(Rf, [foreign], [-1], [0]), 0).Application, 'TXCODE');
     const p1 = popupOf(foreign);
     const R1 = inject(p1);
     assert.strictEqual(R1.GetPlaybackContext(describe(R1, [p1], [-1], [0]), 0).Application, 'STDHTML');
