@@ -102,6 +102,11 @@ test('detection', async (t) => {
     }
   });
 
+  await t.test('a top window by its name', () => {
+    const win = page('http://a.example/pick', '<head><title>Select vendor</title></head><body></body>', { name: 'dlg_vendor' });
+    assert.strictEqual(single(win).context.SearchExpression, 'Select vendor');
+  });
+
   await t.test('a scored detection combines the values of all its frames', () => {
     const win = page('http://a.example/', '<body><div class="portlet" id="news"></div><div class="portlet" id="tasks">' +
       '</div><div class="portlet"></div></body>');

@@ -148,6 +148,22 @@ test('arguments that are not what the library hands over', async (t) => {
     assert.strictEqual(R.SetFrames(d, [win], [-1], null, null), true);
   });
 
+  await t.test('automation arrays are turned into script arrays', () => {
+    // what the engine offers for SAFEARRAY values
+    win.VBArray = function VBArray(safeArray) {
+      if (!safeArray || !safeArray.items) throw new Error('not an automation array');
+      this.toArray = () => safeArray.items.slice();
+    };
+    try {
+      const d = R.CreateBrowserDescriptor('', null, null);
+      assert.strictEqual(R.SetFrames(d, { items: [win] }, { items: [-1] }, null, { items: [0] }), true);
+      assert.strictEqual(R.GetPlaybackContext(d, 0).Type, 'quenta');
+      assert.strictEqual(R.SetFrames(d, { items: [win] }, { other: 1 }, null, null), false);
+    } finally {
+      delete win.VBArray;
+    }
+  });
+
   await t.test('GetPlaybackContext answers null for a leader outside 0..largest leader', () => {
     const d = R.CreateBrowserDescriptor('', null, null);
     R.SetFrames(d, [win], [-1], null, [0]);
