@@ -1598,6 +1598,9 @@ function writeCache(doc, name, data) {
         var meta = findCacheMeta(doc, name);
         if (!meta) {
             meta = doc.createElement('meta');
+            // Old document modes take the name of a created element only as
+            // a property.
+            meta.name = CACHE_PREFIX + name;
             meta.setAttribute('name', CACHE_PREFIX + name);
             meta.id = CACHE_PREFIX + name;
             var head = doc.getElementsByTagName('head')[0] || doc.documentElement;
