@@ -194,3 +194,27 @@ test('statistics', () => {
   assert.ok(stats[0][2] >= 0 && stats[0][3] <= stats[0][2]);
   assert.deepStrictEqual(plain(R.GetStatistics(d)), [], 'counters are reset after reading');
 });
+
+test('the script needs none of the ES5 library that legacy document modes lack', () => {
+  const win = page('http://a.example/x?txcode=AB12', '<head><title>T</title></head><body><h1>H</h1></body>');
+  win.eval(`(function () {
+    var gone = [[Array.prototype, ['indexOf', 'lastIndexOf', 'forEach', 'map', 'filter', 'reduce', 'some', 'every']],
+      [Array, ['isArray']], [String.prototype, ['trim']], [Object, ['keys', 'create']], [Date, ['now']],
+      [Function.prototype, ['bind']]];
+    for (var i = 0; i < gone.length; i++) {
+      for (var j = 0; j < gone[i][1].length; j++) delete gone[i][0][gone[i][1][j]];
+    }
+    delete window.JSON;
+  })();`);
+  assert.strictEqual(win.eval('typeof JSON + typeof [].indexOf'), 'undefinedundefined');
+  const R = inject(win);
+  const d = R.CreateBrowserDescriptor('', 'TXCODE', null);
+  assert.strictEqual(R.SetFrames(d, [win], [-1], null, [0]), true);
+  assert.strictEqual(R.GetPlaybackContext(d, 0).SearchExpression, 'AB12');
+  assert.ok(R.GetApplicationOrder(d).startsWith('TXCODE,'));
+  const plainPage2 = page('http://a.example/', '<body><h1>H</h1></body>');
+  const d2 = R.CreateBrowserDescriptor('', null, null);
+  R.SetFrames(d2, [plainPage2], [-1], null, [0]);
+  assert.strictEqual(R.GetPlaybackContext(d2, 0).Type, 'quenta');
+});
+
