@@ -1,8 +1,9 @@
 #!/usr/bin/env node
 // Checks that the scripts that run inside Internet Explorer are plain ES5:
 // every resources/**/*.js file and every inline <script> of resources/**/*.html
-// must parse as ECMAScript 5, and object or array literals may not end in a
-// comma (legacy document modes reject or miscount them).
+// must parse as ECMAScript 5, object or array literals may not end in a
+// comma (legacy document modes reject or miscount them), and the ES5 library
+// additions (Array extras, String trim, Object.keys, JSON, ...) are not used.
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -53,6 +54,43 @@ function trailingCommas(ast, code) {
   return problems;
 }
 
+// Library calls that legacy document modes lack. Array.prototype.indexOf
+// cannot be told from String.prototype.indexOf here, so it is not checked.
+const es5Methods = new Set(['forEach', 'map', 'filter', 'reduce', 'reduceRight', 'some', 'every',
+  'trim', 'trimLeft', 'trimRight', 'bind', 'toISOString']);
+const es5Statics = {
+  Object: new Set(['keys', 'create', 'defineProperty', 'defineProperties', 'getPrototypeOf',
+    'getOwnPropertyNames', 'getOwnPropertyDescriptor', 'freeze', 'seal', 'isFrozen', 'isSealed',
+    'preventExtensions', 'isExtensible']),
+  Array: new Set(['isArray']),
+  Date: new Set(['now']),
+};
+
+function es5LibraryCalls(ast) {
+  const problems = [];
+  (function visit(node) {
+    if (!node || typeof node.type !== 'string') return;
+    if (node.type === 'MemberExpression' && !node.computed) {
+      const name = node.property.name;
+      const owner = node.object.type === 'Identifier' ? node.object.name : null;
+      if (owner === 'JSON') problems.push({ line: node.loc.start.line, what: 'JSON' });
+      else if (owner && es5Statics[owner] && es5Statics[owner].has(name)) {
+        problems.push({ line: node.loc.start.line, what: owner + '.' + name });
+      }
+    }
+    if (node.type === 'CallExpression' && node.callee.type === 'MemberExpression' &&
+        !node.callee.computed && es5Methods.has(node.callee.property.name)) {
+      problems.push({ line: node.loc.start.line, what: '.' + node.callee.property.name + '()' });
+    }
+    for (const key of Object.keys(node)) {
+      const value = node[key];
+      if (Array.isArray(value)) value.forEach(visit);
+      else if (value && typeof value.type === 'string') visit(value);
+    }
+  })(ast);
+  return problems;
+}
+
 let failures = 0;
 let checked = 0;
 for (const file of fs.existsSync(root) ? walkFiles(root, []) : []) {
@@ -70,6 +108,10 @@ for (const file of fs.existsSync(root) ? walkFiles(root, []) : []) {
     for (const line of trailingCommas(ast, script.code)) {
       failures++;
       console.error(`${where}:${script.line - 1 + line}: literal ends in a comma`);
+    }
+    for (const p of es5LibraryCalls(ast)) {
+      failures++;
+      console.error(`${where}:${script.line - 1 + p.line}: ${p.what} is missing in legacy document modes`);
     }
   }
 }
