@@ -293,7 +293,7 @@ const LANGUAGES = [
       141: 'A SAFARI.EXE nem található!',
       201: '201 Létrehozva', 202: '202 Elfogadva', 204: '204 Nincs tartalom',
       301: '301 Véglegesen áthelyezve', 302: '302 Átirányítás', 304: '304 Nem módosult',
-      400: '400 Hibás kérés', 401: '401 Nincs engedélyezve', 403: '403 Tiltott', 404: '404 Nem található',
+      400: '400 Hibás kérés', 401: '401 Nincs hitelesítve', 403: '403 Tiltott', 404: '404 Nem található',
       500: '500 Belső kiszolgálóhiba', 501: '501 Nincs megvalósítva', 502: '502 Hibás átjáró',
       503: '503 A szolgáltatás nem érhető el',
       505: 'A LOG fájl nem hozható létre! Lehet, hogy a könyvtár írásvédett.',
@@ -850,5 +850,5 @@ for (const language of LANGUAGES) {
   lines.push('END');
 }
 const target = path.join(__dirname, '..', 'resources', 'player', 'strings.rc');
-fs.writeFileSync(target, lines.join('\r\n') + '\r\n');
+fs.writeFileSync(target, lines.join('\n') + '\n');
 console.log('wrote ' + path.relative(process.cwd(), target));

@@ -44,12 +44,12 @@ void MessageCatalog::LoadDA() {
     Add(L"HINTORA_OPTIONS_TAB_LABEL", language, L"Indstillinger for Hintora");
     Add(L"HINTORA_OPTIONS_HOTKEY_LABEL", language, L"Indstillinger for genvejstast");
     Add(L"HINTORA_OPTIONS_KEY_LABEL", language, L"Angiv genvejstasten, der starter Hintora");
-    Add(L"HINTORA_OPTIONS_KEY_RESTART", language, L"Genstart browseren, for at ændringerne træder i kraft.");
+    Add(L"HINTORA_OPTIONS_KEY_RESTART", language, L"Genstart browseren, så ændringerne træder i kraft.");
     Add(L"HINTORA_OPTIONS_HOTKEY_WARNING", language, L"Vælg omhyggeligt en tastekombination, der ikke er i konflikt med browseren eller det program, du bruger.");
     Add(L"HINTORA_MESSAGES_NO_CONTENT", language, L"Der er intet indhold tilgængeligt for dette program.");
     Add(L"HINTORA_MESSAGES_TITLE", language, L"Hintora");
     Add(L"HINTORA_MESSAGES_NOTSUPPORTED_PROTOCOL", language, L"Hintora er konfigureret til at bruge en protokol, der ikke understøttes, eller en ugyldig URL-adresse.");
-    Add(L"HINTORA_MESSAGES_RUN_CONFIGURATION", language, L"Konfigurer Hintora igen, og prøv igen.");
+    Add(L"HINTORA_MESSAGES_RUN_CONFIGURATION", language, L"Konfigurer Hintora på ny, og prøv igen.");
     Add(L"HINTORA_MESSAGES_NOT_SUPPORTED_PAGE_PROTOCOL", language, L"Hintora understøtter kun websider med protokollerne http og https.");
     Add(L"HINTORA_MESSAGES_NOT_SUPPORTED_PAGE_PLAYER", language, L"Hintora understøtter ikke denne webside.");
     Add(L"HINTORA_MESSAGES_WAIT", language, L"Vent, mens Hintora behandler din forrige anmodning.");

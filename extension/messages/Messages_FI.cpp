@@ -49,7 +49,7 @@ void MessageCatalog::LoadFI() {
     Add(L"HINTORA_MESSAGES_NO_CONTENT", language, L"Tälle sovellukselle ei ole saatavilla sisältöä.");
     Add(L"HINTORA_MESSAGES_TITLE", language, L"Hintora");
     Add(L"HINTORA_MESSAGES_NOTSUPPORTED_PROTOCOL", language, L"Hintora-sovellus on määritetty käyttämään protokollaa, jota ei tueta, tai virheellistä URL-osoitetta.");
-    Add(L"HINTORA_MESSAGES_RUN_CONFIGURATION", language, L"Määritä Hintora-sovelluksen asetukset uudelleen ja yritä uudelleen.");
+    Add(L"HINTORA_MESSAGES_RUN_CONFIGURATION", language, L"Määritä Hintora-sovelluksen asetukset uudelleen ja yritä sitten uudestaan.");
     Add(L"HINTORA_MESSAGES_NOT_SUPPORTED_PAGE_PROTOCOL", language, L"Hintora tukee vain verkkosivuja, joiden protokolla on http tai https.");
     Add(L"HINTORA_MESSAGES_NOT_SUPPORTED_PAGE_PLAYER", language, L"Hintora ei tue tätä verkkosivua.");
     Add(L"HINTORA_MESSAGES_WAIT", language, L"Odota, Hintora käsittelee edellistä pyyntöäsi.");
