@@ -142,9 +142,8 @@ void CHintoraIEBHO::Initialize() {
         if (text == L"1")
             g_bTraceMode = 1;
 
-        wchar_t slotText[48];
-        swprintf(slotText, 48, L"tlsindex = %d", static_cast<int>(ThreadBhoSlot::Index()));
-        g_logger.Log(L"CHintoraIEBHO::Initialize() - %s, result = %s", slotText, stored ? L"TRUE" : L"FALSE");
+        std::wstring slotText = L"tlsindex = " + std::to_wstring(static_cast<int>(ThreadBhoSlot::Index()));
+        g_logger.Log(L"CHintoraIEBHO::Initialize() - %s, result = %s", slotText.c_str(), stored ? L"TRUE" : L"FALSE");
 
         g_bDiagnosticMode = 0;
         GetStringFromRegistry(HKEY_LOCAL_MACHINE, kAdvancedKey, L"diagnosticmode", text);

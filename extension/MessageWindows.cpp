@@ -64,9 +64,10 @@ std::wstring EscapeJsonText(const std::wstring& text) {
             break;
         default:
             if (c < 0x20 || c == 0x2028 || c == 0x2029) {
-                wchar_t code[8];
-                swprintf(code, 8, L"\\u%04x", static_cast<unsigned>(c));
-                escaped += code;
+                static const wchar_t digits[] = L"0123456789abcdef";
+                escaped += L"\\u";
+                for (int shift = 12; shift >= 0; shift -= 4)
+                    escaped += digits[(c >> shift) & 0xF];
             } else {
                 escaped += c;
             }
@@ -116,8 +117,8 @@ HRESULT CHintoraIEBHO::OpenMessageWindow(const std::wstring& title, const std::w
                                          const std::wstring& type, const std::wstring& close) {
     HRESULT hr = E_FAIL;
     try {
-        wchar_t address[64];
-        swprintf(address, 64, L"res://%s/%d", kMessageWindowModule, kMessageWindowPage);
+        std::wstring address =
+            std::wstring(L"res://") + kMessageWindowModule + L"/" + std::to_wstring(kMessageWindowPage);
 
         std::wstring json = FormatMessageJson(title, text, close, type);
         g_currentMessage.Set(json);
@@ -134,7 +135,7 @@ HRESULT CHintoraIEBHO::OpenMessageWindow(const std::wstring& title, const std::w
         if (!m_spWindow) {
             hr = E_FAIL;
         } else {
-            std::wstring url = std::wstring(address) + L"?" + escaped.data();
+            std::wstring url = address + L"?" + escaped.data();
             BSTR dialog = SysAllocStringLen(url.data(), static_cast<UINT>(url.size()));
             VARIANT argument;
             VARIANT options;
