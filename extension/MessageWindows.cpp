@@ -14,6 +14,22 @@ CurrentMessage g_currentMessage;
 const wchar_t kMessageWindowModule[] = L"HintoraIE.dll";
 const wchar_t kMessageWindowFeatures[] = L"status:no;center:yes;dialogheight:200px;dialogwidth:400px";
 
+namespace ErrorTexts {
+const wchar_t kSetConfigurationUrlFailed[] = L"003. <BR />Function Velnor.HintoraGateway.SetConfigurationUrl failed.";
+const wchar_t kGetDisabledApplicationListFailed[] =
+    L"004. <BR />Function Velnor.HintoraGateway.GetDisabledApplicationList failed.";
+const wchar_t kGetConfiguredApplicationListFailed[] =
+    L"005. <BR />Function Velnor.HintoraGateway.GetConfiguredApplicationList failed";
+const wchar_t kBrowserDescriptorFailed[] = L"006. <BR />Couldn't create BrowserDescriptor.";
+const wchar_t kNoValidFrame[] = L"007. <BR />No valid frame.";
+const wchar_t kSetFramesFailed[] = L"008. <BR />Function Velnor.Recognition.SetFrames failed.";
+const wchar_t kShowContentFailed[] = L"010. <BR />Function Velnor.HintoraGateway.ShowContent failed.";
+const wchar_t kFirstFrameUnavailable[] = L"011. <BR />Couldn't get access to the gateway's first frame.";
+const wchar_t kUnexpectedException[] =
+    L"012. <BR />Unexpected exception catched, please consult the traces for details.";
+const wchar_t kGatewayWindowFailed[] = L"013. <BR />Couldn't open the gateway window.";
+}  // namespace ErrorTexts
+
 void CurrentMessage::Set(const std::wstring& text) {
     std::lock_guard<std::mutex> guard(m_lock);
     m_text = text;

@@ -30,6 +30,21 @@ std::wstring FormatMessageJson(const std::wstring& title, const std::wstring& te
 // The twelve texts of the options page in one language.
 std::wstring FormatOptionsJson(const std::wstring& language);
 
+// The numbered error texts that ShowError reports (001, 002 and 009 are not
+// used). Outside diagnostic mode the window shows only the number.
+namespace ErrorTexts {
+extern const wchar_t kSetConfigurationUrlFailed[];          // 003
+extern const wchar_t kGetDisabledApplicationListFailed[];   // 004
+extern const wchar_t kGetConfiguredApplicationListFailed[]; // 005
+extern const wchar_t kBrowserDescriptorFailed[];            // 006
+extern const wchar_t kNoValidFrame[];                       // 007
+extern const wchar_t kSetFramesFailed[];                    // 008
+extern const wchar_t kShowContentFailed[];                  // 010
+extern const wchar_t kFirstFrameUnavailable[];              // 011
+extern const wchar_t kUnexpectedException[];                // 012
+extern const wchar_t kGatewayWindowFailed[];                // 013
+}  // namespace ErrorTexts
+
 // Fixed parts of the message window.
 extern const wchar_t kMessageWindowModule[];
 const int kMessageWindowPage = 205;

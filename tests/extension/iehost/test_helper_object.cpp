@@ -176,16 +176,6 @@ TEST_F(HelperObjectTest, SiteSubscribesOnceInstallsTheHookAndDetachEndsTheSubscr
     EXPECT_EQ(1, site.References());
 }
 
-TEST_F(HelperObjectTest, ASiteWithoutABrowserChangesNothing) {
-    FakeSite site;  // offers no browser service
-    CHintoraIEBHO* bho = Create();
-    EXPECT_EQ(S_OK, bho->SetSite(site.Unknown()));
-    EXPECT_FALSE(bho->m_bAdvised);
-    EXPECT_EQ(nullptr, bho->m_hKeyboardHook);
-    bho->SetSite(nullptr);
-    bho->Release();
-}
-
 TEST_F(HelperObjectTest, TheSetupPageIsReplacedByTheContentServersErrorPage) {
     for (const wchar_t* content : {L"http://content.example/pub", L""}) {
         m_sandbox.PutProduct(L"ContentURL", content[0] ? content : L" ");
