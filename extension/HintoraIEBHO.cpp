@@ -150,8 +150,8 @@ void CHintoraIEBHO::Initialize() {
         if (text == L"1")
             g_bDiagnosticMode = 1;
 
-        // "0" switches the script cache off for the rest of the process; the
-        // cache itself is handed the flag when it is built into the library.
+        // "0" switches the script cache off for the rest of the process. The
+        // script cache is not part of the library yet: the setting is traced.
         GetStringFromRegistry(HKEY_LOCAL_MACHINE, kAdvancedKey, L"usecache", text);
         if (text == L"0")
             g_logger.Log(L"CHintoraIEBHO::Initialize() - usecache = 0");

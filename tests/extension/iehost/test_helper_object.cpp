@@ -111,7 +111,7 @@ TEST_F(HelperObjectTest, DestructionLeavesNothingThatCouldReachTheObject) {
     bho->m_nGatewayReadyTimer = SetTimer(nullptr, 0, 10, CountTick);
     bho->m_nGatewayClosingTimer = SetTimer(nullptr, 0, 10, CountTick);
     ASSERT_NE(0u, bho->m_nGatewayReadyTimer);
-    PumpFor(60);
+    PumpFor(200);
     ASSERT_GT(g_ticks, 0) << "thread timers tick under this host";
 
     bho->Release();
