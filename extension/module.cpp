@@ -3,12 +3,19 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "ThreadSlot.h"
+
 static HINSTANCE g_hInstance = nullptr;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         g_hInstance = instance;
         DisableThreadLibraryCalls(instance);
+        // Only Internet Explorer gets the slot that tab threads keep their
+        // helper object in.
+        ThreadBhoSlot::AllocateForHost();
+    } else if (reason == DLL_PROCESS_DETACH) {
+        ThreadBhoSlot::Free();
     }
     return TRUE;
 }

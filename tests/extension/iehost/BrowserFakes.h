@@ -1,0 +1,183 @@
+#pragma once
+// Stand-ins for Internet Explorer's objects, which do not exist under wine:
+// a browser with its event connection point, the site that hands the browser
+// out, a page window and its document.
+#include <gmock/gmock.h>
+#include <windows.h>
+#include <docobj.h>
+#include <exdisp.h>
+#include <mshtml.h>
+#include <ocidl.h>
+#include <servprov.h>
+#include <shlguid.h>
+
+#include <algorithm>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "NotImplComBases.h"
+
+class FakeWindow : public NotImplIHTMLWindow2 {
+public:
+    MOCK_METHOD(HRESULT, showModalDialog, (BSTR dialog, VARIANT* varArgIn, VARIANT* varOptions, VARIANT* varArgOut),
+                (Calltype(STDMETHODCALLTYPE), override));
+};
+
+class FakeDocument : public NotImplIHTMLDocument2 {
+public:
+    IHTMLWindow2* window = nullptr;
+    HRESULT STDMETHODCALLTYPE get_parentWindow(IHTMLWindow2** p) override {
+        *p = window;
+        if (window)
+            window->AddRef();
+        return window ? S_OK : E_FAIL;
+    }
+};
+
+// The browser object with the one connection point the helper object uses.
+class FakeBrowser : public NotImplIWebBrowser2, public IConnectionPointContainer, public IConnectionPoint {
+public:
+    MOCK_METHOD(HRESULT, Stop, (), (Calltype(STDMETHODCALLTYPE), override));
+    MOCK_METHOD(HRESULT, Navigate2,
+                (VARIANT * URL, VARIANT* Flags, VARIANT* TargetFrameName, VARIANT* PostData, VARIANT* Headers),
+                (Calltype(STDMETHODCALLTYPE), override));
+
+    IDispatch* document = nullptr;
+    IDispatch* sink = nullptr;
+    int advises = 0;
+    int unadvises = 0;
+    DWORD lastUnadvisedCookie = 0;
+
+    ~FakeBrowser() override {
+        if (sink)
+            sink->Release();
+    }
+
+    HRESULT QueryOther(REFIID riid, void** ppv) override {
+        if (riid == IID_IConnectionPointContainer) {
+            *ppv = static_cast<IConnectionPointContainer*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override { return NotImplIWebBrowser2::QueryInterface(riid, ppv); }
+    STDMETHODIMP_(ULONG) AddRef() override { return NotImplIWebBrowser2::AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return NotImplIWebBrowser2::Release(); }
+
+    HRESULT STDMETHODCALLTYPE get_Document(IDispatch** p) override {
+        *p = document;
+        if (document)
+            document->AddRef();
+        return S_OK;
+    }
+
+    // IConnectionPointContainer
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
+    STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** point) override {
+        if (riid != DIID_DWebBrowserEvents2) {
+            *point = nullptr;
+            return CONNECT_E_NOCONNECTION;
+        }
+        *point = static_cast<IConnectionPoint*>(this);
+        AddRef();
+        return S_OK;
+    }
+
+    // IConnectionPoint
+    STDMETHODIMP GetConnectionInterface(IID*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer**) override { return E_NOTIMPL; }
+    STDMETHODIMP Advise(IUnknown* unknown, DWORD* cookie) override {
+        IDispatch* events = nullptr;
+        if (FAILED(unknown->QueryInterface(DIID_DWebBrowserEvents2, reinterpret_cast<void**>(&events))))
+            return CONNECT_E_CANNOTCONNECT;
+        if (sink)
+            sink->Release();
+        sink = events;
+        *cookie = static_cast<DWORD>(++advises) + 100;
+        return S_OK;
+    }
+    STDMETHODIMP Unadvise(DWORD cookie) override {
+        ++unadvises;
+        lastUnadvisedCookie = cookie;
+        if (sink) {
+            sink->Release();
+            sink = nullptr;
+        }
+        return S_OK;
+    }
+    STDMETHODIMP EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
+
+    // Fires one event at the subscribed sink; arguments in the order the
+    // event declares them (they travel last-first).
+    HRESULT Fire(DISPID id, std::initializer_list<VARIANT> args) {
+        if (!sink)
+            return E_UNEXPECTED;
+        std::vector<VARIANT> reversed(args.begin(), args.end());
+        std::reverse(reversed.begin(), reversed.end());
+        DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), nullptr,
+                             static_cast<UINT>(reversed.size()), 0};
+        return sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+    }
+};
+
+// The site Internet Explorer hands in: a command target that offers the
+// browser as the SID_SWebBrowserApp service.
+class FakeSite : public IOleCommandTarget, public IServiceProvider {
+public:
+    IWebBrowser2* browser = nullptr;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (riid == IID_IUnknown || riid == IID_IOleCommandTarget)
+            *ppv = static_cast<IOleCommandTarget*>(this);
+        else if (riid == IID_IServiceProvider)
+            *ppv = static_cast<IServiceProvider*>(this);
+        else {
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
+    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(InterlockedDecrement(&m_refs)); }
+    LONG References() const { return m_refs; }
+    IUnknown* Unknown() { return static_cast<IOleCommandTarget*>(this); }
+
+    STDMETHODIMP QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*) override { return E_NOTIMPL; }
+    STDMETHODIMP Exec(const GUID*, DWORD, DWORD, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** ppv) override {
+        if (service == SID_SWebBrowserApp && browser)
+            return browser->QueryInterface(riid, ppv);
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+
+private:
+    LONG m_refs = 1;
+};
+
+// Variants for firing events.
+inline VARIANT DispatchArg(IDispatch* dispatch) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_DISPATCH;
+    v.pdispVal = dispatch;
+    return v;
+}
+inline VARIANT RefArg(VARIANT* target) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BYREF | VT_VARIANT;
+    v.pvarVal = target;
+    return v;
+}
+inline VARIANT BoolRefArg(VARIANT_BOOL* target) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BYREF | VT_BOOL;
+    v.pboolVal = target;
+    return v;
+}

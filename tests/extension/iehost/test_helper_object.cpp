@@ -1,0 +1,364 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <exdispid.h>
+
+#include <string>
+
+#include "BrowserFakes.h"
+#include "HintoraIEBHO.h"
+#include "Logger.h"
+#include "ProductKeySandbox.h"
+#include "SharedState.h"
+#include "ThreadSlot.h"
+
+using ::testing::_;
+using ::testing::Invoke;
+using ::testing::Return;
+
+namespace {
+
+// One helper object as Internet Explorer makes it, over a sandboxed
+// product key.
+class HelperObjectTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_sandbox.Active()); }
+
+    CHintoraIEBHO* Create() {
+        IObjectWithSite* site = nullptr;
+        EXPECT_EQ(S_OK, CHintoraIEBHO::CreateInstance(IID_IObjectWithSite, reinterpret_cast<void**>(&site)));
+        return static_cast<CHintoraIEBHO*>(site);
+    }
+
+    ProductKeySandbox m_sandbox;
+};
+
+int g_ticks = 0;
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) {
+    ++g_ticks;
+}
+
+void PumpFor(DWORD milliseconds) {
+    DWORD end = GetTickCount() + milliseconds;
+    MSG msg;
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(10);
+    }
+}
+
+}  // namespace
+
+TEST_F(HelperObjectTest, ConstructionRegistersTheObjectAndReadsTheSettings) {
+    m_sandbox.PutProduct(L"EnglishShortCut", L"Ctrl+Shift+F5");
+    m_sandbox.PutProduct(L"ContentURL", L"  http://content.example/pub  ");
+    CHintoraIEBHO* bho = Create();
+    EXPECT_EQ(bho, ThreadBhoSlot::Get());
+    EXPECT_EQ(1, g_bBhoPresent);
+    EXPECT_EQ(1, bho->bEnabled);
+    EXPECT_EQ(0x0374, bho->m_wShortCut);
+    EXPECT_EQ(L"http://content.example/pub", bho->m_strContentURL);
+    EXPECT_EQ(0u, bho->m_nStartTimer);
+
+    IHintoraIEBHO* request = nullptr;
+    EXPECT_EQ(S_OK, bho->QueryInterface(IID_IHintoraIEBHO, reinterpret_cast<void**>(&request)));
+    IDispatch* dispatch = nullptr;
+    EXPECT_EQ(S_OK, bho->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)));
+    EXPECT_EQ(static_cast<IDispatch*>(request), dispatch);
+    LPOLESTR name = const_cast<LPOLESTR>(L"Start");
+    DISPID id = 0;
+    EXPECT_EQ(S_OK, dispatch->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id));
+    EXPECT_EQ(1, id);
+    dispatch->Release();
+    request->Release();
+    bho->Release();
+}
+
+TEST_F(HelperObjectTest, OnlyTheExactTextOneSwitchesTracingAndDiagnosticModeOn) {
+    struct Case {
+        const wchar_t* value;
+        BYTE expected;
+    } cases[] = {{L"true", 0}, {L"2", 0}, {L"01", 0}, {L"1 ", 1}, {L"1", 1}, {L"yes", 0}};
+    for (const Case& c : cases) {
+        m_sandbox.PutAdvanced(L"tracemode", c.value);
+        m_sandbox.PutAdvanced(L"diagnosticmode", c.value);
+        CHintoraIEBHO* bho = Create();
+        EXPECT_EQ(c.expected, g_bTraceMode) << "tracemode " << testing::PrintToString(std::wstring(c.value));
+        EXPECT_EQ(c.expected, g_bDiagnosticMode) << "diagnosticmode";
+        bho->Release();
+    }
+    // The last object created decides for the whole process.
+    m_sandbox.PutAdvanced(L"tracemode", L"1");
+    CHintoraIEBHO* first = Create();
+    m_sandbox.PutAdvanced(L"tracemode", L"true");
+    CHintoraIEBHO* second = Create();
+    EXPECT_EQ(0, g_bTraceMode);
+    second->Release();
+    first->Release();
+}
+
+TEST_F(HelperObjectTest, DestructionLeavesNothingThatCouldReachTheObject) {
+    CHintoraIEBHO* bho = Create();
+    bho->m_bHostsGateway = 1;
+    CHintoraIEBHO::SetBusyState(TRUE);
+    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayRunning);
+    g_ticks = 0;
+    // Neither the browser's quit nor a reset stops these two waits.
+    bho->m_nBrowserContextReadyTimer = SetTimer(nullptr, 0, 10, CountTick);
+    bho->m_nGatewayReadyTimer = SetTimer(nullptr, 0, 10, CountTick);
+    bho->m_nGatewayClosingTimer = SetTimer(nullptr, 0, 10, CountTick);
+    ASSERT_NE(0u, bho->m_nGatewayReadyTimer);
+    PumpFor(200);
+    ASSERT_GT(g_ticks, 0) << "thread timers tick under this host";
+
+    bho->Release();
+    g_ticks = 0;
+    PumpFor(150);
+    EXPECT_EQ(0, g_ticks);
+    EXPECT_EQ(nullptr, ThreadBhoSlot::Get());
+
+    BOOL busy = TRUE;
+    CHintoraIEBHO::GetBusyState(busy);
+    EXPECT_FALSE(busy);
+    std::wstring status;
+    CHintoraIEBHO::GetGatewayStatus(status);
+    EXPECT_EQ(L"Hintora_GatewayClosed", status);
+}
+
+TEST_F(HelperObjectTest, AnObjectOutsideTheGatewayLeavesTheStatusButClearsBusy) {
+    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayOpening);
+    CHintoraIEBHO::SetBusyState(TRUE);
+    Create()->Release();
+    BOOL busy = TRUE;
+    CHintoraIEBHO::GetBusyState(busy);
+    EXPECT_FALSE(busy);
+    std::wstring status;
+    CHintoraIEBHO::GetGatewayStatus(status);
+    EXPECT_EQ(L"Hintora_GatewayOpening", status);
+}
+
+TEST_F(HelperObjectTest, SiteSubscribesOnceInstallsTheHookAndDetachEndsTheSubscription) {
+    FakeBrowser browser;
+    FakeSite site;
+    site.browser = &browser;
+    CHintoraIEBHO* bho = Create();
+
+    EXPECT_EQ(S_OK, bho->SetSite(site.Unknown()));
+    EXPECT_TRUE(bho->m_bAdvised);
+    EXPECT_EQ(1, browser.advises);
+    EXPECT_NE(nullptr, browser.sink);
+    EXPECT_NE(nullptr, bho->m_hKeyboardHook);
+    HHOOK hook = bho->m_hKeyboardHook;
+
+    // A second site while subscribed: still one subscription, one hook.
+    EXPECT_EQ(S_OK, bho->SetSite(site.Unknown()));
+    EXPECT_EQ(2, browser.advises);
+    EXPECT_EQ(1, browser.unadvises);
+    EXPECT_EQ(hook, bho->m_hKeyboardHook);
+
+    IUnknown* got = nullptr;
+    EXPECT_EQ(S_OK, bho->GetSite(IID_IUnknown, reinterpret_cast<void**>(&got)));
+    got->Release();
+
+    EXPECT_EQ(S_OK, bho->SetSite(nullptr));
+    EXPECT_FALSE(bho->m_bAdvised);
+    EXPECT_EQ(2, browser.unadvises);
+    EXPECT_EQ(102u, browser.lastUnadvisedCookie);
+    EXPECT_EQ(nullptr, bho->m_spWebBrowser);
+    EXPECT_EQ(hook, bho->m_hKeyboardHook) << "the hook stays until the object is destroyed";
+    EXPECT_EQ(E_FAIL, bho->GetSite(IID_IUnknown, reinterpret_cast<void**>(&got)));
+
+    bho->Release();
+    EXPECT_EQ(1, browser.References()) << "no reference to the browser is left behind";
+    EXPECT_EQ(1, site.References());
+}
+
+TEST_F(HelperObjectTest, TheSetupPageIsReplacedByTheContentServersErrorPage) {
+    for (const wchar_t* content : {L"http://content.example/pub", L""}) {
+        m_sandbox.PutProduct(L"ContentURL", content[0] ? content : L" ");
+        FakeBrowser browser;
+        FakeSite site;
+        site.browser = &browser;
+        CHintoraIEBHO* bho = Create();
+        bho->SetSite(site.Unknown());
+
+        std::wstring expected = std::wstring(content) + L"/hintorasetup.html?error=1";
+        ::testing::InSequence order;
+        EXPECT_CALL(browser, Stop()).WillOnce(Return(S_OK));
+        EXPECT_CALL(browser, Navigate2(_, _, _, _, _))
+            .WillOnce(Invoke([&](VARIANT* url, VARIANT* flags, VARIANT* frame, VARIANT* post, VARIANT* headers) {
+                EXPECT_EQ(VT_BSTR, url->vt);
+                EXPECT_EQ(expected, std::wstring(url->bstrVal));
+                for (VARIANT* v : {flags, frame, post, headers})
+                    EXPECT_EQ(VT_NULL, v->vt);
+                return S_OK;
+            }));
+
+        VARIANT url;
+        VariantInit(&url);
+        url.vt = VT_BSTR;
+        url.bstrVal = SysAllocString(L"http://other.example/radozira/vorla/ietbutton/ietbuttonsetup.html?x=1");
+        VARIANT empty[4];
+        for (VARIANT& v : empty)
+            VariantInit(&v);
+        VARIANT_BOOL cancel = VARIANT_FALSE;
+        bho->bEnabled = 1;
+        EXPECT_EQ(S_OK, browser.Fire(DISPID_BEFORENAVIGATE2,
+                                     {DispatchArg(&browser), RefArg(&url), RefArg(&empty[0]), RefArg(&empty[1]),
+                                      RefArg(&empty[2]), RefArg(&empty[3]), BoolRefArg(&cancel)}));
+        EXPECT_EQ(0, bho->bEnabled);
+        EXPECT_EQ(VARIANT_FALSE, cancel);
+        VariantClear(&url);
+
+        bho->SetSite(nullptr);
+        bho->Release();
+    }
+}
+
+TEST_F(HelperObjectTest, OtherNavigationsOnlyClearTheDocumentCompleteFlag) {
+    FakeBrowser browser;
+    FakeSite site;
+    site.browser = &browser;
+    CHintoraIEBHO* bho = Create();
+    bho->SetSite(site.Unknown());
+    EXPECT_CALL(browser, Stop()).Times(0);
+    EXPECT_CALL(browser, Navigate2(_, _, _, _, _)).Times(0);
+
+    VARIANT url;
+    VariantInit(&url);
+    url.vt = VT_BSTR;
+    url.bstrVal = SysAllocString(L"http://other.example/RADOZIRA/VORLA/IETBUTTON/IETBUTTONSETUP.HTML");
+    VARIANT empty;
+    VariantInit(&empty);
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    EXPECT_EQ(S_OK, browser.Fire(DISPID_BEFORENAVIGATE2, {DispatchArg(&browser), RefArg(&url), RefArg(&empty),
+                                                          RefArg(&empty), RefArg(&empty), RefArg(&empty),
+                                                          BoolRefArg(&cancel)}));
+    EXPECT_EQ(0, bho->bEnabled);
+    VariantClear(&url);
+
+    // Malformed or unknown events are ignored without harm.
+    EXPECT_EQ(S_OK, browser.Fire(DISPID_BEFORENAVIGATE2, {}));
+    EXPECT_EQ(S_OK, browser.Fire(DISPID_STATUSTEXTCHANGE, {}));
+
+    bho->SetSite(nullptr);
+    bho->Release();
+}
+
+TEST_F(HelperObjectTest, QuitStopsTheBrowserAndItsWaits) {
+    FakeBrowser browser;
+    FakeSite site;
+    site.browser = &browser;
+    CHintoraIEBHO* bho = Create();
+    bho->SetSite(site.Unknown());
+    EXPECT_CALL(browser, Stop()).WillOnce(Return(S_OK));
+    g_ticks = 0;
+    bho->m_nStartTimer = SetTimer(nullptr, 0, 10, CountTick);
+    bho->m_nGatewayClosingTimer = SetTimer(nullptr, 0, 10, CountTick);
+    EXPECT_EQ(S_OK, browser.Fire(DISPID_ONQUIT, {}));
+    PumpFor(100);
+    EXPECT_EQ(0, g_ticks);
+    bho->SetSite(nullptr);
+    bho->Release();
+}
+
+TEST_F(HelperObjectTest, DocumentCompleteTakesTheTopWindow) {
+    FakeBrowser browser;
+    FakeSite site;
+    FakeWindow window;
+    FakeDocument document;
+    document.window = &window;
+    browser.document = &document;
+    site.browser = &browser;
+    CHintoraIEBHO* bho = Create();
+    EXPECT_EQ(S_OK, bho->SetWindow()) << "without a browser nothing changes";
+    EXPECT_EQ(nullptr, bho->m_spWindow);
+    bho->SetSite(site.Unknown());
+    bho->bEnabled = 0;
+
+    VARIANT url;
+    VariantInit(&url);
+    url.vt = VT_BSTR;
+    url.bstrVal = SysAllocString(L"http://page.example/");
+    EXPECT_EQ(S_OK, browser.Fire(DISPID_DOCUMENTCOMPLETE, {DispatchArg(&browser), RefArg(&url)}));
+    VariantClear(&url);
+    EXPECT_EQ(1, bho->bEnabled);
+    EXPECT_EQ(static_cast<IHTMLWindow2*>(&window), bho->m_spWindow);
+
+    IHTMLWindow2* got = nullptr;
+    bho->GetWindow(&got);
+    EXPECT_EQ(static_cast<IHTMLWindow2*>(&window), got);
+    got->Release();
+
+    bho->SetSite(nullptr);
+    EXPECT_EQ(nullptr, bho->m_spWindow);
+    bho->Release();
+    EXPECT_EQ(1, window.References());
+}
+
+TEST_F(HelperObjectTest, SettingsQueriesGiveTheirDefaultsAndExactMatches) {
+    std::wstring language = L"xx";
+    CHintoraIEBHO::GetLanguage(language);
+    EXPECT_EQ(L"en", language);
+    m_sandbox.PutProduct(L"Language", L"");
+    CHintoraIEBHO::GetLanguage(language);
+    EXPECT_EQ(L"en", language);
+    m_sandbox.PutProduct(L"Language", L" de ");
+    CHintoraIEBHO::GetLanguage(language);
+    EXPECT_EQ(L"de", language);
+
+    std::wstring order = L"stale";
+    CHintoraIEBHO::GetApplicationOrder(order);
+    EXPECT_EQ(L"", order);
+    EXPECT_EQ(0, CHintoraIEBHO::SetApplicationOrder(L""));
+    EXPECT_FALSE(m_sandbox.Box().HasValue(ProductKeySandbox::kProduct, L"ApplicationOrder"));
+    EXPECT_EQ(0, CHintoraIEBHO::SetApplicationOrder(L"crm,web"));
+    EXPECT_EQ(0, CHintoraIEBHO::GetApplicationOrder(order));
+    EXPECT_EQ(L"crm,web", order);
+
+    m_sandbox.PutProduct(L"PublishData", L";a,1;;b,2;b,3;c,4,x;");
+    std::wstring value = L"unchanged";
+    CHintoraIEBHO::GetPublishData(L"b", value);
+    EXPECT_EQ(L"2", value);
+    value = L"unchanged";
+    CHintoraIEBHO::GetPublishData(L"c", value);
+    EXPECT_EQ(L"unchanged", value) << "an item of three parts never matches";
+    CHintoraIEBHO::GetPublishData(L"B", value);
+    EXPECT_EQ(L"unchanged", value);
+    CHintoraIEBHO::GetPublishData(L"a", value);
+    EXPECT_EQ(L"1", value);
+}
+
+TEST_F(HelperObjectTest, ResetEmptiesThePerRequestState) {
+    CHintoraIEBHO* bho = Create();
+    FakeWindow frame;
+    frame.AddRef();
+    bho->m_frames.push_back(&frame);
+    bho->m_frameParentIndexes.push_back(-1);
+    bho->frameLeaderIndexArray.push_back(0);
+    bho->m_domainLeaders[L"example"] = 0;
+    bho->m_languages.push_back(L"en-us");
+    bho->m_strGatewayURL = L"http://x/radozira/hintora_gateway.html";
+    bho->m_varApplication.vt = VT_BSTR;
+    bho->m_varApplication.bstrVal = SysAllocString(L"app");
+    g_ticks = 0;
+    bho->m_nFrameCompleteTimer = SetTimer(nullptr, 0, 10, CountTick);
+    UINT_PTR id = bho->m_nFrameCompleteTimer;
+
+    bho->Reset();
+    EXPECT_TRUE(bho->m_frames.empty());
+    EXPECT_EQ(1, frame.References());
+    EXPECT_TRUE(bho->m_frameParentIndexes.empty());
+    EXPECT_TRUE(bho->frameLeaderIndexArray.empty());
+    EXPECT_TRUE(bho->m_domainLeaders.empty());
+    EXPECT_TRUE(bho->m_languages.empty());
+    EXPECT_TRUE(bho->m_strGatewayURL.empty());
+    EXPECT_EQ(VT_EMPTY, bho->m_varApplication.vt);
+    EXPECT_EQ(id, bho->m_nFrameCompleteTimer);
+    PumpFor(80);
+    EXPECT_EQ(0, g_ticks);
+    bho->Release();
+}

@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "HintoraIEBHO.h"
+#include "SharedState.h"
+
+namespace {
+
+std::unique_ptr<SharedStateBlock> ReadBlock() {
+    std::unique_ptr<SharedStateBlock> block(new SharedStateBlock());
+    EXPECT_TRUE(CHintoraIEBHO::ReadFromSharedMemory(*block));
+    return block;
+}
+
+void DrainEvent(HANDLE event) {
+    while (WaitForSingleObject(event, 0) == WAIT_OBJECT_0) {
+    }
+}
+
+// Runs this test program again with one disabled peer test switched on.
+DWORD RunPeer(const wchar_t* test) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_also_run_disabled_tests --gtest_filter=" + test;
+    SetEnvironmentVariableW(L"HINTORA_PEER", L"1");
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    std::wstring mutableCommand = command;
+    BOOL started = CreateProcessW(nullptr, &mutableCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                  &startup, &process);
+    SetEnvironmentVariableW(L"HINTORA_PEER", nullptr);
+    if (!started)
+        return 0xFFFFFFFF;
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = 0xFFFFFFFF;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+bool IsPeer() {
+    wchar_t value[4];
+    return GetEnvironmentVariableW(L"HINTORA_PEER", value, 4) > 0;
+}
+
+}  // namespace
+
+TEST(SharedState, FirstAccessCreatesAZeroBlock) {
+    HANDLE existing = OpenFileMappingW(FILE_MAP_READ, FALSE, SharedState::kMappingName);
+    if (existing) {
+        CloseHandle(existing);
+        GTEST_SKIP() << "another process (or an earlier test of this one) holds the mapping";
+    }
+    BOOL busy = TRUE;
+    CHintoraIEBHO::GetBusyState(busy);
+    EXPECT_FALSE(busy);
+    std::wstring status = L"unchanged";
+    EXPECT_TRUE(CHintoraIEBHO::GetGatewayStatus(status));
+    EXPECT_EQ(L"", status);
+
+    auto block = ReadBlock();
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(block.get());
+    size_t nonZero = 0;
+    for (size_t i = 0; i < sizeof(SharedStateBlock); ++i)
+        nonZero += bytes[i] != 0;
+    EXPECT_EQ(0u, nonZero);
+}
+
+// The page tab's side runs here, the gateway tab's side in a second process.
+TEST(SharedState, TwoProcessesSeeEachOthersWritesAndConsumeEachSignalOnce) {
+    HANDLE ready = CHintoraIEBHO::GetEvent(SharedState::kGatewayReadyEvent, FALSE);
+    HANDLE context = CHintoraIEBHO::GetEvent(SharedState::kBrowserContextReadyEvent, FALSE);
+    ASSERT_TRUE(ready && context);
+    DrainEvent(ready);
+    DrainEvent(context);
+
+    CHintoraIEBHO::SetBusyState(TRUE);
+    ASSERT_TRUE(CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayRunning));
+    auto block = ReadBlock();
+    SharedState::CopyToField(block->disabledApplicationList, L"sap,crm");
+    SharedState::CopyToField(block->configuredApplicationList, L"web,mail");
+    ASSERT_TRUE(CHintoraIEBHO::WriteToSharedMemory(*block));
+    SetEvent(ready);
+
+    ASSERT_EQ(0u, RunPeer(L"SharedStatePeer.DISABLED_GatewaySide"));
+
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(ready, 0)) << "the peer consumed the ready signal";
+    // The peer has ended; its signal is still pending here, exactly once.
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(context, 0));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(context, 0));
+
+    block = ReadBlock();
+    EXPECT_EQ(0, block->busy);
+    EXPECT_EQ(L"Hintora_GatewayClosed", SharedState::ReadField(block->gatewayStatus));
+    EXPECT_EQ(L"web", SharedState::ReadField(block->application));
+    EXPECT_EQ(L"quenta", SharedState::ReadField(block->type));
+    EXPECT_EQ(L"{\"k\":1}", SharedState::ReadField(block->contextList));
+    EXPECT_EQ(L"sap,crm", SharedState::ReadField(block->disabledApplicationList));
+}
+
+TEST(SharedStatePeer, DISABLED_GatewaySide) {
+    if (!IsPeer())
+        GTEST_SKIP() << "runs only as the second process of the test above";
+    HANDLE ready = CHintoraIEBHO::GetEvent(SharedState::kGatewayReadyEvent, FALSE);
+    HANDLE context = CHintoraIEBHO::GetEvent(SharedState::kBrowserContextReadyEvent, FALSE);
+    ASSERT_TRUE(ready && context);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready, 0));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(ready, 0));
+
+    BOOL busy = FALSE;
+    CHintoraIEBHO::GetBusyState(busy);
+    EXPECT_TRUE(busy);
+    std::wstring status;
+    EXPECT_TRUE(CHintoraIEBHO::GetGatewayStatus(status));
+    EXPECT_EQ(L"Hintora_GatewayRunning", status);
+
+    auto block = ReadBlock();
+    EXPECT_EQ(L"sap,crm", SharedState::ReadField(block->disabledApplicationList));
+    EXPECT_EQ(L"web,mail", SharedState::ReadField(block->configuredApplicationList));
+    SharedState::CopyToField(block->application, L"web");
+    SharedState::CopyToField(block->type, L"quenta");
+    SharedState::CopyToField(block->contextList, L"{\"k\":1}");
+    ASSERT_TRUE(CHintoraIEBHO::WriteToSharedMemory(*block));
+    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayClosed);
+    CHintoraIEBHO::SetBusyState(FALSE);
+    SetEvent(context);
+}
+
+TEST(SharedState, LongTextsAreCutAtTheirFieldAndLeaveTheNextFieldAlone) {
+    auto block = ReadBlock();
+    SharedState::CopyToField(block->configuredApplicationList, L"next field");
+    SharedState::CopyToField(block->disabledApplicationList, std::wstring(40000, L'x'));
+    SharedState::CopyToField(block->application, std::wstring(2000, L'a'));
+    SharedState::CopyToField(block->type, L"after application");
+    ASSERT_TRUE(CHintoraIEBHO::WriteToSharedMemory(*block));
+
+    block = ReadBlock();
+    EXPECT_EQ(std::wstring(32767, L'x'), SharedState::ReadField(block->disabledApplicationList));
+    EXPECT_EQ(L'\0', block->disabledApplicationList[32767]);
+    EXPECT_EQ(L"next field", SharedState::ReadField(block->configuredApplicationList));
+    EXPECT_EQ(std::wstring(1023, L'a'), SharedState::ReadField(block->application));
+    EXPECT_EQ(L"after application", SharedState::ReadField(block->type));
+
+    // A pair that would straddle the cut is dropped whole.
+    std::wstring pair = L"\xD83D\xDE00";
+    std::wstring text = std::wstring(32766, L'y') + pair + L"tail";
+    SharedState::CopyToField(block->contextList, text);
+    EXPECT_EQ(std::wstring(32766, L'y'), SharedState::ReadField(block->contextList));
+    SharedState::CopyToField(block->contextList, std::wstring(32765, L'y') + pair + L"tail");
+    EXPECT_EQ(std::wstring(32765, L'y') + pair, SharedState::ReadField(block->contextList));
+}
+
+TEST(SharedState, ReadsStayInsideAFieldThatLacksItsTerminator) {
+    auto block = ReadBlock();
+    for (WCHAR& c : block->gatewayStatus)
+        c = L'S';
+    SharedState::CopyToField(block->disabledApplicationList, L"must not leak into the status");
+    ASSERT_TRUE(CHintoraIEBHO::WriteToSharedMemory(*block));
+
+    std::wstring status;
+    ASSERT_TRUE(CHintoraIEBHO::GetGatewayStatus(status));
+    EXPECT_EQ(std::wstring(1024, L'S'), status);
+
+    block->gatewayStatus[1023] = 0xD83D;  // half a pair at the very end
+    EXPECT_EQ(std::wstring(1023, L'S'), SharedState::ReadField(block->gatewayStatus));
+}
+
+TEST(SharedState, StatusAndContextWritesTouchOnlyTheirFields) {
+    auto block = ReadBlock();
+    block->busy = 1;
+    SharedState::CopyToField(block->gatewayStatus, L"Hintora_GatewayOpening");
+    SharedState::CopyToField(block->disabledApplicationList, L"d");
+    SharedState::CopyToField(block->configuredApplicationList, L"c");
+    SharedState::CopyToField(block->application, L"app");
+    SharedState::CopyToField(block->type, L"nomatch");
+    SharedState::CopyToField(block->searchExpression, L"search");
+    SharedState::CopyToField(block->contextList, L"[1]");
+    SharedState::CopyToField(block->defaults, L"{}");
+    ASSERT_TRUE(CHintoraIEBHO::WriteToSharedMemory(*block));
+
+    EXPECT_TRUE(CHintoraIEBHO::SetGatewayStatus(SharedState::kCloseGateway));
+    CHintoraIEBHO::ClearBrowserContext();
+
+    block = ReadBlock();
+    EXPECT_EQ(1, block->busy);
+    EXPECT_EQ(L"Hintora_CloseGateway", SharedState::ReadField(block->gatewayStatus));
+    EXPECT_EQ(L"d", SharedState::ReadField(block->disabledApplicationList));
+    EXPECT_EQ(L"c", SharedState::ReadField(block->configuredApplicationList));
+    for (const WCHAR* field : {block->application, block->type, block->searchExpression, block->contextList,
+                               block->defaults})
+        EXPECT_EQ(L'\0', field[0]);
+
+    // The flag is stored as 1 or 0 whatever true value is handed in.
+    CHintoraIEBHO::SetBusyState(5);
+    EXPECT_EQ(1, ReadBlock()->busy);
+    CHintoraIEBHO::SetBusyState(FALSE);
+    EXPECT_EQ(0, ReadBlock()->busy);
+}
+
+TEST(SharedState, AnExistingEventKeepsItsPendingSignal) {
+    // Another component of the machine created the event and signalled it.
+    HANDLE other = CreateEventW(nullptr, FALSE, FALSE, L"Hintora_GatewayReady");
+    ASSERT_TRUE(other);
+    HANDLE kept = CHintoraIEBHO::GetEvent(SharedState::kGatewayReadyEvent, FALSE);
+    ASSERT_TRUE(kept);
+    DrainEvent(kept);
+    SetEvent(other);
+
+    EXPECT_EQ(kept, CHintoraIEBHO::GetEvent(SharedState::kGatewayReadyEvent, FALSE));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(kept, 0));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(kept, 0)) << "auto-reset: one wait consumes the signal";
+
+    SetEvent(kept);
+    ResetEvent(kept);
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(other, 0));
+    CloseHandle(other);
+}
