@@ -28,7 +28,8 @@ function scriptsOf(file) {
   let m;
   while ((m = re.exec(text))) {
     if (/\bsrc\s*=/i.test(m[1])) continue;
-    if (/type\s*=\s*["']?(?!text\/javascript|text\/jscript)/i.test(m[1])) continue;
+    const type = /\btype\s*=\s*["']?([^"'\s>]+)/i.exec(m[1]);
+    if (type && !/^text\/(javascript|jscript)$/i.test(type[1])) continue;
     found.push({ code: m[2], line: text.slice(0, m.index).split('\n').length });
   }
   return found;
