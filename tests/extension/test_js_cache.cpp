@@ -185,6 +185,11 @@ TEST(HttpRequest, ResourceOfOwnModuleAnswersWithStatusZero) {
     std::wstring text;
     ASSERT_EQ(S_OK, request.Get(url, true, text));
     EXPECT_THAT(text, ::testing::HasSubstr(L"Velnor.Recognition = {"));
+
+    // With caching off the tick suffix goes onto the resource address too.
+    std::wstring again;
+    ASSERT_EQ(S_OK, request.Get(url, false, again));
+    EXPECT_EQ(text, again);
 }
 
 TEST(HttpRequest, NotFoundAndUnreachableFail) {
