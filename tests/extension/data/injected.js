@@ -1,0 +1,3 @@
+Velnor.Recognition = {
+  Echo: function (first, second, third) { return [first, second, third].join(','); }
+};
