@@ -117,6 +117,10 @@ std::vector<LocationEntry> MergeLocationMru(const std::vector<LocationEntry>& ol
     std::vector<LocationEntry> merged{{address, title}};
     for (size_t i = 0; i < old.size() && i < kLocationMruSize; ++i) {
         const LocationEntry& entry = old[i];
+        // A stored entry with an empty address cannot be written back: its
+        // place would keep the address of the entry that was there before.
+        if (entry.address.empty())
+            continue;
         if (entry.address == address && (IsDefaultTitle(entry.title) || entry.title == title))
             continue;
         merged.push_back(entry);

@@ -30,6 +30,7 @@ bool IsDefaultTitle(const std::wstring& title);
 
 // The list after adding (address, title) in front of the old one: the old
 // entry for the same address is dropped when its title is a default one or
-// the same title; at most ten old entries are looked at.
+// the same title, and old entries without an address are dropped; at most
+// ten old entries are looked at.
 std::vector<LocationEntry> MergeLocationMru(const std::vector<LocationEntry>& old, const std::wstring& address,
                                             const std::wstring& title);

@@ -49,15 +49,10 @@ const std::wstring B = L"https://b.example/content";
 }  // namespace
 
 TEST(LocationMruTitles, DefaultTitlesAreContentBlankDigit) {
-    EXPECT_TRUE(IsDefaultTitle(L"Content 7"));
-    EXPECT_TRUE(IsDefaultTitle(L"Content 12"));
-    EXPECT_TRUE(IsDefaultTitle(L"Content 3x"));
-    EXPECT_FALSE(IsDefaultTitle(L"Content"));
-    EXPECT_FALSE(IsDefaultTitle(L"Content "));
-    EXPECT_FALSE(IsDefaultTitle(L"Content x"));
-    EXPECT_FALSE(IsDefaultTitle(L"content 1"));
-    EXPECT_FALSE(IsDefaultTitle(L"Content  1"));
-    EXPECT_FALSE(IsDefaultTitle(L""));
+    for (const wchar_t* title : {L"Content 7", L"Content 12", L"Content 3x"})
+        EXPECT_TRUE(IsDefaultTitle(title)) << title;
+    for (const wchar_t* title : {L"Content", L"Content ", L"Content x", L"content 1", L"Content  1", L""})
+        EXPECT_FALSE(IsDefaultTitle(title)) << title;
 }
 
 TEST_F(LocationMru, AddsInFrontAndNumbersDefaultTitles) {
@@ -117,13 +112,16 @@ TEST_F(LocationMru, DropsBrokenAndStrayEntriesOnTheNextRewrite) {
     DWORD number = 5;
     RegSetKeyValueW(roots.Machine(), (key + L"\\3").c_str(), L"Url", REG_DWORD, &number, sizeof(number));
     PredefinedKeySandbox::Put(roots.Machine(), key + L"\\3", L"Title", L"numeric url");
+    PredefinedKeySandbox::Put(roots.Machine(), key + L"\\5", L"Url", L"");
+    PredefinedKeySandbox::Put(roots.Machine(), key + L"\\5", L"Title", L"empty url");
     PredefinedKeySandbox::Put(roots.Machine(), key + L"\\stray", L"Url", L"x");
     PredefinedKeySandbox::Put(roots.Machine(), key + L"\\stray", L"Title", L"x");
     RegSetKeyValueW(roots.Machine(), (key + L"\\4").c_str(), L"Url", REG_EXPAND_SZ, L"%x%", 8);
     PredefinedKeySandbox::Put(roots.Machine(), key + L"\\4", L"Title", L"Expandable");
 
     List before = Read();
-    EXPECT_EQ((List{{A, L"Content 0"}, {B, L"Content 1"}, {L"%x%", L"Expandable"}, {L"x", L"x"}}), before)
+    EXPECT_EQ((List{{A, L"Content 0"}, {B, L"Content 1"}, {L"%x%", L"Expandable"}, {L"", L"empty url"}, {L"x", L"x"}}),
+              before)
         << Show(before);
 
     AddToLocationMru(L"http://c.example", L"");
