@@ -171,6 +171,45 @@ std::wstring UrlDecode(const std::wstring& text) {
     return Utf8ToWide(bytes);
 }
 
+std::string NarrowBytes(const std::wstring& text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (wchar_t c : text)
+        bytes += static_cast<char>(c & 0xFF);
+    return bytes;
+}
+
+static std::wstring WidenBytes(const std::string& bytes) {
+    std::wstring text;
+    text.reserve(bytes.size());
+    for (char b : bytes)
+        text += static_cast<wchar_t>(static_cast<unsigned char>(b));
+    return text;
+}
+
+void ParseUrlEncoded(const std::string& bytes, std::map<std::wstring, std::wstring>& fields) {
+    size_t i = 0;
+    const size_t n = bytes.size();
+    while (i < n) {
+        size_t nameEnd = i;
+        while (nameEnd < n && bytes[nameEnd] != '&' && bytes[nameEnd] != '=')
+            ++nameEnd;
+        std::string name = bytes.substr(i, nameEnd - i);
+        std::string value;
+        i = nameEnd;
+        if (i < n && bytes[i] == '=') {
+            size_t valueEnd = ++i;
+            while (valueEnd < n && bytes[valueEnd] != '&')
+                ++valueEnd;
+            value = bytes.substr(i, valueEnd - i);
+            i = valueEnd;
+        }
+        fields[UrlDecode(WidenBytes(name))] = UrlDecode(WidenBytes(value));
+        if (i < n && bytes[i] == '&')
+            ++i;
+    }
+}
+
 void RequestReader::Reject() {
     m_rejected = true;
     m_state = kComplete;

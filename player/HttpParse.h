@@ -3,6 +3,7 @@
 // that turns received bytes into a CRequest. No Windows headers.
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "Request.h"
@@ -15,6 +16,14 @@ std::string WideToUtf8(const std::wstring& text);
 // Percent escapes (%XX, %uXXXX), each character cut to its low byte, then
 // UTF-8. An escape with non-hex digits is kept as it stands.
 std::wstring UrlDecode(const std::wstring& text);
+
+// Parses name=value pairs joined by "&" (form fields); each name and value
+// is URL-decoded and a later value replaces an earlier one. The bytes are
+// taken as they are, so raw UTF-8 survives whatever the ANSI code page is.
+void ParseUrlEncoded(const std::string& bytes, std::map<std::wstring, std::wstring>& fields);
+
+// The bytes a query string was read from (the reader widens byte by byte).
+std::string NarrowBytes(const std::wstring& text);
 
 // Bounds on what one request may make the server hold.
 struct RequestLimits {

@@ -352,7 +352,9 @@ void CRequestSocket::AddHeader(const std::wstring& name, long long value) {
 
 // --- dispatch and file service ---------------------------------------------
 
-void CRequestSocket::RegisterHandlers() {}
+void CRequestSocket::RegisterHandlers() {
+    handlers[L"/radozira/configurator/saveit.qxph"] = &CRequestSocket::SaveConfigHandler;
+}
 
 void CRequestSocket::FreeHandlers() {
     handlers.clear();

@@ -67,6 +67,11 @@ private:
     void RegisterHandlers();
     void FreeHandlers();
 
+    // The private URL that saves the content's configuration file.
+    void ParseFormFields();
+    bool SaveConfigHandler(std::wstring& contentType, std::vector<unsigned char>& answer);
+    bool SaveConfigFile(const std::wstring& content, const std::wstring& path);
+
     static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);
 
     CRequest* request;

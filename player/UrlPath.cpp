@@ -148,3 +148,14 @@ std::wstring SanitizeForLog(const std::wstring& text) {
             c = L'?';
     return out;
 }
+
+std::wstring ResolveInFolderOf(const std::wstring& base, const std::wstring& location) {
+    size_t slash = base.rfind(L'/');
+    std::wstring folder = slash == std::wstring::npos ? base : base.substr(0, slash + 1);
+    return folder + (!location.empty() && location[0] == L'/' ? location.substr(1) : location);
+}
+
+std::wstring LastUrlPart(const std::wstring& location) {
+    size_t slash = location.rfind(L'/');
+    return slash == std::wstring::npos ? location : location.substr(slash + 1);
+}

@@ -29,3 +29,10 @@ bool LookupMimeTable(const std::wstring& extension, std::wstring& type);
 // Control characters of request data become "?" before they reach the log,
 // so that a URL cannot forge log lines.
 std::wstring SanitizeForLog(const std::wstring& text);
+
+// The URL that a location names relative to the folder of base: base up to
+// and including its last "/", then location without a leading "/".
+std::wstring ResolveInFolderOf(const std::wstring& base, const std::wstring& location);
+
+// The last "/"-separated part of a location.
+std::wstring LastUrlPart(const std::wstring& location);

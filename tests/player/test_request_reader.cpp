@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+#include <memory>
 #include <string>
 
 #include "HttpParse.h"
@@ -171,6 +173,38 @@ TEST(RequestRecord, FreshRecordAndHeaderLookup) {
     EXPECT_EQ(r->AddRef(), 2);
     EXPECT_EQ(r->Release(), 1);
     EXPECT_EQ(r->Release(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FormFields, PairsAreDecodedAndLaterOnesWin) {
+    std::map<std::wstring, std::wstring> f;
+    ParseUrlEncoded("a=1&b=x%20y+z&a=2&flag&&c=%C3%A9&d=caf\xC3\xA9", f);
+    EXPECT_EQ(f.at(L"a"), L"2");
+    EXPECT_EQ(f.at(L"b"), L"x y+z");
+    EXPECT_EQ(f.at(L"flag"), L"");
+    EXPECT_EQ(f.at(L""), L"");  // the empty pair between "&&"
+    EXPECT_EQ(f.at(L"c"), L"\u00e9");
+    EXPECT_EQ(f.at(L"d"), L"caf\u00e9");  // raw UTF-8 survives
+    EXPECT_EQ(f.size(), 6u);
+
+    f.clear();
+    ParseUrlEncoded("x=a=b&", f);
+    EXPECT_EQ(f.at(L"x"), L"a=b");
+    EXPECT_EQ(f.size(), 1u);
+
+    f.clear();
+    ParseUrlEncoded("", f);
+    EXPECT_TRUE(f.empty());
+}
+
+TEST(FormFields, QueryBytesComeBackUnchanged) {
+    std::wstring widened;
+    for (unsigned char b : std::string("q=\xE2\x82\xAC"))
+        widened += static_cast<wchar_t>(b);
+    EXPECT_EQ(NarrowBytes(widened), "q=\xE2\x82\xAC");
 }
 
 }  // namespace

@@ -362,3 +362,114 @@ TEST_F(ServerTest, ListensOnLoopbackOnlyAndRestarts) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string ReadFileBytes(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string bytes;
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(h, chunk, sizeof(chunk), &read, nullptr) && read > 0)
+        bytes.append(chunk, read);
+    CloseHandle(h);
+    return bytes;
+}
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+const std::string kSave = "/radozira/configurator/saveit.qxph";
+const std::string kBom = "\xEF\xBB\xBF";
+
+class ConfigSaveTest : public ServerTest {
+protected:
+    Reply Post(const std::string& body, const std::string& method = "POST", const std::string& query = "") {
+        return Get(method + " " + kSave + (query.empty() ? "" : "?" + query) +
+                   " HTTP/1.1\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                   std::to_string(body.size()) + "\r\n\r\n" + body);
+    }
+    std::wstring Config() const { return root + L"\\configdata.json.js"; }
+};
+
+TEST_F(ConfigSaveTest, SavesThroughQueryOrPostBody) {
+    Reply r = GetUrl(kSave + "?saveit_l=../../configdata.json.js&saveit_c=%7B%22a%22%3A1%7D");
+    EXPECT_EQ(r.status, "HTTP/1.1 200 OK");
+    EXPECT_EQ(r.Header("Content-Type"), "text/plain; charset=utf-8");
+    EXPECT_EQ(r.Header("Content-Length"), "7");
+    EXPECT_EQ(r.Header("Cache-Control"), "no-cache");
+    EXPECT_EQ(r.body, "UPDATED");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "{\"a\":1}");
+
+    r = Post("saveit_l=../../configdata.json.js&saveit_c=caf%C3%A9+%E2%82%AC");
+    EXPECT_EQ(r.body, "UPDATED");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "caf\xC3\xA9+\xE2\x82\xAC");
+    EXPECT_FALSE(FileExists(Config() + L".tmp"));
+    EXPECT_FALSE(FileExists(Config() + L".bak"));
+
+    r = Post("saveit_l=../../configdata.json.js&saveit_c=");
+    EXPECT_EQ(r.body, "UPDATED");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom);
+
+    // A body field replaces the query's.
+    r = Post("saveit_c=from-body", "POST", "saveit_l=../../configdata.json.js&saveit_c=from-query");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "from-body");
+}
+
+TEST_F(ConfigSaveTest, OnlyAnExactPostReadsTheBody) {
+    Reply r = Post("saveit_l=../../configdata.json.js&saveit_c=x", "post");
+    EXPECT_EQ(r.body, "FAILED");
+    EXPECT_FALSE(FileExists(Config()));
+    r = Post("saveit_c=body", "post", "saveit_l=../../configdata.json.js&saveit_c=query");
+    EXPECT_EQ(r.body, "UPDATED");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "query");
+}
+
+TEST_F(ConfigSaveTest, RefusesOtherNamesAndPlaces) {
+    WriteFileBytes(root + L"\\index.html", "keep");
+    for (const char* location : {"../../ConfigData.json.js", "../../index.html", "../../../configdata.json.js",
+                                 "../../../../configdata.json.js", "../../missing/configdata.json.js",
+                                 "..%5c..%5cconfigdata.json.js", "../../configdata.json.js%00"}) {
+        Reply r = Post(std::string("saveit_l=") + location + "&saveit_c=x");
+        EXPECT_EQ(r.body, "FAILED") << location;
+    }
+    EXPECT_EQ(Post("saveit_l=../../configdata.json.js").body, "FAILED");
+    EXPECT_EQ(Post("saveit_c=x").body, "FAILED");
+    EXPECT_EQ(ReadFileBytes(root + L"\\index.html"), "keep");
+    EXPECT_FALSE(FileExists(base + L"\\configdata.json.js"));
+    EXPECT_FALSE(FileExists(Config()));
+
+    // The location is relative to the handler's own folder.
+    CreateDirectoryW((root + L"\\radozira").c_str(), nullptr);
+    CreateDirectoryW((root + L"\\radozira\\configurator").c_str(), nullptr);
+    EXPECT_EQ(Post("saveit_l=/configdata.json.js&saveit_c=deep").body, "UPDATED");
+    EXPECT_EQ(ReadFileBytes(root + L"\\radozira\\configurator\\configdata.json.js"), kBom + "deep");
+
+    // A folder in the file's place is left alone.
+    CreateDirectoryW(Config().c_str(), nullptr);
+    EXPECT_EQ(Post("saveit_l=../../configdata.json.js&saveit_c=x").body, "FAILED");
+    EXPECT_TRUE(FileExists(Config()));
+}
+
+TEST_F(ConfigSaveTest, ReplacesTheOldFileWhole) {
+    WriteFileBytes(Config(), std::string(5000, 'o'));
+    WriteFileBytes(Config() + L".bak", "stale backup");
+    EXPECT_EQ(Post("saveit_l=../../configdata.json.js&saveit_c=new").body, "UPDATED");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "new");
+    EXPECT_FALSE(FileExists(Config() + L".bak"));
+    EXPECT_FALSE(FileExists(Config() + L".tmp"));
+}
+
+TEST_F(ConfigSaveTest, UrlIsMatchedExactly) {
+    EXPECT_EQ(GetUrl("/radozira/configurator/SAVEIT.qxph?saveit_l=../../configdata.json.js&saveit_c=x").status,
+              "HTTP/1.1 404 Not Found");
+    EXPECT_FALSE(FileExists(Config()));
+    // Any method reaches the handler.
+    Reply r = Get("PUT " + kSave + "?saveit_l=../../configdata.json.js&saveit_c=put HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(r.body, "UPDATED");
+}
+
+}  // namespace

@@ -61,3 +61,18 @@ TEST(LogText, ControlCharactersCannotForgeLines) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ConfigLocation, RelativeToTheHandlersFolder) {
+    const std::wstring handler = L"/radozira/configurator/saveit.qxph";
+    EXPECT_EQ(ResolveInFolderOf(handler, L"../../configdata.json.js"), L"/radozira/configurator/../../configdata.json.js");
+    EXPECT_EQ(ResolveInFolderOf(handler, L"/configdata.json.js"), L"/radozira/configurator/configdata.json.js");
+    EXPECT_EQ(ResolveInFolderOf(L"/dir/", L"x"), L"/dir/x");
+    EXPECT_EQ(ResolveInFolderOf(L"noslash", L"x"), L"noslashx");
+    EXPECT_EQ(LastUrlPart(L"../../configdata.json.js"), L"configdata.json.js");
+    EXPECT_EQ(LastUrlPart(L"configdata.json.js"), L"configdata.json.js");
+    EXPECT_EQ(LastUrlPart(L"a/"), L"");
+}
+
+}  // namespace
