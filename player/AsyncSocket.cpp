@@ -9,10 +9,11 @@ namespace {
 const UINT WM_SOCKET_NOTIFY = WM_USER + 1;
 
 // Live sockets of the thread by handle; a notification for a handle that is
-// gone (already closed) is dropped.
+// gone (already closed) is dropped. Never destroyed: the application object
+// closes its sockets during static destruction.
 std::unordered_map<SOCKET, CAsyncSocket*>& SocketMap() {
-    static std::unordered_map<SOCKET, CAsyncSocket*> map;
-    return map;
+    static auto* map = new std::unordered_map<SOCKET, CAsyncSocket*>;
+    return *map;
 }
 
 HWND g_notifyWindow = nullptr;

@@ -14,9 +14,11 @@ namespace {
 
 RequestObserver* g_observer = nullptr;
 
+// Never destroyed, like the socket map: sockets may end during static
+// destruction.
 std::set<CRequestSocket*>& LiveSockets() {
-    static std::set<CRequestSocket*> live;
-    return live;
+    static auto* live = new std::set<CRequestSocket*>;
+    return *live;
 }
 
 UINT_PTR g_timer = 0;

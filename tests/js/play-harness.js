@@ -4,10 +4,11 @@
 //
 // The program's listening socket lives in the prefix's wineserver, so its
 // port is learned from `ss`: the loopback ports of that wineserver that are
-// new after the start. Starts are serialised through a lock directory so
-// that two programs starting in the same prefix cannot be confused.
+// new after the start. The programs run in a prefix of their own (beside the
+// build's), where nothing but play.exe listens, and starts are serialised
+// through a lock directory so that two programs starting cannot be confused.
 
-const { spawn, execFileSync } = require('node:child_process');
+const { spawn, spawnSync, execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
@@ -16,7 +17,7 @@ const http = require('node:http');
 
 const root = path.resolve(__dirname, '..', '..');
 const buildDir = process.env.HINTORA_BUILD_DIR || path.join(root, 'build', 'win64');
-const prefix = process.env.HINTORA_WINEPREFIX || path.join(buildDir, 'wineprefix');
+const prefix = process.env.HINTORA_PLAY_WINEPREFIX || (process.env.HINTORA_WINEPREFIX || path.join(buildDir, 'wineprefix')) + '-play';
 const wineRun = process.env.HINTORA_WINE_RUN || path.join(root, 'cmake', 'wine-run');
 const playExe = path.join(buildDir, 'player', 'play.exe');
 
@@ -78,6 +79,14 @@ function loopbackPortsOfPrefix() {
   return ports;
 }
 
+// Creates the prefix on first use (wine-run does it under its own lock).
+let prefixReady = false;
+function ensurePrefix() {
+  if (prefixReady) return;
+  spawnSync(wineRun, [prefix, 'cmd', '/c', 'exit'], { stdio: 'ignore', timeout: 240000 });
+  prefixReady = true;
+}
+
 async function withStartLock(fn) {
   const lock = `${prefix}.play-start.lock`;
   for (;;) {
@@ -129,6 +138,7 @@ async function startPlay(site, args = [], { waitPort = true, timeoutMs = 90000 }
       },
     };
   };
+  ensurePrefix();
   if (!waitPort) return launch();
   return withStartLock(async () => {
     const before = loopbackPortsOfPrefix();
