@@ -1,5 +1,10 @@
-#include <windows.h>
+#include "PlayerApp.h"
+
+// The one application object: built before the entry, destroyed after it.
+static CQXHttpApp theApp;
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
-    return 0;
+    if (!theApp.InitInstance())
+        return 0;
+    return theApp.Run();
 }

@@ -13,4 +13,5 @@ done
 status=0
 ctest --test-dir build/win64 -j "$(nproc 2>/dev/null || echo 4)" --output-on-failure --timeout 600 || status=$?
 WINEPREFIX="$PWD/build/win64/wineprefix" wineserver -k 2>/dev/null || true
+WINEPREFIX="$PWD/build/win64/wineprefix-play" wineserver -k 2>/dev/null || true
 exit $status

@@ -92,6 +92,9 @@ TEST_F(StringTableTest, ExactlyTheTwentyTwoLanguagesHoldTheTable) {
                 return TRUE;
             },
             reinterpret_cast<LONG_PTR>(&found));
+        // The test program adds one Icelandic entry of its own to check
+        // lookups in a language the program does not ship.
+        found.erase(MAKELANGID(LANG_ICELANDIC, SUBLANG_DEFAULT));
         EXPECT_EQ(expected, found) << "block " << block;
     }
 }

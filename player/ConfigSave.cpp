@@ -1,0 +1,88 @@
+// The private URL through which the content saves "configdata.json.js" in
+// the served folder: written to a temporary file, then swapped in with a
+// backup of the old one.
+#include <string>
+#include <vector>
+
+#include "HttpParse.h"
+#include "LocalServer.h"
+#include "RequestSocket.h"
+#include "UrlPath.h"
+
+namespace {
+
+const wchar_t kConfigFileName[] = L"configdata.json.js";
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsFolder(const std::wstring& path) {
+    DWORD attrs = GetFileAttributesW(path.c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+void CRequestSocket::ParseFormFields() {
+    ParseUrlEncoded(NarrowBytes(request->query), request->formFields);
+    if (request->method == L"POST")
+        ParseUrlEncoded(std::string(request->body.begin(), request->body.end()), request->formFields);
+}
+
+bool CRequestSocket::SaveConfigHandler(std::wstring& contentType, std::vector<unsigned char>& answer) {
+    ParseFormFields();
+    contentType = L"text/plain; charset=utf-8";
+    auto location = request->formFields.find(L"saveit_l");
+    auto content = request->formFields.find(L"saveit_c");
+    bool saved = location != request->formFields.end() && content != request->formFields.end() &&
+                 LastUrlPart(location->second) == kConfigFileName;
+    if (saved) {
+        std::wstring target = ResolveInFolderOf(request->url, location->second);
+        saved = UrlToPath(target) && SaveConfigFile(content->second, target);
+    }
+    static const char kUpdated[] = "UPDATED";
+    static const char kFailed[] = "FAILED";
+    const char* word = saved ? kUpdated : kFailed;
+    answer.insert(answer.end(), word, word + strlen(word));
+    return true;
+}
+
+bool CRequestSocket::SaveConfigFile(const std::wstring& content, const std::wstring& path) {
+    size_t slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos || !IsFolder(path.substr(0, slash == 2 ? 3 : slash)) || IsFolder(path))
+        return false;
+
+    const std::wstring temp = path + L".tmp";
+    if (Exists(temp) && !DeleteFileW(temp.c_str()))
+        return false;
+    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    std::string bytes = "\xEF\xBB\xBF" + WideToUtf8(content);
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+              written == bytes.size();
+    // On disk before the old file is moved away.
+    if (ok)
+        ok = FlushFileBuffers(file);
+    CloseHandle(file);
+    if (!ok)
+        return false;
+
+    const std::wstring backup = path + L".bak";
+    if (Exists(backup) && !DeleteFileW(backup.c_str()))
+        return false;
+    const bool hadTarget = Exists(path);
+    if (hadTarget && !MoveFileW(path.c_str(), backup.c_str()))
+        return false;
+    if (!MoveFileW(temp.c_str(), path.c_str())) {
+        // Never leave the content without its configuration: put the old
+        // file back (the new text stays in the temporary file).
+        if (hadTarget)
+            MoveFileW(backup.c_str(), path.c_str());
+        return false;
+    }
+    DeleteFileW(backup.c_str());
+    return true;
+}

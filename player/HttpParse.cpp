@@ -1,0 +1,338 @@
+#include "HttpParse.h"
+
+namespace {
+
+bool IsSpace(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f';
+}
+
+std::wstring TrimLeft(const std::wstring& s) {
+    size_t i = 0;
+    while (i < s.size() && IsSpace(s[i]))
+        ++i;
+    return s.substr(i);
+}
+
+std::wstring TrimRight(const std::wstring& s) {
+    size_t n = s.size();
+    while (n > 0 && IsSpace(s[n - 1]))
+        --n;
+    return s.substr(0, n);
+}
+
+int HexValue(wchar_t c) {
+    if (c >= L'0' && c <= L'9')
+        return c - L'0';
+    if (c >= L'a' && c <= L'f')
+        return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F')
+        return c - L'A' + 10;
+    return -1;
+}
+
+// Reads count hex digits at pos; -1 when one is not a hex digit.
+long HexRun(const std::wstring& s, size_t pos, size_t count) {
+    long v = 0;
+    for (size_t i = 0; i < count; ++i) {
+        int h = HexValue(s[pos + i]);
+        if (h < 0)
+            return -1;
+        v = v * 16 + h;
+    }
+    return v;
+}
+
+void AppendCodePoint(std::wstring& out, uint32_t cp) {
+    if (cp >= 0x10000) {
+        cp -= 0x10000;
+        out += static_cast<wchar_t>(0xD800 + (cp >> 10));
+        out += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+        out += static_cast<wchar_t>(cp);
+    }
+}
+
+}  // namespace
+
+std::wstring Utf8ToWide(const std::string& bytes) {
+    std::wstring out;
+    out.reserve(bytes.size());
+    size_t i = 0;
+    const size_t n = bytes.size();
+    while (i < n) {
+        unsigned char b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            out += static_cast<wchar_t>(b);
+            ++i;
+            continue;
+        }
+        size_t len = 0;
+        uint32_t cp = 0, min = 0;
+        if (b >= 0xC2 && b <= 0xDF) {
+            len = 2; cp = b & 0x1F; min = 0x80;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            len = 3; cp = b & 0x0F; min = 0x800;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            len = 4; cp = b & 0x07; min = 0x10000;
+        }
+        bool ok = len != 0 && i + len <= n;
+        for (size_t k = 1; ok && k < len; ++k) {
+            unsigned char c = static_cast<unsigned char>(bytes[i + k]);
+            if ((c & 0xC0) != 0x80)
+                ok = false;
+            else
+                cp = (cp << 6) | (c & 0x3F);
+        }
+        if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))
+            ok = false;
+        if (!ok) {
+            out += static_cast<wchar_t>(0xFFFD);
+            ++i;
+            continue;
+        }
+        AppendCodePoint(out, cp);
+        i += len;
+    }
+    return out;
+}
+
+std::string WideToUtf8(const std::wstring& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t cp = static_cast<uint16_t>(text[i]);
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() &&
+            static_cast<uint16_t>(text[i + 1]) >= 0xDC00 && static_cast<uint16_t>(text[i + 1]) <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<uint16_t>(text[i + 1]) - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::wstring UrlDecode(const std::wstring& text) {
+    std::wstring chars;
+    chars.reserve(text.size());
+    size_t i = 0;
+    const size_t n = text.size();
+    while (i < n) {
+        wchar_t c = text[i];
+        if (c != L'%') {
+            chars += c;
+            ++i;
+            continue;
+        }
+        size_t after = n - i - 1;
+        if (after >= 1 && (text[i + 1] == L'u' || text[i + 1] == L'U')) {
+            if (after < 5)
+                break;  // a cut-off %u escape takes the rest of the text with it
+            long v = HexRun(text, i + 2, 4);
+            if (v < 0) {
+                chars += c;
+                ++i;
+                continue;
+            }
+            chars += static_cast<wchar_t>(v);
+            i += 6;
+        } else if (after >= 2) {
+            long v = HexRun(text, i + 1, 2);
+            if (v < 0) {
+                chars += c;
+                ++i;
+                continue;
+            }
+            chars += static_cast<wchar_t>(v);
+            i += 3;
+        } else {
+            ++i;  // a lone '%' near the end is dropped
+        }
+    }
+    std::string bytes;
+    bytes.reserve(chars.size());
+    for (wchar_t ch : chars)
+        bytes += static_cast<char>(ch & 0xFF);
+    return Utf8ToWide(bytes);
+}
+
+std::string NarrowBytes(const std::wstring& text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (wchar_t c : text)
+        bytes += static_cast<char>(c & 0xFF);
+    return bytes;
+}
+
+static std::wstring WidenBytes(const std::string& bytes) {
+    std::wstring text;
+    text.reserve(bytes.size());
+    for (char b : bytes)
+        text += static_cast<wchar_t>(static_cast<unsigned char>(b));
+    return text;
+}
+
+void ParseUrlEncoded(const std::string& bytes, std::map<std::wstring, std::wstring>& fields) {
+    size_t i = 0;
+    const size_t n = bytes.size();
+    while (i < n) {
+        size_t nameEnd = i;
+        while (nameEnd < n && bytes[nameEnd] != '&' && bytes[nameEnd] != '=')
+            ++nameEnd;
+        std::string name = bytes.substr(i, nameEnd - i);
+        std::string value;
+        i = nameEnd;
+        if (i < n && bytes[i] == '=') {
+            size_t valueEnd = ++i;
+            while (valueEnd < n && bytes[valueEnd] != '&')
+                ++valueEnd;
+            value = bytes.substr(i, valueEnd - i);
+            i = valueEnd;
+        }
+        fields[UrlDecode(WidenBytes(name))] = UrlDecode(WidenBytes(value));
+        if (i < n && bytes[i] == '&')
+            ++i;
+    }
+}
+
+void RequestReader::Reject() {
+    m_rejected = true;
+    m_state = kComplete;
+    m_line.clear();
+}
+
+bool RequestReader::ReadLine(const unsigned char* data, size_t n, size_t& pos) {
+    while (pos < n) {
+        unsigned char b = data[pos++];
+        if (b == 10)
+            return true;
+        if (b == 13)
+            continue;
+        if (m_line.size() >= m_limits.maxLineChars) {
+            Reject();
+            return false;
+        }
+        m_line += static_cast<wchar_t>(b);
+    }
+    return false;
+}
+
+void RequestReader::ParseLine(CRequest& request) {
+    if (m_state == kRequestLine) {
+        size_t sp = m_line.find(L' ');
+        if (!m_line.empty() && sp != std::wstring::npos) {
+            request.method = m_line.substr(0, sp);
+            std::wstring rest = TrimLeft(m_line.substr(sp + 1));
+            size_t sp2 = rest.find(L' ');
+            std::wstring url;
+            if (!rest.empty() && sp2 != std::wstring::npos) {
+                url = rest.substr(0, sp2);
+                request.version = TrimLeft(rest.substr(sp2 + 1));
+            } else {
+                url = TrimRight(rest);
+            }
+            size_t q = url.find(L'?');
+            if (!url.empty() && q != std::wstring::npos) {
+                request.query = url.substr(q + 1);
+                url = url.substr(0, q);
+            }
+            request.url = UrlDecode(url);
+        }
+        m_state = kHeaders;
+    } else if (m_state == kHeaders) {
+        size_t colon = m_line.find(L':');
+        if (colon != std::wstring::npos) {
+            if (++m_headerCount > m_limits.maxHeaders) {
+                Reject();
+                return;
+            }
+            request.headers[LowerAscii(m_line.substr(0, colon))] = TrimLeft(m_line.substr(colon + 1));
+        }
+    }
+    m_line.clear();
+}
+
+bool RequestReader::ReadContentLength(CRequest& request) {
+    std::wstring value = request.GetHeader(L"Content-Length");
+    if (value.empty())
+        return false;
+    size_t i = 0;
+    while (i < value.size() && IsSpace(value[i]))
+        ++i;
+    bool negative = false;
+    if (i < value.size() && (value[i] == L'+' || value[i] == L'-'))
+        negative = value[i++] == L'-';
+    int64_t v = 0;
+    bool tooLarge = false;
+    for (; i < value.size() && value[i] >= L'0' && value[i] <= L'9'; ++i) {
+        v = v * 10 + (value[i] - L'0');
+        if (v > m_limits.maxBody)
+            tooLarge = true, v = m_limits.maxBody + int64_t(1);
+    }
+    // A body that cannot be held, or a negative length, is never collected.
+    if (tooLarge || (negative && v != 0)) {
+        Reject();
+        return true;
+    }
+    request.contentLength = static_cast<int32_t>(v);
+    return true;
+}
+
+void RequestReader::TakeBody(CRequest& request, const unsigned char* data, size_t n, size_t pos) {
+    size_t want = static_cast<size_t>(request.contentLength);
+    size_t have = request.body.size();
+    if (pos < n && have < want) {
+        size_t take = n - pos;
+        if (take > want - have)
+            take = want - have;  // bytes beyond the length are dropped
+        request.body.insert(request.body.end(), data + pos, data + pos + take);
+    }
+    if (request.body.size() >= want)
+        m_state = kComplete;
+}
+
+bool RequestReader::Feed(CRequest& request, const unsigned char* data, size_t n) {
+    if (m_state == kComplete)
+        return true;
+    size_t pos = 0;
+    if (m_state == kRequestLine || m_state == kHeaders) {
+        while (ReadLine(data, n, pos)) {
+            if (m_line.empty()) {
+                m_state = kBody;
+                break;
+            }
+            ParseLine(request);
+            if (m_rejected)
+                return true;
+        }
+        if (m_rejected)
+            return true;
+        if (m_state == kBody) {
+            if (ReadContentLength(request)) {
+                if (m_rejected)
+                    return true;
+                TakeBody(request, data, n, pos);
+            } else {
+                m_state = kComplete;
+            }
+        }
+    } else if (m_state == kBody) {
+        TakeBody(request, data, n, 0);
+    }
+    return m_state == kComplete;
+}

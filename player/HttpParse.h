@@ -1,0 +1,63 @@
+#pragma once
+// Reading side of the loopback server: URL decoding and the request reader
+// that turns received bytes into a CRequest. No Windows headers.
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "Request.h"
+
+// UTF-8 bytes to UTF-16; an invalid sequence becomes U+FFFD per bad byte.
+std::wstring Utf8ToWide(const std::string& bytes);
+// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
+std::string WideToUtf8(const std::wstring& text);
+
+// Percent escapes (%XX, %uXXXX), each character cut to its low byte, then
+// UTF-8. An escape with non-hex digits is kept as it stands.
+std::wstring UrlDecode(const std::wstring& text);
+
+// Parses name=value pairs joined by "&" (form fields); each name and value
+// is URL-decoded and a later value replaces an earlier one. The bytes are
+// taken as they are, so raw UTF-8 survives whatever the ANSI code page is.
+void ParseUrlEncoded(const std::string& bytes, std::map<std::wstring, std::wstring>& fields);
+
+// The bytes a query string was read from (the reader widens byte by byte).
+std::string NarrowBytes(const std::wstring& text);
+
+// Bounds on what one request may make the server hold.
+struct RequestLimits {
+    size_t maxLineChars = 8192;
+    size_t maxHeaders = 100;
+    int32_t maxBody = 16 * 1024 * 1024;
+};
+
+// Parse states as the socket keeps them.
+enum RequestState { kRequestLine = 0, kHeaders = 1, kBody = 2, kComplete = 4 };
+
+class RequestReader {
+public:
+    explicit RequestReader(const RequestLimits& limits = RequestLimits()) : m_limits(limits) {}
+
+    // Takes the next received bytes. Returns true once the request is
+    // complete (state 4); Rejected() then tells whether it broke a bound
+    // or carried an unusable Content-Length. Bytes after completion are
+    // ignored.
+    bool Feed(CRequest& request, const unsigned char* data, size_t n);
+
+    int State() const { return m_state; }
+    bool Rejected() const { return m_rejected; }
+
+private:
+    bool ReadLine(const unsigned char* data, size_t n, size_t& pos);
+    void ParseLine(CRequest& request);
+    bool ReadContentLength(CRequest& request);
+    void TakeBody(CRequest& request, const unsigned char* data, size_t n, size_t pos);
+    void Reject();
+
+    RequestLimits m_limits;
+    std::wstring m_line;
+    int m_state = kRequestLine;
+    size_t m_headerCount = 0;
+    bool m_rejected = false;
+};

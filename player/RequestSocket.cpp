@@ -1,0 +1,590 @@
+#include "RequestSocket.h"
+
+#include <ctime>
+#include <new>
+#include <set>
+
+#include "HttpDate.h"
+#include "LocalServer.h"
+#include "PlayerStrings.h"
+#include "UrlPath.h"
+#include "resource.h"
+
+namespace {
+
+RequestObserver* g_observer = nullptr;
+
+// Never destroyed, like the socket map: sockets may end during static
+// destruction.
+std::set<CRequestSocket*>& LiveSockets() {
+    static auto* live = new std::set<CRequestSocket*>;
+    return *live;
+}
+
+UINT_PTR g_timer = 0;
+DWORD g_idleTimeoutMs = 60000;
+DWORD g_lingerTimeoutMs = 5000;
+
+const size_t kReceiveSize = 1024;
+const int kChunksPerNotification = 64;
+const wchar_t kDefaultDateFormat[] = L"%a, %d %b %Y %H:%M:%S GMT";
+
+void Log(const std::wstring& text, bool timestamp, bool lineEnd) {
+    if (g_observer)
+        g_observer->WriteLogLine(text, timestamp, lineEnd);
+}
+
+int64_t FileTimeToUnix(const FILETIME& ft) {
+    ULARGE_INTEGER v;
+    v.LowPart = ft.dwLowDateTime;
+    v.HighPart = ft.dwHighDateTime;
+    return static_cast<int64_t>((v.QuadPart - 116444736000000000ULL) / 10000000ULL);
+}
+
+bool LookupMimeType(const std::wstring& extension, std::wstring& type) {
+    if (!extension.empty()) {
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, extension.c_str(), 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+            wchar_t value[256];
+            DWORD size = sizeof(value) - sizeof(wchar_t), kind = 0;
+            LONG rc = RegQueryValueExW(key, L"Content Type", nullptr, &kind,
+                                       reinterpret_cast<BYTE*>(value), &size);
+            RegCloseKey(key);
+            if (rc == ERROR_SUCCESS && kind == REG_SZ && size >= sizeof(wchar_t)) {
+                value[size / sizeof(wchar_t)] = 0;
+                type = value;
+                if (!type.empty())
+                    return true;
+            }
+        }
+    }
+    return LookupMimeTable(extension, type);
+}
+
+}  // namespace
+
+void SetRequestObserver(RequestObserver* observer) {
+    g_observer = observer;
+}
+
+// --- lifetime -------------------------------------------------------------
+
+CRequestSocket::CRequestSocket(CLocalServer* owner)
+    : request(nullptr),
+      buffer(kReceiveSize),
+      pending(0),
+      file(INVALID_HANDLE_VALUE),
+      refCount(1),
+      closing(0),
+      server(owner),
+      m_answered(false),
+      m_peerClosed(false),
+      m_draining(false),
+      m_lastActivity(GetTickCount64()) {
+    RegisterHandlers();
+    LiveSockets().insert(this);
+    if (!g_timer)
+        g_timer = SetTimer(nullptr, 0, 1000, TimerProc);
+}
+
+CRequestSocket::~CRequestSocket() {
+    LiveSockets().erase(this);
+    if (LiveSockets().empty() && g_timer) {
+        KillTimer(nullptr, g_timer);
+        g_timer = 0;
+    }
+    CloseFile();
+    if (request) {
+        request->finished = 1;
+        request->Release();
+    }
+    FreeHandlers();
+}
+
+long CRequestSocket::AddRef() {
+    return ++refCount;
+}
+
+long CRequestSocket::Release() {
+    long n = --refCount;
+    if (n == 0)
+        delete this;
+    return n;
+}
+
+void CRequestSocket::SetTimeouts(DWORD idleMs, DWORD lingerMs) {
+    g_idleTimeoutMs = idleMs;
+    g_lingerTimeoutMs = lingerMs;
+}
+
+size_t CRequestSocket::LiveCount() {
+    return LiveSockets().size();
+}
+
+void CALLBACK CRequestSocket::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
+    ULONGLONG now = GetTickCount64();
+    std::set<CRequestSocket*> snapshot = LiveSockets();
+    for (CRequestSocket* s : snapshot) {
+        if (!LiveSockets().count(s))
+            continue;
+        DWORD limit = s->m_draining ? g_lingerTimeoutMs : g_idleTimeoutMs;
+        if (now - s->m_lastActivity >= limit)
+            s->CloseNow(true);
+    }
+}
+
+void CRequestSocket::Touch() {
+    m_lastActivity = GetTickCount64();
+}
+
+void CRequestSocket::CloseNow(bool shutDownFirst) {
+    if (shutDownFirst)
+        ShutDown(SD_BOTH);
+    closing = 1;
+    Release();
+}
+
+// --- reading ----------------------------------------------------------------
+
+void CRequestSocket::OnReceive(int) {
+    if (m_draining) {
+        DrainInput();
+        return;
+    }
+    // Read notifications already queued when the request completed.
+    if (m_answered)
+        return;
+    if (!request) {
+        request = new (std::nothrow) CRequest;
+        if (!request) {
+            CloseNow(true);
+            return;
+        }
+    }
+    int n = Receive(buffer.data(), static_cast<int>(buffer.size()));
+    if (n == SOCKET_ERROR || n == 0)
+        return;  // an error or the end of input: the close notification follows
+    Touch();
+    if (reader.Feed(*request, buffer.data(), static_cast<size_t>(n)))
+        Complete();
+}
+
+void CRequestSocket::Complete() {
+    m_answered = true;
+    buffer.clear();
+    ProcessRequest();
+    AsyncSelect(FD_WRITE | FD_CLOSE);
+}
+
+void CRequestSocket::OnClose(int error) {
+    if (m_draining) {
+        CloseNow(false);
+        return;
+    }
+    if (m_answered) {
+        // A half-close after the request still gets the whole answer; a
+        // connection that is really gone shows itself as a send error.
+        if (error != 0) {
+            CloseNow(false);
+            return;
+        }
+        m_peerClosed = true;
+        return;
+    }
+    // The rest of the request may still wait unread behind the close.
+    unsigned char chunk[kReceiveSize];
+    bool sawEnd = error != 0;
+    for (;;) {
+        int n = Receive(chunk, sizeof(chunk));
+        if (n > 0) {
+            if (!request) {
+                request = new (std::nothrow) CRequest;
+                if (!request)
+                    break;
+            }
+            if (reader.Feed(*request, chunk, static_cast<size_t>(n))) {
+                m_peerClosed = true;
+                Complete();
+                return;
+            }
+            continue;
+        }
+        if (n == 0 || WSAGetLastError() != WSAEWOULDBLOCK)
+            sawEnd = true;
+        break;
+    }
+    // No end of input behind this notification: it belonged to an earlier
+    // socket with the same handle.
+    if (!sawEnd)
+        return;
+    CloseNow(false);
+}
+
+void CRequestSocket::DrainInput() {
+    unsigned char chunk[kReceiveSize];
+    for (;;) {
+        int n = Receive(chunk, sizeof(chunk));
+        if (n > 0)
+            continue;
+        if (n == 0 || WSAGetLastError() != WSAEWOULDBLOCK)
+            CloseNow(false);
+        return;
+    }
+}
+
+// --- sending ----------------------------------------------------------------
+
+void CRequestSocket::OnSend(int) {
+    if (!m_answered || m_draining)
+        return;
+    // The file still goes out in chunks of the buffer's size, but several of
+    // them per notification while the connection takes them whole: under
+    // load every notification round trip costs far more than a send.
+    for (int chunk = 0; chunk < kChunksPerNotification; ++chunk) {
+        if (pending > 0) {
+            int sent = Send(buffer.data(), pending);
+            if (sent == SOCKET_ERROR) {
+                if (WSAGetLastError() == WSAEWOULDBLOCK) {
+                    AsyncSelect(FD_WRITE | FD_CLOSE);
+                    return;
+                }
+                CloseNow(true);
+                return;
+            }
+            Touch();
+            if (request)
+                request->bytesSent += sent;
+            if (sent < pending) {
+                // Keep the buffer's size: it sets the size of the next chunks.
+                memmove(buffer.data(), buffer.data() + sent, pending - sent);
+                pending -= sent;
+                AsyncSelect(FD_WRITE | FD_CLOSE);
+                return;
+            }
+            pending = 0;
+        }
+        if (file != INVALID_HANDLE_VALUE) {
+            DWORD read = 0;
+            if (!buffer.empty() &&
+                ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) && read > 0)
+                pending = static_cast<int>(read);
+            else
+                CloseFile();
+        }
+        if (file == INVALID_HANDLE_VALUE && pending == 0) {
+            FinishAnswer();
+            return;
+        }
+    }
+    AsyncSelect(FD_WRITE | FD_CLOSE);
+}
+
+void CRequestSocket::FinishAnswer() {
+    if (m_peerClosed) {
+        CloseNow(true);
+        return;
+    }
+    // Closing with unread input would reset the connection and could cost
+    // the client the end of the answer: end our side, then wait for the
+    // peer's close while discarding what it still sends.
+    ShutDown(SD_SEND);
+    m_draining = true;
+    Touch();
+    AsyncSelect(FD_READ | FD_CLOSE);
+}
+
+void CRequestSocket::CloseFile() {
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        file = INVALID_HANDLE_VALUE;
+    }
+}
+
+// --- answer text ------------------------------------------------------------
+
+void CRequestSocket::AppendBytes(const void* data, size_t n) {
+    if (static_cast<size_t>(pending) + n > buffer.size())
+        buffer.resize(pending + (n / 1024 + 1) * 1024);
+    memcpy(buffer.data() + pending, data, n);
+    pending += static_cast<int>(n);
+}
+
+void CRequestSocket::AppendText(const std::wstring& text) {
+    if (text.empty())
+        return;
+    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    if (n <= 0)
+        return;
+    std::string bytes(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &bytes[0], n, nullptr, nullptr);
+    AppendBytes(bytes.data(), bytes.size());
+}
+
+void CRequestSocket::StartResponse(const std::wstring& statusText) {
+    AppendText(L"HTTP/1.1 " + statusText + L"\r\n");
+    Log(statusText, false, true);
+    std::wstring serverName = LoadPlayerString(IDS_SERVER_NAME);
+    if (!serverName.empty())
+        AddHeader(L"Server", serverName);
+    std::wstring format = LoadPlayerString(IDS_HTTP_DATE_FORMAT);
+    if (format.empty())
+        format = kDefaultDateFormat;
+    AddHeader(L"Date", FormatHttpDate(format, static_cast<int64_t>(time(nullptr))));
+}
+
+void CRequestSocket::StartResponseById(int code) {
+    std::wstring text = LoadPlayerString(static_cast<UINT>(code));
+    if (request)
+        request->status = code;
+    StartResponse(text);
+}
+
+void CRequestSocket::SendStatusOnly(int code) {
+    StartResponseById(code);
+    AppendText(L"\r\n");
+}
+
+void CRequestSocket::AddHeader(const std::wstring& name, const std::wstring& value) {
+    AppendText(name + L": " + value + L"\r\n");
+}
+
+void CRequestSocket::AddHeader(const std::wstring& name, long long value) {
+    AddHeader(name, std::to_wstring(value));
+}
+
+// --- dispatch and file service ---------------------------------------------
+
+void CRequestSocket::RegisterHandlers() {
+    handlers[L"/radozira/configurator/saveit.qxph"] = &CRequestSocket::SaveConfigHandler;
+}
+
+void CRequestSocket::FreeHandlers() {
+    handlers.clear();
+}
+
+void CRequestSocket::ProcessRequest() {
+    if (g_observer)
+        g_observer->SetLastRequestTime(static_cast<long long>(time(nullptr)));
+    CRequest& r = *request;
+
+    if (reader.Rejected()) {
+        Log(SanitizeForLog(r.method) + L" " + SanitizeForLog(r.url), true, false);
+        SendStatusOnly(400);
+        return;
+    }
+
+    auto handler = handlers.find(r.url);
+    if (handler != handlers.end()) {
+        std::wstring contentType;
+        std::vector<unsigned char> answer;
+        bool answered;
+        try {
+            answered = (this->*(handler->second))(contentType, answer);
+        } catch (...) {
+            SendStatusOnly(500);
+            return;
+        }
+        if (answered) {
+            StartResponseById(200);
+            AddHeader(L"Content-Type", contentType.empty() ? std::wstring(L"text/plain") : contentType);
+            AddHeader(L"Content-Length", static_cast<long long>(answer.size()));
+            AddHeader(L"Cache-Control", L"no-cache");
+            AppendText(L"\r\n");
+            if (!answer.empty())
+                AppendBytes(answer.data(), answer.size());
+            return;
+        }
+    }
+
+    std::wstring address;
+    UINT peerPort = 0;
+    if (GetPeerName(address, peerPort))
+        r.clientAddress = address;
+
+    Log(SanitizeForLog(r.method) + L" " + SanitizeForLog(r.url), true, false);
+
+    std::wstring method = LowerAscii(r.method);
+    if ((r.contentLength == 0 && method == L"get") || (r.contentLength > 0 && method == L"post")) {
+        ResolveTarget();
+        if (r.status == 0 && OpenTargetFile())
+            ReadFirstChunk();
+    } else if (r.contentLength == 0 && method == L"head") {
+        ResolveTarget();
+        if (r.status == 0)
+            OpenTargetFile();
+        CloseFile();
+    } else {
+        SendStatusOnly(501);
+    }
+}
+
+bool CRequestSocket::UrlToPath(std::wstring& text) const {
+    if (!server || !IsUrlPathAcceptable(text))
+        return false;
+    std::wstring joined = server->root + text;
+    wchar_t full[MAX_PATH];
+    DWORD n = GetFullPathNameW(joined.c_str(), MAX_PATH, full, nullptr);
+    if (n == 0 || n >= MAX_PATH)
+        return false;
+    if (!IsPathInsideRoot(server->root, full))
+        return false;
+    text = full;
+    return true;
+}
+
+void CRequestSocket::ResolveTarget() {
+    CRequest& r = *request;
+    std::wstring target = r.url;
+    if (!UrlToPath(target)) {
+        StartResponseById(400);
+        AppendText(L"\r\n");
+        return;
+    }
+    Log(SanitizeForLog(target), false, false);
+
+    DWORD attrs = GetFileAttributesW(target.c_str());
+    std::wstring info;
+    if (attrs == INVALID_FILE_ATTRIBUTES) {
+        std::wstring rest = target;
+        for (;;) {
+            size_t slash = rest.rfind(L'\\');
+            if (slash == std::wstring::npos) {
+                rest.clear();
+                break;
+            }
+            info = rest.substr(slash) + info;
+            rest.resize(slash);
+            if (rest.empty())
+                break;
+            attrs = GetFileAttributesW(rest.c_str());
+            if (attrs != INVALID_FILE_ATTRIBUTES)
+                break;
+        }
+        r.fileAttributes = attrs;
+        if (rest.empty() || attrs == INVALID_FILE_ATTRIBUTES || (attrs & FILE_ATTRIBUTE_DIRECTORY)) {
+            SendStatusOnly(404);
+            return;
+        }
+        target = rest;
+    }
+    r.fileAttributes = attrs;
+    while (target.size() > 1 && target.back() == L'\\')
+        target.pop_back();
+    r.filePath = target;
+    if (!info.empty()) {
+        r.pathInfo = info;
+        std::wstring translated = info;
+        for (wchar_t& c : translated)
+            if (c == L'\\')
+                c = L'/';
+        if (UrlToPath(translated))
+            r.pathTranslated = translated;
+    }
+    if (attrs & FILE_ATTRIBUTE_DIRECTORY)
+        TryDefaultDocument();
+}
+
+void CRequestSocket::TryDefaultDocument() {
+    CRequest& r = *request;
+    std::wstring names = LoadPlayerString(IDS_DEFAULT_DOCUMENTS);
+    size_t start = 0;
+    while (start < names.size()) {
+        size_t end = names.find(L'\n', start);
+        if (end == std::wstring::npos)
+            end = names.size();
+        std::wstring name = names.substr(start, end - start);
+        start = end + 1;
+        if (!name.empty() && name.back() == L'\r')
+            name.pop_back();
+        if (name.empty())
+            continue;
+        std::wstring candidate = r.filePath;
+        if (candidate.empty() || candidate.back() != L'\\')
+            candidate += L'\\';
+        candidate += name;
+        DWORD attrs = GetFileAttributesW(candidate.c_str());
+        if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
+            std::wstring location = PathToUrl(candidate);
+            StartResponseById(302);
+            AddHeader(L"Location", location);
+            AddHeader(L"Content-length", 0LL);
+            AddHeader(L"Connection", L"close");
+            AppendText(L"\r\n");
+            return;
+        }
+    }
+}
+
+std::wstring CRequestSocket::PathToUrl(const std::wstring& path) const {
+    std::wstring tail = path.size() > server->root.size() ? path.substr(server->root.size()) : std::wstring();
+    for (wchar_t& c : tail)
+        if (c == L'\\')
+            c = L'/';
+    std::wstring url = L"http://" + server->Host();
+    if (server->port != 80)
+        url += L":" + std::to_wstring(server->port);
+    return url + EncodeUrlPath(tail);
+}
+
+bool CRequestSocket::OpenTargetFile() {
+    CRequest& r = *request;
+    if (r.fileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY)) {
+        SendStatusOnly(403);
+        return false;
+    }
+    file = CreateFileW(r.filePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        SendStatusOnly(503);
+        return false;
+    }
+    bool result;
+    std::wstring since = r.GetHeader(L"If-Modified-Since");
+    int64_t sinceTime = 0;
+    if (!since.empty() && ParseHttpDate(since, sinceTime) && !IsModifiedSince(sinceTime)) {
+        StartResponseById(304);
+        CloseFile();
+        result = false;
+    } else {
+        StartResponseById(200);
+        AddContentType();
+        LARGE_INTEGER size;
+        // The whole 64-bit size: files of 4 GiB and more are sent whole too.
+        AddHeader(L"Content-length", GetFileSizeEx(file, &size) ? static_cast<long long>(size.QuadPart) : 0LL);
+        FILETIME written;
+        if (GetFileTime(file, nullptr, nullptr, &written)) {
+            std::wstring format = LoadPlayerString(IDS_HTTP_DATE_FORMAT);
+            AddHeader(L"Last-Modified", FormatHttpDate(format.empty() ? kDefaultDateFormat : format,
+                                                       FileTimeToUnix(written)));
+        }
+        AddHeader(L"Expires", L"-1");
+        result = true;
+    }
+    AddHeader(L"Connection", L"close");
+    AppendText(L"\r\n");
+    return result;
+}
+
+bool CRequestSocket::IsModifiedSince(int64_t since) {
+    FILETIME written;
+    if (file == INVALID_HANDLE_VALUE || !GetFileTime(file, nullptr, nullptr, &written))
+        return true;
+    return FileTimeToUnix(written) > since;
+}
+
+void CRequestSocket::AddContentType() {
+    std::wstring type;
+    if (LookupMimeType(ExtensionOf(request->filePath), type))
+        AddHeader(L"Content-type", type);
+}
+
+void CRequestSocket::ReadFirstChunk() {
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD room = static_cast<DWORD>(buffer.size() - pending);
+    DWORD read = 0;
+    if (room > 0 && ReadFile(file, buffer.data() + pending, room, &read, nullptr) && read > 0)
+        pending += static_cast<int>(read);
+    else if (room > 0)
+        CloseFile();
+}

@@ -1,0 +1,101 @@
+#pragma once
+// One accepted connection: reads one request, answers it (a registered URL
+// handler or a file of the served folder), sends the answer and closes.
+// The socket owns itself through its reference count.
+#include <map>
+#include <string>
+#include <vector>
+
+#include "AsyncSocket.h"
+#include "HttpParse.h"
+#include "Request.h"
+
+class CLocalServer;
+
+class CRequestSocket : public CAsyncSocket {
+public:
+    explicit CRequestSocket(CLocalServer* server = nullptr);
+
+    virtual long AddRef();
+    virtual long Release();
+
+    // Time-outs for a connection that makes no progress: while the request is
+    // read or the answer sent, and after the answer while the peer is given
+    // the chance to close first.
+    static void SetTimeouts(DWORD idleMs, DWORD lingerMs);
+    // Number of live request sockets (tests).
+    static size_t LiveCount();
+
+    typedef bool (CRequestSocket::*UrlHandler)(std::wstring& contentType,
+                                               std::vector<unsigned char>& answer);
+
+protected:
+    ~CRequestSocket() override;
+    void OnReceive(int error) override;
+    void OnSend(int error) override;
+    void OnClose(int error) override;
+
+private:
+    // Reading
+    void Complete();
+    void FinishAnswer();
+    void DrainInput();
+    void CloseNow(bool shutDownFirst);
+    void Touch();
+
+    // Answering
+    void ProcessRequest();
+    void ResolveTarget();
+    bool UrlToPath(std::wstring& text) const;
+    void TryDefaultDocument();
+    std::wstring PathToUrl(const std::wstring& path) const;
+    bool OpenTargetFile();
+    void ReadFirstChunk();
+    void AddContentType();
+    bool IsModifiedSince(int64_t time);
+    void CloseFile();
+
+    // Writing the answer into the buffer
+    void AppendText(const std::wstring& text);
+    void AppendBytes(const void* data, size_t n);
+    void StartResponse(const std::wstring& statusText);
+    void StartResponseById(int code);
+    void SendStatusOnly(int code);
+    void AddHeader(const std::wstring& name, const std::wstring& value);
+    void AddHeader(const std::wstring& name, long long value);
+
+    void RegisterHandlers();
+    void FreeHandlers();
+
+    // The private URL that saves the content's configuration file.
+    void ParseFormFields();
+    bool SaveConfigHandler(std::wstring& contentType, std::vector<unsigned char>& answer);
+    bool SaveConfigFile(const std::wstring& content, const std::wstring& path);
+
+    static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);
+
+    CRequest* request;
+    std::vector<unsigned char> buffer;
+    int pending;
+    RequestReader reader;  // keeps the parse state and the partial line
+    HANDLE file;
+    long refCount;
+    int closing;
+    CLocalServer* server;
+    std::map<std::wstring, UrlHandler> handlers;
+
+    bool m_answered;      // ProcessRequest ran: never answer twice
+    bool m_peerClosed;    // the peer sent FIN; finish the answer, then close
+    bool m_draining;      // answer sent; waiting for the peer to close
+    ULONGLONG m_lastActivity;
+};
+
+// Sets the time of the last request that the idle watch reads, and writes
+// request log lines; the application object provides them (null in tests).
+class RequestObserver {
+public:
+    virtual ~RequestObserver() = default;
+    virtual void SetLastRequestTime(long long time) = 0;
+    virtual void WriteLogLine(const std::wstring& text, bool timestamp, bool lineEnd) = 0;
+};
+void SetRequestObserver(RequestObserver* observer);

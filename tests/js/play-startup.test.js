@@ -1,0 +1,102 @@
+'use strict';
+// play.exe start-up: usage text, the log's framing, the log held by the first
+// instance, idle exit and the content's language.
+const { describe, it } = require('node:test');
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const path = require('node:path');
+const h = require('./play-harness');
+
+const stamp = '\\d\\d-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d';
+
+async function runToExit(args, files = {}, limitMs = 60000) {
+  const site = h.makeSite(files);
+  try {
+    const play = await h.startPlay(site.site, args, { waitPort: false });
+    const exit = await Promise.race([play.exited, h.sleep(limitMs).then(() => null)]);
+    await play.stop();
+    return { exit, log: h.readLog(site.site) };
+  } finally {
+    h.removeSite(site);
+  }
+}
+
+describe('play.exe start-up', () => {
+  it('shows the usage and ends at once for /?, /h and /help', async () => {
+    for (const args of [['/?'], ['/H'], ['/help', 'index.html'], ['/?', '/log']]) {
+      const { exit, log } = await runToExit(args, {}, 30000);
+      assert.ok(exit, `${args} did not end`);
+      assert.equal(exit.code, 0);
+      assert.equal(log, null, `${args} created a log`);
+    }
+  });
+
+  it('frames a log opened before the usage request with SESSION END only', async () => {
+    const { exit, log } = await runToExit(['/log', '/?'], {}, 30000);
+    assert.ok(exit);
+    assert.match(log, new RegExp(`^${stamp} SESSION END\\r\\n$`));
+  });
+
+  it('keeps the log to the first instance; a second /log instance ends at once', async () => {
+    const site = h.makeSite({ 'index.html': 'one' });
+    try {
+      const first = await h.startPlay(site.site, ['/log']);
+      assert.equal((await h.httpGet(first.port, '/index.html')).body.toString(), 'one');
+      const second = await h.startPlay(site.site, ['/log'], { waitPort: false });
+      const exit = await Promise.race([second.exited, h.sleep(30000).then(() => null)]);
+      await second.stop();
+      assert.ok(exit, 'second instance did not end');
+      assert.ok(first.running);
+      assert.equal((await h.httpGet(first.port, '/index.html')).body.toString(), 'one');
+      const log = h.readLog(site.site);
+      assert.equal(log.split('SESSION BEGIN').length, 2);
+      assert.ok(!log.includes('SESSION END'));
+      assert.equal(log.split('GET /index.html').length, 3);
+      await first.stop();
+    } finally {
+      h.removeSite(site);
+    }
+  });
+
+  it('ends by itself when no request comes, framing its log', async () => {
+    const site = h.makeSite({ 'index.html': 'x' });
+    try {
+      const play = await h.startPlay(site.site, ['/log']);
+      const exit = await Promise.race([play.exited, h.sleep(60000).then(() => null)]);
+      await play.stop();
+      assert.ok(exit, 'did not end');
+      assert.match(h.readLog(site.site), new RegExp(`^${stamp} SESSION BEGIN\\r\\n${stamp} SESSION END\\r\\n$`));
+    } finally {
+      h.removeSite(site);
+    }
+  });
+
+  it('answers in the language that publishdata.json.js names', async (t) => {
+    const dir = path.join(h.root, 'resources', 'player');
+    const rc = fs
+      .readdirSync(dir, { recursive: true })
+      .filter((f) => fs.statSync(path.join(dir, f)).isFile())
+      .map((f) => fs.readFileSync(path.join(dir, f), 'latin1'))
+      .join('\n');
+    const site = h.makeSite({
+      'publishdata.json.js': 'var publishdata = {"Title":"x","PlayerLanguage":"DE"};',
+      'index.html': 'x',
+    });
+    try {
+      // "/i" asks for the browser dialog, which applies the content's language.
+      const play = await h.startPlay(site.site, ['/i']);
+      const missing = await h.rawRequest(play.port, 'GET /fehlt.html HTTP/1.1\r\n\r\n');
+      const found = await h.rawRequest(play.port, 'GET /index.html HTTP/1.1\r\n\r\n');
+      await play.stop();
+      assert.equal(found.status, 'HTTP/1.1 200 OK');
+      assert.match(missing.status, /^HTTP\/1\.1 404 /);
+      if (!/LANG_GERMAN/.test(rc)) {
+        t.skip('no German string table in this build');
+        return;
+      }
+      assert.notEqual(missing.status, 'HTTP/1.1 404 Not Found');
+    } finally {
+      h.removeSite(site);
+    }
+  });
+});

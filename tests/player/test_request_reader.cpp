@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "HttpParse.h"
+
+namespace {
+
+struct Parsed {
+    CRequest* request;
+    bool complete;
+    bool rejected;
+    int state;
+    ~Parsed() { request->Release(); }
+};
+
+// Feeds the text in pieces of at most `piece` bytes.
+Parsed* Feed(const std::string& text, size_t piece = 0, RequestLimits limits = RequestLimits()) {
+    RequestReader reader(limits);
+    auto* request = new CRequest;
+    bool complete = false;
+    if (piece == 0)
+        piece = text.size() ? text.size() : 1;
+    for (size_t at = 0; at < text.size() && !complete; at += piece) {
+        std::string part = text.substr(at, piece);
+        complete = reader.Feed(*request, reinterpret_cast<const unsigned char*>(part.data()), part.size());
+    }
+    return new Parsed{request, complete, reader.Rejected(), reader.State()};
+}
+
+TEST(UrlDecode, EscapesAndUtf8) {
+    EXPECT_EQ(UrlDecode(L"/a%20b.html"), L"/a b.html");
+    EXPECT_EQ(UrlDecode(L"/%C3%A9"), L"/\u00e9");
+    // Raw UTF-8 bytes, as the reader widens them one by one.
+    EXPECT_EQ(UrlDecode(std::wstring(L"/") + wchar_t(0xC3) + wchar_t(0xA9)), L"/\u00e9");
+    EXPECT_EQ(UrlDecode(L"a+b"), L"a+b");
+    EXPECT_EQ(UrlDecode(L"%u0041"), L"A");
+    EXPECT_EQ(UrlDecode(L"%u4E2D"), L"-");   // only the low byte (2D) survives
+    EXPECT_EQ(UrlDecode(L"%u00E9"), L"\ufffd");  // a lone E9 is no UTF-8
+    EXPECT_EQ(UrlDecode(L"%e4%b8%ad"), L"\u4e2d");
+    EXPECT_EQ(UrlDecode(L"%F0%9F%98%80"), L"\U0001F600");
+}
+
+TEST(UrlDecode, CutOffAndInvalidEscapes) {
+    EXPECT_EQ(UrlDecode(L"/a%"), L"/a");
+    EXPECT_EQ(UrlDecode(L"/a%4"), L"/a4");
+    EXPECT_EQ(UrlDecode(L"/a%u12"), L"/a");      // the short %u escape takes the rest
+    EXPECT_EQ(UrlDecode(L"/%zz"), L"/%zz");       // non-hex escapes stay as written
+    EXPECT_EQ(UrlDecode(L"/%uZZZZ"), L"/%uZZZZ");
+    EXPECT_EQ(UrlDecode(L"%00"), std::wstring(1, L'\0'));
+    EXPECT_EQ(UrlDecode(L"%C0%AF"), L"\ufffd\ufffd");  // overlong "/" is not a slash
+    EXPECT_EQ(UrlDecode(L"%ED%A0%80"), L"\ufffd\ufffd\ufffd");  // no surrogates from UTF-8
+}
+
+TEST(RequestReader, RequestLineParts) {
+    std::unique_ptr<Parsed> p(Feed("GET /a%20b.html HTTP/1.1\r\n\r\n"));
+    EXPECT_TRUE(p->complete);
+    EXPECT_EQ(p->request->method, L"GET");
+    EXPECT_EQ(p->request->url, L"/a b.html");
+    EXPECT_EQ(p->request->version, L"HTTP/1.1");
+
+    p.reset(Feed("GET /x.html?y=%41 HTTP/1.1\r\n\r\n"));
+    EXPECT_EQ(p->request->url, L"/x.html");
+    EXPECT_EQ(p->request->query, L"y=%41");
+
+    p.reset(Feed("GET    /x.html    HTTP/1.1\r\n\r\n"));
+    EXPECT_EQ(p->request->method, L"GET");
+    EXPECT_EQ(p->request->url, L"/x.html");
+    EXPECT_EQ(p->request->version, L"HTTP/1.1");
+
+    p.reset(Feed("GET /x.html\r\nHost: a\r\n\r\n"));
+    EXPECT_TRUE(p->complete);
+    EXPECT_EQ(p->request->url, L"/x.html");
+    EXPECT_EQ(p->request->version, L"");
+}
+
+TEST(RequestReader, SplitAtEveryByteGivesTheSameRecord) {
+    const std::string text =
+        "POST /f%C3%A9.html?q=1 HTTP/1.1\r\nHost: h\r\nContent-Length: 4\r\nX-A: b\r\n\r\nabcdEXTRA";
+    std::unique_ptr<Parsed> whole(Feed(text));
+    ASSERT_TRUE(whole->complete);
+    for (size_t piece = 1; piece < 12; ++piece) {
+        std::unique_ptr<Parsed> split(Feed(text, piece));
+        ASSERT_TRUE(split->complete) << piece;
+        EXPECT_EQ(split->request->url, whole->request->url);
+        EXPECT_EQ(split->request->query, whole->request->query);
+        EXPECT_EQ(split->request->headers, whole->request->headers);
+        EXPECT_EQ(split->request->body, whole->request->body);
+    }
+    EXPECT_EQ(std::string(whole->request->body.begin(), whole->request->body.end()), "abcd");
+}
+
+TEST(RequestReader, LineEndsAndHeaders) {
+    std::unique_ptr<Parsed> p(Feed("GET /x HTTP/1.0\nHo\rst: a\nHOST: b\nHost : c\nno colon here\nAccept:   x  \n\n"));
+    EXPECT_TRUE(p->complete);
+    EXPECT_EQ(p->request->GetHeader(L"host"), L"b");
+    EXPECT_EQ(p->request->GetHeader(L"HOST"), L"b");
+    EXPECT_EQ(p->request->headers.at(L"host "), L"c");
+    EXPECT_EQ(p->request->GetHeader(L"Accept"), L"x  ");
+    EXPECT_EQ(p->request->headers.size(), 3u);
+}
+
+TEST(RequestReader, EmptyFirstLineEndsHeaderBlock) {
+    std::unique_ptr<Parsed> p(Feed("\r\nGET / HTTP/1.1\r\n\r\n"));
+    EXPECT_TRUE(p->complete);
+    EXPECT_FALSE(p->rejected);
+    EXPECT_EQ(p->request->method, L"");
+}
+
+TEST(RequestReader, BodyByContentLength) {
+    std::unique_ptr<Parsed> p(Feed("POST / HTTP/1.1\r\nContent-Length: 0\r\n\r\n"));
+    EXPECT_TRUE(p->complete);
+    EXPECT_TRUE(p->request->body.empty());
+
+    p.reset(Feed("POST / HTTP/1.1\r\nContent-Length: 5\r\n\r\n12345678"));
+    EXPECT_EQ(p->request->contentLength, 5);
+    EXPECT_EQ(std::string(p->request->body.begin(), p->request->body.end()), "12345");
+
+    p.reset(Feed("GET / HTTP/1.1\r\n\r\nignored body"));
+    EXPECT_TRUE(p->complete);
+    EXPECT_TRUE(p->request->body.empty());
+
+    p.reset(Feed("POST / HTTP/1.1\r\nContent-Length: 10\r\n\r\n123"));
+    EXPECT_FALSE(p->complete);
+    EXPECT_EQ(p->state, kBody);
+
+    p.reset(Feed("POST / HTTP/1.1\r\nContent-Length: abc\r\n\r\n"));
+    EXPECT_TRUE(p->complete);
+    EXPECT_EQ(p->request->contentLength, 0);
+}
+
+TEST(RequestReader, BoundsRejectInsteadOfGrowing) {
+    RequestLimits limits;
+    limits.maxLineChars = 64;
+    limits.maxHeaders = 3;
+    limits.maxBody = 100;
+
+    std::unique_ptr<Parsed> p(Feed("GET /" + std::string(200, 'a') + " HTTP/1.1\r\n\r\n", 7, limits));
+    EXPECT_TRUE(p->complete);
+    EXPECT_TRUE(p->rejected);
+
+    // An endless line without a line feed is refused as soon as it is too long.
+    p.reset(Feed(std::string(65, 'x'), 0, limits));
+    EXPECT_TRUE(p->rejected);
+
+    p.reset(Feed("GET / HTTP/1.1\r\nA: 1\r\nB: 2\r\nC: 3\r\nD: 4\r\n\r\n", 0, limits));
+    EXPECT_TRUE(p->rejected);
+    p.reset(Feed("GET / HTTP/1.1\r\nA: 1\r\nB: 2\r\nC: 3\r\n\r\n", 0, limits));
+    EXPECT_FALSE(p->rejected);
+
+    p.reset(Feed("POST / HTTP/1.1\r\nContent-Length: -5\r\n\r\n", 0, limits));
+    EXPECT_TRUE(p->rejected);
+    p.reset(Feed("POST / HTTP/1.1\r\nContent-Length: 101\r\n\r\n", 0, limits));
+    EXPECT_TRUE(p->rejected);
+    p.reset(Feed("POST / HTTP/1.1\r\nContent-Length: 99999999999999999999999\r\n\r\n", 0, limits));
+    EXPECT_TRUE(p->rejected);
+    p.reset(Feed("POST / HTTP/1.1\r\nContent-Length: 100\r\n\r\n" + std::string(100, 'b'), 0, limits));
+    EXPECT_TRUE(p->complete);
+    EXPECT_FALSE(p->rejected);
+}
+
+TEST(RequestRecord, FreshRecordAndHeaderLookup) {
+    auto* r = new CRequest;
+    EXPECT_EQ(r->status, 0);
+    EXPECT_EQ(r->contentLength, 0);
+    EXPECT_EQ(r->GetHeader(L"Content-Length"), L"");
+    EXPECT_GT(r->created, 0);
+    r->headers[L"content-length"] = L"7";
+    EXPECT_EQ(r->GetHeader(L"CONTENT-LENGTH"), L"7");
+    EXPECT_EQ(r->GetHeader(L"Content-Length"), L"7");
+    EXPECT_EQ(r->AddRef(), 2);
+    EXPECT_EQ(r->Release(), 1);
+    EXPECT_EQ(r->Release(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FormFields, PairsAreDecodedAndLaterOnesWin) {
+    std::map<std::wstring, std::wstring> f;
+    ParseUrlEncoded("a=1&b=x%20y+z&a=2&flag&&c=%C3%A9&d=caf\xC3\xA9", f);
+    EXPECT_EQ(f.at(L"a"), L"2");
+    EXPECT_EQ(f.at(L"b"), L"x y+z");
+    EXPECT_EQ(f.at(L"flag"), L"");
+    EXPECT_EQ(f.at(L""), L"");  // the empty pair between "&&"
+    EXPECT_EQ(f.at(L"c"), L"\u00e9");
+    EXPECT_EQ(f.at(L"d"), L"caf\u00e9");  // raw UTF-8 survives
+    EXPECT_EQ(f.size(), 6u);
+
+    f.clear();
+    ParseUrlEncoded("x=a=b&", f);
+    EXPECT_EQ(f.at(L"x"), L"a=b");
+    EXPECT_EQ(f.size(), 1u);
+
+    f.clear();
+    ParseUrlEncoded("", f);
+    EXPECT_TRUE(f.empty());
+}
+
+TEST(FormFields, QueryBytesComeBackUnchanged) {
+    std::wstring widened;
+    for (unsigned char b : std::string("q=\xE2\x82\xAC"))
+        widened += static_cast<wchar_t>(b);
+    EXPECT_EQ(NarrowBytes(widened), "q=\xE2\x82\xAC");
+}
+
+}  // namespace

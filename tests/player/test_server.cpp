@@ -1,0 +1,475 @@
+// The loopback server in this process: a client thread talks to it over
+// real sockets while the test thread runs the message loop.
+#include <gtest/gtest.h>
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+
+#include <chrono>
+#include <future>
+#include <string>
+
+#include "HttpDate.h"
+#include "LocalServer.h"
+#include "RequestSocket.h"
+
+namespace {
+
+std::wstring MakeTempFolder() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring base = std::wstring(temp) + L"hintora-play-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                        std::to_wstring(GetTickCount64());
+    CreateDirectoryW(base.c_str(), nullptr);
+    wchar_t full[MAX_PATH];
+    GetFullPathNameW(base.c_str(), MAX_PATH, full, nullptr);
+    return full;
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    if (!bytes.empty())
+        WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+}
+
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            std::wstring child = path + L"\\" + name;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileW(child.c_str());
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+struct Reply {
+    bool connected = false;
+    std::string bytes;
+    std::string status;
+    std::string head;
+    std::string body;
+    std::string Header(const std::string& name) const {
+        std::string key = "\r\n" + name + ": ";
+        size_t at = head.find(key);
+        if (at == std::string::npos)
+            return "<none>";
+        size_t end = head.find("\r\n", at + key.size());
+        return head.substr(at + key.size(), end - at - key.size());
+    }
+};
+
+std::wstring Wide(const std::string& s) {
+    return std::wstring(s.begin(), s.end());
+}
+
+enum class Close { Keep, HalfClose };
+
+// Blocking client on its own thread: connects, sends, reads until the server
+// closes (or 10 s pass).
+Reply Talk(UINT port, std::string request, Close how = Close::Keep, const char* address = "127.0.0.1") {
+    Reply reply;
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in addr = {};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<u_short>(port));
+    inet_pton(AF_INET, address, &addr.sin_addr);
+    DWORD timeout = 10000;
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof(timeout));
+    if (connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
+        closesocket(s);
+        return reply;
+    }
+    reply.connected = true;
+    if (!request.empty())
+        send(s, request.data(), static_cast<int>(request.size()), 0);
+    if (how == Close::HalfClose)
+        shutdown(s, SD_SEND);
+    char chunk[4096];
+    for (;;) {
+        int n = recv(s, chunk, sizeof(chunk), 0);
+        if (n <= 0)
+            break;
+        reply.bytes.append(chunk, n);
+    }
+    closesocket(s);
+    size_t end = reply.bytes.find("\r\n\r\n");
+    reply.head = reply.bytes.substr(0, end == std::string::npos ? reply.bytes.size() : end);
+    reply.status = reply.head.substr(0, reply.head.find("\r\n"));
+    if (end != std::string::npos)
+        reply.body = reply.bytes.substr(end + 4);
+    return reply;
+}
+
+// Runs the message loop until the future is ready.
+template <typename T>
+T Pump(std::future<T>& f, int seconds = 20) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (f.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (std::chrono::steady_clock::now() > deadline)
+            break;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return f.get();
+}
+
+class ServerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        WSADATA wsa;
+        WSAStartup(MAKEWORD(2, 2), &wsa);
+    }
+
+    void SetUp() override {
+        base = MakeTempFolder();
+        root = base + L"\\content";
+        CreateDirectoryW(root.c_str(), nullptr);
+        CreateDirectoryW((root + L"\\sub").c_str(), nullptr);
+        CreateDirectoryW((root + L"\\empty").c_str(), nullptr);
+        CreateDirectoryW((base + L"\\content2").c_str(), nullptr);
+        WriteFileBytes(root + L"\\hello.txt", "hello world");
+        WriteFileBytes(root + L"\\sub\\index.html", "<p>sub</p>");
+        WriteFileBytes(root + L"\\zero.txt", "");
+        WriteFileBytes(root + L"\\data.qqq", "unknown type");
+        WriteFileBytes(base + L"\\content2\\secret.txt", "secret");
+        WriteFileBytes(base + L"\\secret.txt", "secret");
+        server = new CLocalServer(root);
+        ASSERT_NE(server->port, 0u);
+    }
+
+    void TearDown() override {
+        delete server;
+        // Let closing connections finish before the folder goes.
+        std::promise<int> p;
+        std::future<int> f = p.get_future();
+        std::thread t([&] { Sleep(100); p.set_value(0); });
+        Pump(f);
+        t.join();
+        RemoveTree(base);
+    }
+
+    Reply Get(const std::string& request, Close how = Close::Keep) {
+        std::future<Reply> f = std::async(std::launch::async, Talk, server->port, request, how, "127.0.0.1");
+        return Pump(f);
+    }
+
+    Reply GetUrl(const std::string& url) { return Get("GET " + url + " HTTP/1.1\r\nHost: x\r\n\r\n"); }
+
+    std::wstring base, root;
+    CLocalServer* server = nullptr;
+};
+
+TEST_F(ServerTest, ServesAFileWithItsHeaders) {
+    Reply r = GetUrl("/hello.txt");
+    EXPECT_EQ(r.status, "HTTP/1.1 200 OK");
+    EXPECT_EQ(r.Header("Server"), "QXHttp 1.0");
+    EXPECT_EQ(r.Header("Content-length"), "11");
+    EXPECT_EQ(r.Header("Content-type"), "text/plain");
+    EXPECT_EQ(r.Header("Expires"), "-1");
+    EXPECT_EQ(r.Header("Connection"), "close");
+    int64_t t;
+    EXPECT_TRUE(ParseHttpDate(Wide(r.Header("Date")), t));
+    EXPECT_TRUE(ParseHttpDate(Wide(r.Header("Last-Modified")), t));
+    EXPECT_EQ(r.body, "hello world");
+
+    r = GetUrl("/hello.txt/extra/info");
+    EXPECT_EQ(r.status, "HTTP/1.1 200 OK");
+    EXPECT_EQ(r.body, "hello world");
+
+    r = GetUrl("/data.qqq");
+    EXPECT_EQ(r.Header("Content-type"), "<none>");
+    EXPECT_EQ(r.body, "unknown type");
+
+    r = GetUrl("/zero.txt");
+    EXPECT_EQ(r.Header("Content-length"), "0");
+    EXPECT_EQ(r.body, "");
+}
+
+TEST_F(ServerTest, FoldersRedirectToTheirDefaultDocument) {
+    std::string port = std::to_string(server->port);
+    Reply r = GetUrl("/sub");
+    EXPECT_EQ(r.status, "HTTP/1.1 302 Redirection");
+    EXPECT_EQ(r.Header("Location"), "http://127.0.0.1:" + port + "/sub/index.html");
+    EXPECT_EQ(r.Header("Content-length"), "0");
+    EXPECT_EQ(r.Header("Connection"), "close");
+    EXPECT_EQ(r.body, "");
+
+    server->SetHost(L"localhost");
+    r = GetUrl("/sub/");
+    EXPECT_EQ(r.Header("Location"), "http://localhost:" + port + "/sub/index.html");
+
+    EXPECT_EQ(GetUrl("/empty/").status, "HTTP/1.1 403 Forbidden");
+    EXPECT_EQ(GetUrl("/").status, "HTTP/1.1 403 Forbidden");
+}
+
+TEST_F(ServerTest, MissingFilesAndHiddenFiles) {
+    Reply r = GetUrl("/sub/missing.html");
+    EXPECT_EQ(r.status, "HTTP/1.1 404 Not Found");
+    EXPECT_NE(r.Header("Date"), "<none>");
+    EXPECT_EQ(r.body, "");
+    EXPECT_EQ(GetUrl("/missing/x.html").status, "HTTP/1.1 404 Not Found");
+
+    WriteFileBytes(root + L"\\hidden.txt", "hidden");
+    SetFileAttributesW((root + L"\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(GetUrl("/hidden.txt").status, "HTTP/1.1 403 Forbidden");
+}
+
+TEST_F(ServerTest, NothingOutsideTheFolderIsReached) {
+    const char* hostile[] = {
+        "/../secret.txt",         "/%2e%2e/secret.txt",      "/%2E%2E%2fsecret.txt",
+        "/..%5csecret.txt",       "/sub/..\\..\\secret.txt", "/../content2/secret.txt",
+        "/%2e%2e/content2/secret.txt", "/hello.txt%00.html", "/hello.txt::$DATA",
+        "/C:/windows/win.ini",    "/CON",                    "/sub/nul.txt",
+        "/hello.txt.",            "/hello.txt%20",           "/%c0%ae%c0%ae/secret.txt",
+        "x/../secret.txt",        "/sub/../../secret.txt",   "/%u002e%u002e/secret.txt",
+    };
+    for (const char* url : hostile) {
+        Reply r = GetUrl(url);
+        EXPECT_TRUE(r.status == "HTTP/1.1 400 Bad Request" || r.status == "HTTP/1.1 404 Not Found") << url << " -> "
+                                                                                                   << r.status;
+        EXPECT_EQ(r.bytes.find("secret"), std::string::npos) << url;
+    }
+    EXPECT_EQ(GetUrl("/../secret.txt").status, "HTTP/1.1 400 Bad Request");
+    EXPECT_EQ(GetUrl("/%2e%2e/x").status, "HTTP/1.1 400 Bad Request");
+    // Still serving.
+    EXPECT_EQ(GetUrl("/sub/../hello.txt").body, "hello world");
+}
+
+TEST_F(ServerTest, ConditionalRequests) {
+    Reply first = GetUrl("/hello.txt");
+    std::string modified = first.Header("Last-Modified");
+    Reply r = Get("GET /hello.txt HTTP/1.1\r\nIf-Modified-Since: " + modified + "\r\n\r\n");
+    EXPECT_EQ(r.status, "HTTP/1.1 304 Not Modified");
+    EXPECT_EQ(r.Header("Connection"), "close");
+    EXPECT_EQ(r.body, "");
+
+    int64_t t;
+    ASSERT_TRUE(ParseHttpDate(Wide(modified), t));
+    std::wstring earlier = FormatHttpDate(L"%a, %d %b %Y %H:%M:%S GMT", t - 1);
+    r = Get("GET /hello.txt HTTP/1.1\r\nIf-Modified-Since: " + std::string(earlier.begin(), earlier.end()) +
+            "\r\n\r\n");
+    EXPECT_EQ(r.status, "HTTP/1.1 200 OK");
+    EXPECT_EQ(r.body, "hello world");
+
+    for (const char* bad : {"ab", "Sun, 06 Nov 1994 25:49:37 GMT", "Sun,", "garbage, x"}) {
+        r = Get(std::string("GET /hello.txt HTTP/1.1\r\nIf-Modified-Since: ") + bad + "\r\n\r\n");
+        EXPECT_EQ(r.status, "HTTP/1.1 200 OK") << bad;
+        EXPECT_EQ(r.body, "hello world");
+    }
+}
+
+TEST_F(ServerTest, MethodsAndBodies) {
+    Reply get = GetUrl("/hello.txt");
+    Reply head = Get("HEAD /hello.txt HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(head.status, "HTTP/1.1 200 OK");
+    EXPECT_EQ(head.Header("Content-length"), "11");
+    EXPECT_EQ(head.Header("Content-type"), get.Header("Content-type"));
+    EXPECT_EQ(head.body, "");
+
+    Reply post = Get("POST /hello.txt HTTP/1.1\r\nContent-Length: 3\r\n\r\nabc");
+    EXPECT_EQ(post.status, "HTTP/1.1 200 OK");
+    EXPECT_EQ(post.body, "hello world");
+
+    EXPECT_EQ(Get("POST /hello.txt HTTP/1.1\r\n\r\n").status, "HTTP/1.1 501 Not Implemented");
+    EXPECT_EQ(Get("GET /hello.txt HTTP/1.1\r\nContent-Length: 2\r\n\r\nab").status, "HTTP/1.1 501 Not Implemented");
+    EXPECT_EQ(Get("PUT /hello.txt HTTP/1.1\r\n\r\n").status, "HTTP/1.1 501 Not Implemented");
+    EXPECT_EQ(Get("DELETE /hello.txt HTTP/1.1\r\n\r\n").status, "HTTP/1.1 501 Not Implemented");
+    EXPECT_EQ(Get("\r\n").status, "HTTP/1.1 501 Not Implemented");
+    EXPECT_EQ(Get("get /hello.txt HTTP/1.1\r\n\r\n").body, "hello world");
+}
+
+TEST_F(ServerTest, UnboundedInputIsRefused) {
+    Reply r = Get("GET /" + std::string(20000, 'a') + " HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(r.status, "HTTP/1.1 400 Bad Request");
+    std::string many = "GET /hello.txt HTTP/1.1\r\n";
+    for (int i = 0; i < 200; ++i)
+        many += "X-" + std::to_string(i) + ": y\r\n";
+    EXPECT_EQ(Get(many + "\r\n").status, "HTTP/1.1 400 Bad Request");
+    EXPECT_EQ(Get("POST /hello.txt HTTP/1.1\r\nContent-Length: -1\r\n\r\n").status, "HTTP/1.1 400 Bad Request");
+    EXPECT_EQ(Get("POST /hello.txt HTTP/1.1\r\nContent-Length: 4294967296\r\n\r\n").status,
+              "HTTP/1.1 400 Bad Request");
+    EXPECT_EQ(GetUrl("/hello.txt").body, "hello world");
+}
+
+TEST_F(ServerTest, LargeFilesArriveWholeAndInOrder) {
+    std::string big;
+    for (int i = 0; big.size() < 300000; ++i)
+        big += std::to_string(i) + ",";
+    WriteFileBytes(root + L"\\big.txt", big);
+    Reply r = GetUrl("/big.txt");
+    EXPECT_EQ(r.Header("Content-length"), std::to_string(big.size()));
+    EXPECT_TRUE(r.body == big);
+
+    // The client ends its sending side right after the request.
+    r = Get("GET /big.txt HTTP/1.1\r\n\r\n", Close::HalfClose);
+    EXPECT_EQ(r.status, "HTTP/1.1 200 OK");
+    EXPECT_TRUE(r.body == big);
+}
+
+TEST_F(ServerTest, OneAnswerPerConnection) {
+    Reply r = Get("GET /hello.txt HTTP/1.1\r\n\r\nGET /zero.txt HTTP/1.1\r\n\r\nGET /sub HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(r.status, "HTTP/1.1 200 OK");
+    EXPECT_EQ(r.body, "hello world");  // the rest is never answered
+    // A request arriving in one-byte pieces is answered once.
+    r = Get("GET /hello.txt HTTP/1.1\r\n\r\n" + std::string(5000, '\n'));
+    EXPECT_EQ(r.body, "hello world");
+}
+
+TEST_F(ServerTest, IdleConnectionsAreClosed) {
+    CRequestSocket::SetTimeouts(1500, 500);
+    auto start = std::chrono::steady_clock::now();
+    Reply r = Get("GET /hello.txt HTTP/1.1\r\n");  // never finishes its header block
+    auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(r.connected);
+    EXPECT_EQ(r.bytes, "");
+    EXPECT_LT(waited, std::chrono::seconds(8));
+    r = Get("");  // connects and says nothing
+    EXPECT_EQ(r.bytes, "");
+    CRequestSocket::SetTimeouts(60000, 5000);
+    EXPECT_EQ(GetUrl("/hello.txt").body, "hello world");
+}
+
+TEST_F(ServerTest, ListensOnLoopbackOnlyAndRestarts) {
+    UINT first = server->port;
+    std::future<Reply> other = std::async(std::launch::async, Talk, first, std::string("GET / HTTP/1.1\r\n\r\n"),
+                                          Close::Keep, "127.0.0.2");
+    EXPECT_FALSE(Pump(other).connected);
+
+    server->StartListening();
+    ASSERT_NE(server->port, 0u);
+    EXPECT_NE(server->port, first);
+    std::future<Reply> old = std::async(std::launch::async, Talk, first, std::string("GET / HTTP/1.1\r\n\r\n"),
+                                        Close::Keep, "127.0.0.1");
+    EXPECT_FALSE(Pump(old).connected);
+    EXPECT_EQ(GetUrl("/hello.txt").body, "hello world");
+}
+
+}  // namespace
+
+namespace {
+
+std::string ReadFileBytes(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string bytes;
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(h, chunk, sizeof(chunk), &read, nullptr) && read > 0)
+        bytes.append(chunk, read);
+    CloseHandle(h);
+    return bytes;
+}
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+const std::string kSave = "/radozira/configurator/saveit.qxph";
+const std::string kBom = "\xEF\xBB\xBF";
+
+class ConfigSaveTest : public ServerTest {
+protected:
+    Reply Post(const std::string& body, const std::string& method = "POST", const std::string& query = "") {
+        return Get(method + " " + kSave + (query.empty() ? "" : "?" + query) +
+                   " HTTP/1.1\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                   std::to_string(body.size()) + "\r\n\r\n" + body);
+    }
+    std::wstring Config() const { return root + L"\\configdata.json.js"; }
+};
+
+TEST_F(ConfigSaveTest, SavesThroughQueryOrPostBody) {
+    Reply r = GetUrl(kSave + "?saveit_l=../../configdata.json.js&saveit_c=%7B%22a%22%3A1%7D");
+    EXPECT_EQ(r.status, "HTTP/1.1 200 OK");
+    EXPECT_EQ(r.Header("Content-Type"), "text/plain; charset=utf-8");
+    EXPECT_EQ(r.Header("Content-Length"), "7");
+    EXPECT_EQ(r.Header("Cache-Control"), "no-cache");
+    EXPECT_EQ(r.body, "UPDATED");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "{\"a\":1}");
+
+    r = Post("saveit_l=../../configdata.json.js&saveit_c=caf%C3%A9+%E2%82%AC");
+    EXPECT_EQ(r.body, "UPDATED");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "caf\xC3\xA9+\xE2\x82\xAC");
+    EXPECT_FALSE(FileExists(Config() + L".tmp"));
+    EXPECT_FALSE(FileExists(Config() + L".bak"));
+
+    r = Post("saveit_l=../../configdata.json.js&saveit_c=");
+    EXPECT_EQ(r.body, "UPDATED");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom);
+
+    // A body field replaces the query's.
+    r = Post("saveit_c=from-body", "POST", "saveit_l=../../configdata.json.js&saveit_c=from-query");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "from-body");
+}
+
+TEST_F(ConfigSaveTest, OnlyAnExactPostReadsTheBody) {
+    Reply r = Post("saveit_l=../../configdata.json.js&saveit_c=x", "post");
+    EXPECT_EQ(r.body, "FAILED");
+    EXPECT_FALSE(FileExists(Config()));
+    r = Post("saveit_c=body", "post", "saveit_l=../../configdata.json.js&saveit_c=query");
+    EXPECT_EQ(r.body, "UPDATED");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "query");
+}
+
+TEST_F(ConfigSaveTest, RefusesOtherNamesAndPlaces) {
+    WriteFileBytes(root + L"\\index.html", "keep");
+    for (const char* location : {"../../ConfigData.json.js", "../../index.html", "../../../configdata.json.js",
+                                 "../../../../configdata.json.js", "../../missing/configdata.json.js",
+                                 "..%5c..%5cconfigdata.json.js", "../../configdata.json.js%00"}) {
+        Reply r = Post(std::string("saveit_l=") + location + "&saveit_c=x");
+        EXPECT_EQ(r.body, "FAILED") << location;
+    }
+    EXPECT_EQ(Post("saveit_l=../../configdata.json.js").body, "FAILED");
+    EXPECT_EQ(Post("saveit_c=x").body, "FAILED");
+    EXPECT_EQ(ReadFileBytes(root + L"\\index.html"), "keep");
+    EXPECT_FALSE(FileExists(base + L"\\configdata.json.js"));
+    EXPECT_FALSE(FileExists(Config()));
+
+    // The location is relative to the handler's own folder.
+    CreateDirectoryW((root + L"\\radozira").c_str(), nullptr);
+    CreateDirectoryW((root + L"\\radozira\\configurator").c_str(), nullptr);
+    EXPECT_EQ(Post("saveit_l=/configdata.json.js&saveit_c=deep").body, "UPDATED");
+    EXPECT_EQ(ReadFileBytes(root + L"\\radozira\\configurator\\configdata.json.js"), kBom + "deep");
+
+    // A folder in the file's place is left alone.
+    CreateDirectoryW(Config().c_str(), nullptr);
+    EXPECT_EQ(Post("saveit_l=../../configdata.json.js&saveit_c=x").body, "FAILED");
+    EXPECT_TRUE(FileExists(Config()));
+}
+
+TEST_F(ConfigSaveTest, ReplacesTheOldFileWhole) {
+    WriteFileBytes(Config(), std::string(5000, 'o'));
+    WriteFileBytes(Config() + L".bak", "stale backup");
+    EXPECT_EQ(Post("saveit_l=../../configdata.json.js&saveit_c=new").body, "UPDATED");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "new");
+    EXPECT_FALSE(FileExists(Config() + L".bak"));
+    EXPECT_FALSE(FileExists(Config() + L".tmp"));
+}
+
+TEST_F(ConfigSaveTest, UrlIsMatchedExactly) {
+    EXPECT_EQ(GetUrl("/radozira/configurator/SAVEIT.qxph?saveit_l=../../configdata.json.js&saveit_c=x").status,
+              "HTTP/1.1 404 Not Found");
+    EXPECT_FALSE(FileExists(Config()));
+    // Any method reaches the handler.
+    Reply r = Get("PUT " + kSave + "?saveit_l=../../configdata.json.js&saveit_c=put HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(r.body, "UPDATED");
+}
+
+}  // namespace
