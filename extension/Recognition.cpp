@@ -73,9 +73,14 @@ SAFEARRAY* MakeArray(size_t count, Fill fill) {
 HRESULT CHintoraIEBHO::CollectFrames(IHTMLWindow2* window, LONG parentIndex) {
     if (!window)
         return S_OK;
+    // A frame of another domain refuses its document to the window; its own
+    // browser object still hands it out.
     ComPtr<IHTMLDocument2> document;
-    if (FAILED(window->get_document(&document)) || !document)
-        return S_OK;
+    if (FAILED(window->get_document(&document)) || !document) {
+        HtmlDomHelper dom;
+        if (FAILED(dom.GetBrowserDocument(window, document.ReleaseAndGetAddressOf())) || !document)
+            return S_OK;
+    }
 
     std::wstring url;
     bool accepted = false;
