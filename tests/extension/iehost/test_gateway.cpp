@@ -350,6 +350,29 @@ TEST_F(GatewayWindow, QuentaWaitsForTheContentsThenHandsTheContextToTheContentFr
     }
 }
 
+TEST_F(GatewayWindow, PageCallsThatFailAfterPreparationEndTheRequest) {
+    m_page->failingCall = L"ShowContent";
+    m_page->failing = E_FAIL;
+    WriteContext(L"web", L"quenta");
+    EXPECT_EQ(E_FAIL, m_bho->ShowContent());
+    ASSERT_EQ(1u, m_page->top.window.dialogs.size());
+    EXPECT_THAT(m_page->top.window.dialogs[0], HasSubstr(L"010. <BR />Function Velnor.HintoraGateway.ShowContent failed."));
+    EXPECT_TRUE(m_page->Called(L"CloseWindow("));
+    EXPECT_FALSE(Busy());
+    EXPECT_EQ(0u, m_bho->m_nFrameCompleteTimer);
+
+    // The content frame has gone by the time the contents are shown.
+    m_page->top.window.frames.clear();
+    m_page->top.window.dialogs.clear();
+    PageLog().clear();
+    WriteContext(L"web", L"quenta");
+    m_bho->ShowQuentaContent();
+    ASSERT_EQ(1u, m_page->top.window.dialogs.size());
+    EXPECT_THAT(m_page->top.window.dialogs[0], HasSubstr(L"011. <BR />Couldn't get access to the gateway's first frame."));
+    EXPECT_FALSE(Busy());
+    EXPECT_TRUE(ContextIsEmpty());
+}
+
 TEST_F(GatewayWindow, WithoutTestValuesTheSettingsAreAnEmptyObject) {
     std::wstring json = L"unchanged";
     m_bho->GetTestSettingsJson(json);
