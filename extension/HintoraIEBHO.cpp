@@ -444,17 +444,6 @@ STDMETHODIMP CHintoraIEBHO::EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DIS
 
 // ---- Browser events -------------------------------------------------------
 
-void CHintoraIEBHO::OnDocumentComplete(IDispatch*, VARIANT* url) {
-    try {
-        g_logger.Log(L"CHintoraIEBHO::OnDocumentComplete()");
-        bEnabled = 1;
-        SetWindow();
-        g_logger.Log(L"CHintoraIEBHO::OnDocumentComplete() - url = %s", VariantText(url).c_str());
-    } catch (...) {
-        g_logger.LogError(L"CHintoraIEBHO::OnDocumentComplete() exception", GetLastError(), true);
-    }
-}
-
 void CHintoraIEBHO::OnBeforeNavigate(IDispatch* pDisp, VARIANT* url, VARIANT*, VARIANT*, VARIANT*, VARIANT*,
                                      VARIANT_BOOL*) {
     try {

@@ -1,0 +1,538 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "HintoraIEBHO.h"
+#include "MessageCatalog.h"
+#include "PageFakes.h"
+#include "PredefinedKeySandbox.h"
+#include "ProductKeySandbox.h"
+#include "SharedState.h"
+#include "ThreadSlot.h"
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+namespace {
+
+const wchar_t kContentUrl[] = L"http://content.example/pub";
+const wchar_t kGatewayUrl[] = L"http://content.example/pub/radozira/hintora_gateway.html";
+const wchar_t kProductKey[] = L"Software\\Veltrane\\Norvik\\Hintora";
+const wchar_t kTestKey[] = L"Software\\Veltrane\\Norvik\\Hintora\\Test";
+const wchar_t kLanguageKey[] = L"Software\\Microsoft\\Internet Explorer\\International";
+
+std::unique_ptr<SharedStateBlock> ReadBlock() {
+    std::unique_ptr<SharedStateBlock> block(new SharedStateBlock());
+    EXPECT_TRUE(CHintoraIEBHO::ReadFromSharedMemory(*block));
+    return block;
+}
+
+HANDLE Event(const wchar_t* name) {
+    return CHintoraIEBHO::GetEvent(name, FALSE);
+}
+
+bool Signalled(const wchar_t* name) {
+    return WaitForSingleObject(Event(name), 0) == WAIT_OBJECT_0;
+}
+
+void Drain(const wchar_t* name) {
+    while (Signalled(name)) {
+    }
+}
+
+// Runs the thread's message loop until the condition holds or time is up.
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
+    DWORD end = GetTickCount() + milliseconds;
+    MSG msg;
+    while (!done()) {
+        if (static_cast<LONG>(end - GetTickCount()) <= 0)
+            return false;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(10);
+    }
+    return true;
+}
+
+void Put(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value) {
+    RegSetKeyValueW(root, key, name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void WriteContext(const std::wstring& application, const std::wstring& type) {
+    auto block = ReadBlock();
+    block->busy = 1;
+    SharedState::CopyToField(block->gatewayStatus, SharedState::kGatewayRunning);
+    SharedState::CopyToField(block->application, application);
+    SharedState::CopyToField(block->type, type);
+    SharedState::CopyToField(block->searchExpression, L"find me");
+    SharedState::CopyToField(block->contextList, L"{\"k\":1}");
+    SharedState::CopyToField(block->defaults, L"{\"d\":1}");
+    ASSERT_TRUE(CHintoraIEBHO::WriteToSharedMemory(*block));
+}
+
+bool ContextIsEmpty() {
+    auto block = ReadBlock();
+    return block->application[0] == 0 && block->type[0] == 0 && block->searchExpression[0] == 0 &&
+           block->contextList[0] == 0 && block->defaults[0] == 0;
+}
+
+BOOL Busy() {
+    BOOL busy = TRUE;
+    CHintoraIEBHO::GetBusyState(busy);
+    return busy;
+}
+
+// The gateway page with its content frame. Page calls are logged with their
+// arguments in the order the page functions declare them.
+struct GatewayPage {
+    Frame top{L"gateway", kGatewayUrl, L"content.example"};
+    Frame content{L"content", L"http://content.example/pub/content.html", L"content.example"};
+    FakeScriptObject* gateway = nullptr;
+    HRESULT failing = S_OK;  // answer of the call named in failingCall
+    std::wstring failingCall;
+    std::wstring configurationData;
+
+    GatewayPage() {
+        top.Add(content);
+        gateway = &top.Namespace(L"Velnor", L"HintoraGateway");
+        Log(L"SetConfigurationUrl", L"");
+        Log(L"GetDisabledApplicationList", L"sap");
+        Log(L"GetConfiguredApplicationList", L"crm,web,sap");
+        Log(L"ShowContent", L"");
+        Log(L"CloseWindow", L"");
+        gateway->SetMethod(L"GetConfigurationData", [this](DISPPARAMS*, VARIANT* result) {
+            PageLog().push_back(L"GetConfigurationData()");
+            ReturnText(result, configurationData);
+            return S_OK;
+        });
+        content.Namespace(L"Quenta").SetMethod(L"ShowContent", [](DISPPARAMS* params, VARIANT*) {
+            auto args = Arguments(params);
+            PageLog().push_back(L"Quenta.ShowContent(" + args[0] + L"|" + args[1] + L"|" + args[2] + L"|" + args[3] +
+                                L")");
+            return S_OK;
+        });
+    }
+    void Log(const std::wstring& name, const std::wstring& answer) {
+        gateway->SetMethod(name, [this, name, answer](DISPPARAMS* params, VARIANT* result) {
+            std::wstring line = name + L"(";
+            auto args = Arguments(params);
+            for (size_t i = 0; i < args.size(); ++i)
+                line += (i ? L"|" : L"") + args[i];
+            PageLog().push_back(line + L")");
+            if (name == failingCall)
+                return failing;
+            if (!answer.empty())
+                ReturnText(result, answer);
+            return S_OK;
+        });
+    }
+    bool Called(const std::wstring& prefix) const {
+        for (const auto& line : PageLog())
+            if (line.compare(0, prefix.size(), prefix) == 0)
+                return true;
+        return false;
+    }
+};
+
+class GatewayWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_keys.Ok());
+        PageLog().clear();
+        Drain(SharedState::kGatewayReadyEvent);
+        Drain(SharedState::kBrowserContextReadyEvent);
+        Put(m_keys.Machine(), kProductKey, L"ContentURL", kContentUrl);
+        Put(m_keys.Machine(), L"Software\\Veltrane\\Norvik\\Hintora\\Advanced", L"diagnosticmode", L"1");
+        Put(m_keys.User(), kLanguageKey, L"AcceptLanguage", L"de-CH,en;q=0.5");
+        CHintoraIEBHO::SetBusyState(TRUE);
+        CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayOpening);
+        m_page.reset(new GatewayPage);
+        IObjectWithSite* site = nullptr;
+        ASSERT_EQ(S_OK, CHintoraIEBHO::CreateInstance(IID_IObjectWithSite, reinterpret_cast<void**>(&site)));
+        m_bho = static_cast<CHintoraIEBHO*>(site);
+        m_page->top.window.AddRef();
+        m_bho->m_spWindow = &m_page->top.window;
+    }
+    void TearDown() override {
+        if (m_bho)
+            m_bho->Release();
+        m_page.reset();
+        Drain(SharedState::kGatewayReadyEvent);
+        Drain(SharedState::kBrowserContextReadyEvent);
+    }
+    void Complete(const wchar_t* address) {
+        VARIANT url;
+        VariantInit(&url);
+        url.vt = VT_BSTR;
+        url.bstrVal = SysAllocString(address);
+        m_bho->OnDocumentComplete(nullptr, &url);
+        VariantClear(&url);
+    }
+
+    PredefinedKeySandbox m_keys;
+    std::unique_ptr<GatewayPage> m_page;
+    CHintoraIEBHO* m_bho = nullptr;
+};
+
+}  // namespace
+
+TEST_F(GatewayWindow, TheGatewayPageIsPreparedAndReportedReady) {
+    CHintoraIEBHO::ClearBrowserContext();
+    WriteContext(L"stale", L"quenta");
+    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayOpening);
+
+    // Another page, or the gateway address in other letter case, is not it.
+    Complete(L"http://content.example/pub/RADOZIRA/hintora_gateway.html");
+    EXPECT_EQ(0, m_bho->m_bHostsGateway);
+    EXPECT_THAT(PageLog(), IsEmpty());
+
+    Complete(kGatewayUrl);
+    EXPECT_EQ(1, m_bho->m_bHostsGateway);
+    EXPECT_THAT(PageLog(), ElementsAre(L"SetConfigurationUrl(http://content.example/pub)",
+                                       L"GetDisabledApplicationList()", L"GetConfiguredApplicationList()"));
+    auto block = ReadBlock();
+    EXPECT_EQ(L"Hintora_GatewayRunning", SharedState::ReadField(block->gatewayStatus));
+    EXPECT_EQ(L"sap", SharedState::ReadField(block->disabledApplicationList));
+    EXPECT_EQ(L"crm,web,sap", SharedState::ReadField(block->configuredApplicationList));
+    EXPECT_TRUE(ContextIsEmpty());
+    EXPECT_EQ(1, block->busy);
+    EXPECT_TRUE(Signalled(SharedState::kGatewayReadyEvent));
+    EXPECT_NE(0u, m_bho->m_nBrowserContextReadyTimer);
+    EXPECT_NE(0u, m_bho->m_nGatewayWaitingToCloseTimer);
+
+    // A page without the Velnor object stays as it is.
+    PageLog().clear();
+    m_page->top.velnorObject = false;
+    Complete(kGatewayUrl);
+    EXPECT_THAT(PageLog(), IsEmpty());
+    EXPECT_FALSE(Signalled(SharedState::kGatewayReadyEvent));
+}
+
+TEST_F(GatewayWindow, AFailedPreparationCallShowsItsErrorAndClosesTheGateway) {
+    struct Case {
+        const wchar_t* call;
+        const wchar_t* error;
+    } cases[] = {
+        {L"SetConfigurationUrl", L"003. <BR />Function Velnor.HintoraGateway.SetConfigurationUrl failed."},
+        {L"GetDisabledApplicationList", L"004. <BR />Function Velnor.HintoraGateway.GetDisabledApplicationList failed."},
+        {L"GetConfiguredApplicationList", L"005. <BR />Function Velnor.HintoraGateway.GetConfiguredApplicationList failed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.call)));
+        PageLog().clear();
+        m_page->top.window.dialogs.clear();
+        CHintoraIEBHO::SetBusyState(TRUE);
+        m_page->failingCall = c.call;
+        m_page->failing = E_FAIL;
+        Complete(kGatewayUrl);
+        ASSERT_EQ(1u, m_page->top.window.dialogs.size());
+        EXPECT_THAT(m_page->top.window.dialogs[0], HasSubstr(c.error));
+        EXPECT_TRUE(m_page->Called(L"CloseWindow("));
+        EXPECT_FALSE(Busy());
+        EXPECT_FALSE(Signalled(SharedState::kGatewayReadyEvent));
+    }
+}
+
+TEST_F(GatewayWindow, ThePageGetsTheContextAndThePreferredLanguages) {
+    struct Case {
+        const wchar_t* accept;
+        const wchar_t* languages;
+    } cases[] = {
+        {L"de-CH,en;q=0.5", L"[de-CH,en]"},
+        {L" fr;a;b,,it ", L"[fr;a;b,it]"},
+        // Nothing from the registry nor the browser: an empty list, and the
+        // request still ends.
+        {L"", L"[]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.accept)));
+        PageLog().clear();
+        m_bho->Reset();
+        Put(m_keys.User(), kLanguageKey, L"AcceptLanguage", c.accept);
+        WriteContext(L"web", L"exactmatch");
+        m_bho->ShowContent();
+        EXPECT_THAT(PageLog(), ElementsAre(L"ShowContent(web|" + std::wstring(c.languages) + L"|find me|exactmatch)"));
+        EXPECT_FALSE(Busy());
+        EXPECT_TRUE(ContextIsEmpty());
+        EXPECT_EQ(0, m_page->top.window.closes);
+    }
+}
+
+TEST_F(GatewayWindow, TheTypeIsComparedWithoutRegardToCase) {
+    WriteContext(L"web", L"QuEnTa");
+    m_bho->ShowContent();
+    EXPECT_NE(0u, m_bho->m_nFrameCompleteTimer);
+    EXPECT_EQ(VT_BSTR, m_bho->m_varApplication.vt);
+    EXPECT_TRUE(Busy()) << "busy until the content frame has shown the content";
+
+    PageLog().clear();
+    WriteContext(L"web", L"NOMATCH");
+    m_bho->ShowContent();
+    EXPECT_TRUE(m_page->Called(L"CloseWindow("));
+    EXPECT_EQ(1u, m_page->top.window.dialogs.size());
+}
+
+TEST_F(GatewayWindow, NoMatchShowsTheMessageWithThePublishDataAndClosesTheGateway) {
+    std::wstring noContent = MessageCatalog::GetText(L"HINTORA_MESSAGES_NO_CONTENT", L"en");
+    ASSERT_FALSE(noContent.empty());
+    struct Case {
+        const wchar_t* stored;
+        const wchar_t* fromPage;
+        const wchar_t* shown;
+        bool asksThePage;
+    } cases[] = {
+        {L"crm,Release 7;web,2.1", L"", L"[2.1]", false},
+        {L"", L"web,from page", L"[from page]", true},
+        {L"", L"", L"[]", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.shown)));
+        RegDeleteKeyValueW(m_keys.Machine(), kProductKey, L"PublishData");
+        if (c.stored[0])
+            Put(m_keys.Machine(), kProductKey, L"PublishData", c.stored);
+        m_page->configurationData = c.fromPage;
+        m_page->top.window.dialogs.clear();
+        PageLog().clear();
+        WriteContext(L"web", L"nomatch");
+
+        m_bho->ShowContent();
+
+        ASSERT_EQ(1u, m_page->top.window.dialogs.size());
+        EXPECT_THAT(m_page->top.window.dialogs[0], HasSubstr(L"\"Text\":\"" + noContent + c.shown + L"\""));
+        EXPECT_THAT(m_page->top.window.dialogs[0], HasSubstr(L"\"Type\":\"information\""));
+        EXPECT_EQ(c.asksThePage, m_page->Called(L"GetConfigurationData("));
+        EXPECT_TRUE(m_page->Called(L"CloseWindow("));
+        EXPECT_FALSE(Busy());
+        EXPECT_EQ(L"web", SharedState::ReadField(ReadBlock()->application)) << "the context stays";
+        if (c.fromPage[0])
+            EXPECT_EQ(c.fromPage, PredefinedKeySandbox::String(m_keys.Machine(), kProductKey, L"PublishData"));
+    }
+}
+
+TEST_F(GatewayWindow, QuentaWaitsForTheContentsThenHandsTheContextToTheContentFrame) {
+    Put(m_keys.Machine(), kTestKey, L"showscore", L"1");
+    Put(m_keys.Machine(), kTestKey, L"say \"hi\"", L"C:\\x");
+    for (HRESULT answer : {S_OK, E_FAIL}) {
+        PageLog().clear();
+        m_bho->Reset();
+        m_page->content.tocLoaded = false;
+        m_page->content.Namespace(L"Quenta").SetMethod(L"ShowContent", [answer](DISPPARAMS* params, VARIANT*) {
+            auto args = Arguments(params);
+            PageLog().push_back(L"Quenta.ShowContent(" + args[0] + L"|" + args[1] + L"|" + args[2] + L"|" + args[3] +
+                                L")");
+            return answer;
+        });
+        WriteContext(L"web", L"quenta");
+        Drain(SharedState::kBrowserContextReadyEvent);
+        m_bho->m_nBrowserContextReadyTimer =
+            SetTimer(nullptr, 0, CHintoraIEBHO::kTimerInterval, CHintoraIEBHO::BrowserContextReadyTimerProc);
+        SetEvent(Event(SharedState::kBrowserContextReadyEvent));
+
+        EXPECT_TRUE(PumpUntil([&] { return m_page->Called(L"ShowContent("); }, 3000));
+        PumpUntil([] { return false; }, 400);
+        EXPECT_FALSE(m_page->Called(L"Quenta.ShowContent(")) << "not before the contents have loaded";
+        m_page->content.tocLoaded = true;
+        EXPECT_TRUE(PumpUntil([&] { return m_page->Called(L"Quenta.ShowContent("); }, 3000));
+        EXPECT_THAT(PageLog(), ElementsAre(L"ShowContent(web|[de-CH,en]|find me|quenta)",
+                                           L"Quenta.ShowContent(web|{\"k\":1}|{\"say \\\"hi\\\"\":\"C:\\\\x\", "
+                                           L"\"showscore\":\"1\"}|{\"d\":1})"));
+        EXPECT_FALSE(Busy());
+        EXPECT_TRUE(ContextIsEmpty());
+        EXPECT_EQ(VT_EMPTY, m_bho->m_varDefaults.vt);
+        EXPECT_EQ(0, m_page->top.window.closes);
+    }
+}
+
+TEST_F(GatewayWindow, PageCallsThatFailAfterPreparationEndTheRequest) {
+    m_page->failingCall = L"ShowContent";
+    m_page->failing = E_FAIL;
+    WriteContext(L"web", L"quenta");
+    EXPECT_EQ(E_FAIL, m_bho->ShowContent());
+    ASSERT_EQ(1u, m_page->top.window.dialogs.size());
+    EXPECT_THAT(m_page->top.window.dialogs[0], HasSubstr(L"010. <BR />Function Velnor.HintoraGateway.ShowContent failed."));
+    EXPECT_TRUE(m_page->Called(L"CloseWindow("));
+    EXPECT_FALSE(Busy());
+    EXPECT_EQ(0u, m_bho->m_nFrameCompleteTimer);
+
+    // The content frame has gone by the time the contents are shown.
+    m_page->top.window.frames.clear();
+    m_page->top.window.dialogs.clear();
+    PageLog().clear();
+    WriteContext(L"web", L"quenta");
+    m_bho->ShowQuentaContent();
+    ASSERT_EQ(1u, m_page->top.window.dialogs.size());
+    EXPECT_THAT(m_page->top.window.dialogs[0], HasSubstr(L"011. <BR />Couldn't get access to the gateway's first frame."));
+    EXPECT_FALSE(Busy());
+    EXPECT_TRUE(ContextIsEmpty());
+}
+
+TEST_F(GatewayWindow, WithoutTestValuesTheSettingsAreAnEmptyObject) {
+    std::wstring json = L"unchanged";
+    m_bho->GetTestSettingsJson(json);
+    EXPECT_EQ(L"{}", json);
+}
+
+TEST_F(GatewayWindow, ACloseRequestClosesTheGatewayWithinATick) {
+    Complete(kGatewayUrl);
+    for (HRESULT answer : {S_OK, E_FAIL}) {
+        PageLog().clear();
+        m_page->failingCall = L"CloseWindow";
+        m_page->failing = answer;
+        int closes = m_page->top.window.closes;
+        if (m_bho->m_nGatewayWaitingToCloseTimer == 0)
+            Complete(kGatewayUrl);
+        CHintoraIEBHO::SetGatewayStatus(SharedState::kCloseGateway);
+        EXPECT_TRUE(PumpUntil([&] { return m_page->Called(L"CloseWindow("); }, 1000));
+        EXPECT_EQ(FAILED(answer) ? closes + 1 : closes, m_page->top.window.closes)
+            << "the window's own close only when the page's close failed";
+    }
+}
+
+// One help request across two processes: this process is the page tab, a
+// second run of this program is the gateway tab. The request starts as the
+// page tab leaves it after opening the gateway window.
+namespace {
+
+bool IsPeer() {
+    wchar_t value[4];
+    return GetEnvironmentVariableW(L"HINTORA_GATEWAY_PEER", value, 4) > 0;
+}
+
+HANDLE StartPeer(const wchar_t* test) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command =
+        L"\"" + std::wstring(self) + L"\" --gtest_also_run_disabled_tests --gtest_filter=" + test;
+    SetEnvironmentVariableW(L"HINTORA_GATEWAY_PEER", L"1");
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    BOOL started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                  &process);
+    SetEnvironmentVariableW(L"HINTORA_GATEWAY_PEER", nullptr);
+    if (!started)
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+}  // namespace
+
+TEST(HelpRequest, OneRequestRunsFromThePageTabToTheContentFrameOfTheGateway) {
+    // Only the product key is private here: the recognition script still
+    // loads through the machine's protocol handlers.
+    ProductKeySandbox keys;
+    ASSERT_TRUE(keys.Active());
+    keys.PutProduct(L"ApplicationOrder", L"web,crm");
+    PageLog().clear();
+    Drain(SharedState::kGatewayReadyEvent);
+    Drain(SharedState::kBrowserContextReadyEvent);
+    CHintoraIEBHO::ClearBrowserContext();
+    CHintoraIEBHO::SetBusyState(TRUE);
+    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayOpening);
+
+    // The page: one frame whose recognition finds the application "web".
+    Frame page(L"page", L"https://web.example/orders?id=7", L"web.example");
+    FakeScriptObject descriptor;
+    FakeScriptObject context;
+    for (auto field : {std::make_pair(L"Application", L"web"), std::make_pair(L"Type", L"quenta"),
+                       std::make_pair(L"SearchExpression", L"orders"), std::make_pair(L"ContextList", L"{\"page\":7}"),
+                       std::make_pair(L"Defaults", L"{\"lang\":\"en\"}")}) {
+        Var value(field.second);
+        context.SetProperty(field.first, value);
+    }
+    FakeScriptObject& recognition = page.Namespace(L"Velnor", L"Recognition");
+    auto object = [](FakeScriptObject& target) {
+        return [&target](DISPPARAMS* params, VARIANT* result) {
+            auto args = Arguments(params);
+            PageLog().push_back(L"recognition:" + args[0]);
+            result->vt = VT_DISPATCH;
+            result->pdispVal = &target;
+            target.AddRef();
+            return S_OK;
+        };
+    };
+    recognition.SetMethod(L"CreateBrowserDescriptor", object(descriptor));
+    recognition.SetMethod(L"GetPlaybackContext", object(context));
+    recognition.SetMethod(L"SetFrames", [](DISPPARAMS*, VARIANT* result) {
+        result->vt = VT_BOOL;
+        result->boolVal = VARIANT_TRUE;
+        return S_OK;
+    });
+    recognition.SetMethod(L"GetApplicationOrder", [](DISPPARAMS*, VARIANT* result) {
+        ReturnText(result, L"web,crm");
+        return S_OK;
+    });
+
+    IObjectWithSite* site = nullptr;
+    ASSERT_EQ(S_OK, CHintoraIEBHO::CreateInstance(IID_IObjectWithSite, reinterpret_cast<void**>(&site)));
+    CHintoraIEBHO* bho = static_cast<CHintoraIEBHO*>(site);
+    page.window.AddRef();
+    bho->m_spWindow = &page.window;
+
+    HANDLE peer = StartPeer(L"HelpRequestPeer.DISABLED_GatewayTab");
+    ASSERT_NE(nullptr, peer);
+    bool ready = PumpUntil([] { return Signalled(SharedState::kGatewayReadyEvent); }, 60000);
+    EXPECT_TRUE(ready) << "the gateway tab reports its page ready";
+    if (ready) {
+        auto block = ReadBlock();
+        EXPECT_EQ(L"sap", SharedState::ReadField(block->disabledApplicationList));
+        EXPECT_EQ(S_OK, bho->ProceedWithRecognition());
+        EXPECT_THAT(PageLog(), ElementsAre(L"page.inject", L"recognition:web,crm", L"recognition:object"))
+            << "the learned order goes in first, then the descriptor";
+    }
+
+    DWORD waited = WAIT_TIMEOUT;
+    PumpUntil([&] { return (waited = WaitForSingleObject(peer, 0)) == WAIT_OBJECT_0; }, 60000);
+    DWORD code = 0xFFFFFFFF;
+    GetExitCodeProcess(peer, &code);
+    if (waited != WAIT_OBJECT_0)
+        TerminateProcess(peer, 1);
+    CloseHandle(peer);
+    EXPECT_EQ(0u, code) << "the gateway tab's checks passed";
+
+    EXPECT_TRUE(ContextIsEmpty());
+    EXPECT_FALSE(Busy());
+    bho->Release();
+}
+
+TEST(HelpRequestPeer, DISABLED_GatewayTab) {
+    if (!IsPeer())
+        GTEST_SKIP() << "runs only as the gateway tab of the test above";
+    PredefinedKeySandbox keys;
+    ASSERT_TRUE(keys.Ok());
+    Put(keys.User(), kLanguageKey, L"AcceptLanguage", L"de-CH,en;q=0.5");
+    Put(keys.Machine(), kTestKey, L"showscore", L"1");
+    Put(keys.Machine(), kProductKey, L"ContentURL", kContentUrl);
+
+    GatewayPage page;
+    IObjectWithSite* site = nullptr;
+    ASSERT_EQ(S_OK, CHintoraIEBHO::CreateInstance(IID_IObjectWithSite, reinterpret_cast<void**>(&site)));
+    CHintoraIEBHO* bho = static_cast<CHintoraIEBHO*>(site);
+    page.top.window.AddRef();
+    bho->m_spWindow = &page.top.window;
+    page.content.tocLoaded = true;
+
+    VARIANT url;
+    VariantInit(&url);
+    url.vt = VT_BSTR;
+    url.bstrVal = SysAllocString(kGatewayUrl);
+    bho->OnDocumentComplete(nullptr, &url);
+    VariantClear(&url);
+
+    EXPECT_TRUE(PumpUntil([&] { return page.Called(L"Quenta.ShowContent("); }, 50000));
+    EXPECT_THAT(PageLog(),
+                ElementsAre(L"SetConfigurationUrl(http://content.example/pub)", L"GetDisabledApplicationList()",
+                            L"GetConfiguredApplicationList()", L"ShowContent(web|[de-CH,en]|orders|quenta)",
+                            L"Quenta.ShowContent(web|{\"page\":7}|{\"showscore\":\"1\"}|{\"lang\":\"en\"})"));
+    EXPECT_FALSE(Busy());
+    EXPECT_TRUE(ContextIsEmpty());
+    bho->Release();
+}
