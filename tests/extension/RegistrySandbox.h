@@ -8,9 +8,13 @@
 class RegistrySandbox {
 public:
     RegistrySandbox() {
-        wchar_t name[96];
-        wsprintfW(name, L"Software\\HintoraTests\\%lu_%lu", GetCurrentProcessId(), ++s_counter);
+        // Process ids are reused: the time makes a leftover of an earlier
+        // process impossible to pick up, and anything left is cleared first.
+        wchar_t name[128];
+        wsprintfW(name, L"Software\\HintoraTests\\%lu_%lu_%lu", GetCurrentProcessId(), GetTickCount(),
+                  ++s_counter);
         m_path = name;
+        RegDeleteTreeW(HKEY_CURRENT_USER, m_path.c_str());
         RegCreateKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key,
                         nullptr);
     }

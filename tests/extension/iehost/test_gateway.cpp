@@ -311,8 +311,9 @@ TEST_F(GatewayWindow, NoMatchShowsTheMessageWithThePublishDataAndClosesTheGatewa
         EXPECT_TRUE(m_page->Called(L"CloseWindow("));
         EXPECT_FALSE(Busy());
         EXPECT_EQ(L"web", SharedState::ReadField(ReadBlock()->application)) << "the context stays";
-        if (c.fromPage[0])
+        if (c.fromPage[0]) {
             EXPECT_EQ(c.fromPage, PredefinedKeySandbox::String(m_keys.Machine(), kProductKey, L"PublishData"));
+        }
     }
 }
 
