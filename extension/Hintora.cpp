@@ -3,6 +3,7 @@
 #include "HintoraIEBHO.h"
 #include "Logger.h"
 #include "MessageCatalog.h"
+#include "MessageWindows.h"
 #include "Registry.h"
 #include "ThreadSlot.h"
 
@@ -123,8 +124,9 @@ bool IsLibraryPageAddress(const std::wstring& address, const std::wstring& modul
     std::wstring path = normalize(modulePath);
     size_t slash = path.rfind(L'/');
     std::wstring fileName = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    // The full path, or the bare file name the library's own pages use.
-    for (const std::wstring& file : {path, fileName}) {
+    // The full path, the bare file name, or the fixed name the library's
+    // own pages are opened with whatever the file is called on disk.
+    for (const std::wstring& file : {path, fileName, normalize(kMessageWindowModule)}) {
         std::wstring prefix = L"res://" + file + L"/";
         if (page.size() > prefix.size() && page.compare(0, prefix.size(), prefix) == 0)
             return true;
