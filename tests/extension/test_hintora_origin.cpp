@@ -160,6 +160,8 @@ TEST(HintoraOrigin, AllowedCallers) {
     {  // a host that neither gives a site nor asks for safety: a local script
         CHintora* object = CreateFor(nullptr);
         EXPECT_EQ(S_OK, object->Save(&params));
+        EXPECT_EQ(S_OK, object->KeepMru());
+        EXPECT_EQ(1, g_bKeepMru);
         object->Release();
     }
     {  // a browser that asked for untrusted-caller safety but gave no site
@@ -171,4 +173,70 @@ TEST(HintoraOrigin, AllowedCallers) {
         object->Release();
     }
     SysFreeString(params);
+}
+
+TEST(HintoraOrigin, ScriptSeesTheRefusalAsAnError) {
+    SettingsSandbox sandbox;
+    ASSERT_TRUE(sandbox.Active());
+    FakePage evil(L"http://evil.example/");
+    CHintora* object = CreateFor(&evil);
+    IDispatch* dispatch = static_cast<IHintora*>(object);
+    LPOLESTR name = const_cast<LPOLESTR>(L"Save");
+    DISPID id = 0;
+    ASSERT_EQ(S_OK, dispatch->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id));
+    VARIANT argument;
+    VariantInit(&argument);
+    argument.vt = VT_BSTR;
+    argument.bstrVal = SysAllocString(L"tracemode=1");
+    DISPPARAMS params = {&argument, nullptr, 1, 0};
+    EXCEPINFO exception = {};
+    VARIANT result;
+    VariantInit(&result);
+    HRESULT hr = dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, &exception,
+                                  nullptr);
+    EXPECT_TRUE(hr == E_ACCESSDENIED || (hr == DISP_E_EXCEPTION && exception.scode == E_ACCESSDENIED)) << std::hex << hr;
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+    VariantClear(&argument);
+    EXPECT_EQ(0, SettingsSandbox::CountEntries(sandbox.machine.Root()));
+    object->Release();
+}
+
+TEST(HintoraUpdate, RemovesOnlyTheOldVersionsRegistrations) {
+    SettingsSandbox sandbox;
+    ASSERT_TRUE(sandbox.Active());
+    const std::wstring button = L"Software\\Microsoft\\Internet Explorer\\Extensions\\{9292FEDB-34F7-400a-B03B-08722952A91C}";
+    const std::wstring helper = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper "
+                                L"Objects\\{0A9FA9EA-2BAE-439D-89B0-65792127BBD7}";
+    const std::wstring clsid = L"CLSID\\{C0F7E046-4E1D-47C8-9354-4F53B5DC5CB8}";
+    const std::wstring settings =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Ext\\Settings\\{912DCC9E-014B-4c4f-83A0-866D5A8E01D8}";
+    auto install = [&] {
+        sandbox.machine.PutString(button, L"ButtonText", L"Hintora");
+        sandbox.machine.PutString(helper, L"", L"HintoraIEBHO");
+        sandbox.classes.PutString(clsid, L"", L"Hintora");
+        sandbox.user.PutDword(settings, L"Flags", 0);
+    };
+    install();
+    CHintora* object = CreateFor(nullptr);
+    for (const wchar_t* other : {L"10.1.0", L" 10.0.0", L"9.0.0.0", L""}) {
+        BSTR version = SysAllocString(other);
+        EXPECT_EQ(S_OK, object->Update(&version));
+        SysFreeString(version);
+        EXPECT_TRUE(sandbox.machine.Exists(button)) << other;
+        EXPECT_TRUE(sandbox.classes.Exists(clsid)) << other;
+    }
+    for (const wchar_t* old : {L"10.0.0.123", L"10,0,0,5"}) {
+        BSTR version = SysAllocString(old);
+        EXPECT_EQ(S_OK, object->Update(&version));
+        SysFreeString(version);
+        EXPECT_FALSE(sandbox.machine.Exists(button)) << old;
+        EXPECT_FALSE(sandbox.machine.Exists(helper)) << old;
+        EXPECT_FALSE(sandbox.classes.Exists(clsid)) << old;
+        EXPECT_FALSE(sandbox.user.Exists(settings)) << old;
+        EXPECT_TRUE(sandbox.machine.Exists(L"Software\\Microsoft\\Internet Explorer\\Extensions")) << "parents stay";
+        install();
+    }
+    object->Release();
 }
