@@ -373,11 +373,12 @@ HRESULT CHintora::GetCallerDocument(IHTMLDocument2** document) {
         SUCCEEDED(clientSite->GetContainer(&container)) && container &&
         SUCCEEDED(container->QueryInterface(IID_PPV_ARGS(document))) && *document)
         return S_OK;
+    // A page's script site hands out its document as the container's dispatch.
     ComPtr<IServiceProvider> provider;
+    ComPtr<IDispatch> containerDispatch;
     if (SUCCEEDED(m_spUnkSite->QueryInterface(IID_PPV_ARGS(&provider))) && provider &&
-        SUCCEEDED(provider->QueryService(SID_SContainerDispatch, IID_IHTMLDocument2,
-                                         reinterpret_cast<void**>(document))) &&
-        *document)
+        SUCCEEDED(provider->QueryService(SID_SContainerDispatch, IID_PPV_ARGS(&containerDispatch))) &&
+        containerDispatch && SUCCEEDED(containerDispatch->QueryInterface(IID_PPV_ARGS(document))) && *document)
         return S_OK;
     if (*document) {
         (*document)->Release();
