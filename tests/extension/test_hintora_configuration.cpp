@@ -1,0 +1,168 @@
+// Setup pages configure the library: Configure from the page's own address,
+// Save of test and advanced switches, Query of every setting.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "Hintora.h"
+#include "HintoraFakes.h"
+
+namespace {
+
+const wchar_t kTestKey[] = L"Software\\Veltrane\\Norvik\\Hintora\\Test";
+const wchar_t kAdvancedKey[] = L"Software\\Veltrane\\Norvik\\Hintora\\Advanced";
+
+class ConfigurationTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_sandbox.Active()); }
+
+    // Configure called by the page at `address`; returns the status.
+    int Configure(const std::wstring& address, const std::wstring& language, const std::wstring& key,
+                  const std::wstring& publishData, HRESULT* result = nullptr) {
+        FakePage page(address);
+        IHintora* object = nullptr;
+        CHintora::CreateInstance(IID_IHintora, reinterpret_cast<void**>(&object));
+        static_cast<CHintora*>(object)->SetSite(page.site.Unknown());
+        BSTR texts[] = {AllocText(language), AllocText(key), AllocText(publishData)};
+        int status = -1;
+        HRESULT hr = object->Configure(&texts[0], &texts[1], &texts[2], &status);
+        if (result)
+            *result = hr;
+        for (BSTR text : texts)
+            SysFreeString(text);
+        static_cast<CHintora*>(object)->SetSite(nullptr);
+        object->Release();
+        return status;
+    }
+
+    std::wstring Test(const wchar_t* name) { return SettingsSandbox::Read(m_sandbox.machine, kTestKey, name); }
+    std::wstring Advanced(const wchar_t* name) { return SettingsSandbox::Read(m_sandbox.machine, kAdvancedKey, name); }
+
+    SettingsSandbox m_sandbox;
+};
+
+}  // namespace
+
+TEST(Configuration, ContentUrlFromTheSetupPagesAddress) {
+    EXPECT_EQ(L"http://c.example/pub", ContentUrlFromSetupAddress(L"http://c.example/pub/hintorasetup.html?showscore=1"));
+    EXPECT_EQ(L"http://c.example/pub", ContentUrlFromSetupAddress(L"http://c.example/pub/pages/setup/other.html"));
+    // The address is cut whole: a "/" in the query part counts.
+    EXPECT_EQ(L"http://c.example/pub/hintorasetup.html?next=",
+              ContentUrlFromSetupAddress(L"http://c.example/pub/hintorasetup.html?next=/x"));
+}
+
+TEST_F(ConfigurationTest, SaveParametersStoresOnlyKnownWellFormedItems) {
+    CHintora* object = nullptr;
+    CHintora::CreateInstance(IID_IHintora, reinterpret_cast<void**>(&object));
+    EXPECT_EQ(0, object->SaveParameters(L"tracemode=1&usecache=0&color=red&bad&x=1=2"));
+    EXPECT_EQ(L"1", Advanced(L"tracemode"));
+    EXPECT_EQ(L"0", Advanced(L"usecache"));
+    EXPECT_EQ(L"<missing>", Advanced(L"color"));
+    EXPECT_EQ(L"<missing>", Test(L"color"));
+
+    object->SaveParameters(L"&&threshold==40&&minscore=&ShowScore=1&maxhit= 7 ");
+    EXPECT_EQ(L"40", Test(L"threshold"));
+    EXPECT_EQ(L"<missing>", Test(L"minscore"));
+    EXPECT_EQ(L"<missing>", Test(L"ShowScore"));
+    EXPECT_EQ(L"7", Test(L"maxhit"));
+    // No decoding and no change of case.
+    object->SaveParameters(L"maxsearch=a%20b");
+    EXPECT_EQ(L"a%20b", Test(L"maxsearch"));
+    EXPECT_EQ(0, object->SaveParameters(L""));
+    object->Release();
+}
+
+TEST_F(ConfigurationTest, FirstConfigurationFromTheSetupPage) {
+    HRESULT hr = E_FAIL;
+    EXPECT_EQ(0, Configure(L"http://c.example/pub/hintorasetup.html?showscore=1&maxhit=5", L"de", L"", L"app,1;x,2",
+                           &hr));
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_EQ(L"http://c.example/pub", m_sandbox.Product(L"ContentURL"));
+    EXPECT_EQ(L"1", Test(L"showscore"));
+    EXPECT_EQ(L"5", Test(L"maxhit"));
+    EXPECT_EQ(L"de", m_sandbox.Product(L"Language"));
+    EXPECT_EQ(L"Hintora-&Optionen...",
+              SettingsSandbox::Read(m_sandbox.machine,
+                                    L"Software\\Microsoft\\Internet Explorer\\Extensions\\"
+                                    L"{912DCC9E-014B-4c4f-83A0-866D5A8E01D8}",
+                                    L"MenuText"));
+    EXPECT_EQ(L"F9", m_sandbox.Product(L"EnglishShortCut")) << "an empty key means F9";
+    EXPECT_EQ(L"F9", m_sandbox.Product(L"ShortCut"));
+    EXPECT_EQ(L"app,1;x,2", m_sandbox.Product(L"PublishData"));
+}
+
+TEST_F(ConfigurationTest, StoredSettingsWin) {
+    m_sandbox.PutProduct(L"ContentURL", L"http://c.example/old");
+    m_sandbox.PutProduct(L"Language", L"de");
+    m_sandbox.PutProduct(L"EnglishShortCut", L"Ctrl+F5");
+    m_sandbox.PutProduct(L"ShortCut", L"Strg+F5");
+    m_sandbox.PutProduct(L"PublishData", L"keep,1");
+
+    EXPECT_EQ(0, Configure(L"http://c.example/new/hintorasetup.html?a", L"fr", L"Alt+F2", L""));
+    EXPECT_EQ(L"http://c.example/new", m_sandbox.Product(L"ContentURL"));
+    EXPECT_EQ(L"de", m_sandbox.Product(L"Language"));
+    EXPECT_EQ(L"<missing>", SettingsSandbox::Read(m_sandbox.machine,
+                                                  L"Software\\Microsoft\\Internet Explorer\\Extensions\\"
+                                                  L"{912DCC9E-014B-4c4f-83A0-866D5A8E01D8}",
+                                                  L"MenuText"))
+        << "a stored language keeps its options-menu text";
+    // The stored hot key wins, and its localized form never becomes the English one.
+    EXPECT_EQ(L"Ctrl+F5", m_sandbox.Product(L"EnglishShortCut"));
+    EXPECT_EQ(L"Strg+F5", m_sandbox.Product(L"ShortCut"));
+    EXPECT_EQ(L"keep,1", m_sandbox.Product(L"PublishData"));
+    EXPECT_EQ(L"<missing>", Test(L"a"));
+}
+
+TEST_F(ConfigurationTest, PagesOtherThanTheSetupPage) {
+    // Not the setup page: refused, nothing written.
+    HRESULT hr = S_OK;
+    EXPECT_EQ(0, Configure(L"http://c.example/pub/pages/setup/other.html?showscore=1", L"en", L"F2", L"p,1", &hr));
+    EXPECT_EQ(E_ACCESSDENIED, hr);
+    EXPECT_EQ(L"<missing>", m_sandbox.Product(L"ContentURL"));
+    EXPECT_EQ(L"<missing>", Test(L"showscore"));
+}
+
+TEST_F(ConfigurationTest, WithoutAWindowNothingIsWritten) {
+    IHintora* object = nullptr;
+    CHintora::CreateInstance(IID_IHintora, reinterpret_cast<void**>(&object));
+    BSTR text = AllocText(L"de");
+    int status = -1;
+    EXPECT_EQ(S_OK, object->Configure(&text, &text, &text, &status));
+    EXPECT_EQ(0, status);
+    EXPECT_EQ(0, SettingsSandbox::CountEntries(m_sandbox.machine.Root()));
+    SysFreeString(text);
+    object->Release();
+}
+
+TEST_F(ConfigurationTest, QueryGathersTheProductKeyAndItsSubkeys) {
+    IHintora* object = nullptr;
+    CHintora::CreateInstance(IID_IHintora, reinterpret_cast<void**>(&object));
+    BSTR json = nullptr;
+    EXPECT_EQ(S_OK, object->Query(&json));
+    EXPECT_STREQ(L"{}", json);
+    SysFreeString(json);
+
+    m_sandbox.PutProduct(L"Language", L"en");
+    m_sandbox.machine.PutString(kTestKey, L"showscore", L"1");
+    EXPECT_EQ(S_OK, object->Query(&json));
+    std::wstring text(json, SysStringLen(json));
+    SysFreeString(json);
+    EXPECT_TRUE(text == L"{\"Language\":\"en\", \"showscore\":\"1\"}" ||
+                text == L"{\"showscore\":\"1\", \"Language\":\"en\"}")
+        << text;
+
+    // Stored quotes and backslashes cannot break the page's JSON parser;
+    // only string values are reported, and no deeper key is visited.
+    m_sandbox.PutProduct(L"PublishData", L"say \"hi\"\\");
+    DWORD number = 5;
+    m_sandbox.machine.PutRaw(L"Software\\Veltrane\\Norvik\\Hintora", L"Number", REG_DWORD, &number, sizeof(number));
+    m_sandbox.machine.PutString(std::wstring(kTestKey) + L"\\Deeper", L"hidden", L"1");
+    EXPECT_EQ(S_OK, object->Query(&json));
+    text.assign(json, SysStringLen(json));
+    SysFreeString(json);
+    EXPECT_NE(std::wstring::npos, text.find(L"\"PublishData\":\"say \\\"hi\\\"\\\\\"")) << text;
+    EXPECT_EQ(std::wstring::npos, text.find(L"Number")) << text;
+    EXPECT_EQ(std::wstring::npos, text.find(L"hidden")) << text;
+    object->Release();
+}

@@ -1,0 +1,159 @@
+// Hot-key, button and menu texts in the user's language, and the two stored
+// forms of the hot key.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "Hintora.h"
+#include "HintoraFakes.h"
+#include "HotKeyTexts.h"
+
+namespace {
+
+const wchar_t kButton[] = L"Software\\Microsoft\\Internet Explorer\\Extensions\\{9292FEDB-34F7-400a-B03B-08722952A91C}";
+const wchar_t kOptionsMenu[] =
+    L"Software\\Microsoft\\Internet Explorer\\Extensions\\{912DCC9E-014B-4c4f-83A0-866D5A8E01D8}";
+const wchar_t kMenuExt[] = L"Software\\Microsoft\\Internet Explorer\\MenuExt\\";
+
+class HotKeyTextsTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_sandbox.Active()); }
+
+    std::wstring Localized(const std::wstring& text) {
+        std::wstring out;
+        LocalizeShortCut(text, out);
+        return out;
+    }
+    std::wstring Button(const wchar_t* name) { return SettingsSandbox::Read(m_sandbox.machine, kButton, name); }
+    bool ContextMenuExists(const std::wstring& menuText) { return m_sandbox.user.Exists(kMenuExt + menuText); }
+
+    static HRESULT SetShortCut(const std::wstring& text) {
+        IHintora* object = nullptr;
+        CHintora::CreateInstance(IID_IHintora, reinterpret_cast<void**>(&object));
+        BSTR value = AllocText(text);
+        HRESULT hr = object->SetShortCut(&value);
+        SysFreeString(value);
+        object->Release();
+        return hr;
+    }
+    static std::wstring GetShortCut() {
+        IHintora* object = nullptr;
+        CHintora::CreateInstance(IID_IHintora, reinterpret_cast<void**>(&object));
+        BSTR value = nullptr;
+        object->GetShortCut(&value);
+        std::wstring text = value ? std::wstring(value, SysStringLen(value)) : L"<null>";
+        SysFreeString(value);
+        object->Release();
+        return text;
+    }
+
+    SettingsSandbox m_sandbox;
+};
+
+}  // namespace
+
+TEST_F(HotKeyTextsTest, LocalizingReplacesOnlyExactEnglishModifierWords) {
+    EXPECT_EQ(L"Ctrl+Shift+F5", Localized(L"Ctrl+Shift+F5")) << "no language: English";
+    m_sandbox.PutProduct(L"Language", L"en");
+    EXPECT_EQ(L"Ctrl++F5", Localized(L"Ctrl++F5")) << "English texts are kept as given";
+
+    m_sandbox.PutProduct(L"Language", L"de");
+    EXPECT_EQ(L"Strg+Umschalt+F9", Localized(L"Ctrl+Shift+F9"));
+    EXPECT_EQ(L"Strg+Alt+F1", Localized(L"Ctrl+Alt+F1"));
+    EXPECT_EQ(L"F9", Localized(L"F9"));
+    EXPECT_EQ(L"ctrl+F9", Localized(L"ctrl+F9"));
+    EXPECT_EQ(L"Strg+F9", Localized(L"+Ctrl++F9+")) << "empty pieces are dropped";
+
+    // A language the tables lack keeps the English words instead of losing them.
+    m_sandbox.PutProduct(L"Language", L"xx");
+    EXPECT_EQ(L"Ctrl+Shift+F9", Localized(L"Ctrl+Shift+F9"));
+    std::wstring name;
+    GetLocalizedProductName(L"Hintora", name);
+    EXPECT_EQ(L"Hintora", name);
+}
+
+TEST_F(HotKeyTextsTest, EnglishUserAppliesAHotKey) {
+    m_sandbox.PutProduct(L"Language", L"en");
+    m_sandbox.PutProduct(L"ShortCut", L"F9");
+    m_sandbox.user.PutString(kMenuExt + std::wstring(L"Hintora\tF9"), L"", L"res://old/203");
+
+    EXPECT_EQ(S_OK, SetShortCut(L"Ctrl+Shift+F5"));
+    EXPECT_EQ(L"Ctrl+Shift+F5", m_sandbox.Product(L"EnglishShortCut"));
+    EXPECT_EQ(L"Ctrl+Shift+F5", m_sandbox.Product(L"ShortCut"));
+    EXPECT_EQ(L"Hintora", m_sandbox.Product(L"Name"));
+    EXPECT_EQ(L"Hintora\tCtrl+Shift+F5", Button(L"MenuText"));
+    EXPECT_EQ(L"Hintora", Button(L"ButtonText"));
+    EXPECT_TRUE(ContextMenuExists(L"Hintora\tCtrl+Shift+F5"));
+    EXPECT_FALSE(ContextMenuExists(L"Hintora\tF9"));
+    std::wstring target = SettingsSandbox::Read(m_sandbox.user, kMenuExt + std::wstring(L"Hintora\tCtrl+Shift+F5"), L"");
+    EXPECT_EQ(0u, target.find(L"res://")) << target;
+    EXPECT_EQ(L"/203", target.substr(target.size() - 4));
+    // The MenuExt key itself and other entries under it stay.
+    m_sandbox.user.PutString(kMenuExt + std::wstring(L"Other Product"), L"", L"x");
+    EXPECT_EQ(S_OK, SetShortCut(L"F2"));
+    EXPECT_TRUE(ContextMenuExists(L"Other Product"));
+    EXPECT_FALSE(ContextMenuExists(L"Hintora\tCtrl+Shift+F5"));
+}
+
+TEST_F(HotKeyTextsTest, GermanHotKeyRoundTrips) {
+    m_sandbox.PutProduct(L"Language", L"de");
+    m_sandbox.PutProduct(L"Name", L"Altname");
+    m_sandbox.PutProduct(L"ShortCut", L"F9");
+    m_sandbox.user.PutString(kMenuExt + std::wstring(L"Altname\tF9"), L"", L"res://old/203");
+
+    EXPECT_EQ(S_OK, SetShortCut(L"Ctrl+Shift+F9"));
+    EXPECT_EQ(L"Ctrl+Shift+F9", m_sandbox.Product(L"EnglishShortCut"));
+    EXPECT_EQ(L"Strg+Umschalt+F9", m_sandbox.Product(L"ShortCut"));
+    EXPECT_EQ(L"Hintora\tStrg+Umschalt+F9", Button(L"MenuText"));
+    EXPECT_EQ(L"Hintora", Button(L"ButtonText")) << "another language sets the language's product name";
+    EXPECT_EQ(L"Hintora", m_sandbox.Product(L"Name"));
+    EXPECT_TRUE(ContextMenuExists(L"Hintora\tStrg+Umschalt+F9"));
+    EXPECT_FALSE(ContextMenuExists(L"Altname\tF9"));
+    EXPECT_EQ(L"Ctrl+Shift+F9", GetShortCut()) << "the options page reads the English form back";
+
+    // Applying the text read back changes nothing: no localized word creeps
+    // into the English form.
+    EXPECT_EQ(S_OK, SetShortCut(GetShortCut()));
+    EXPECT_EQ(L"Ctrl+Shift+F9", m_sandbox.Product(L"EnglishShortCut"));
+    EXPECT_EQ(L"Strg+Umschalt+F9", m_sandbox.Product(L"ShortCut"));
+}
+
+TEST_F(HotKeyTextsTest, StoredNamesAndEmptyValues) {
+    // An English user keeps the stored name; an empty name counts as Hintora
+    // when the old context-menu key is found.
+    m_sandbox.PutProduct(L"Language", L"en");
+    m_sandbox.PutProduct(L"Name", L"Custom");
+    m_sandbox.PutProduct(L"ShortCut", L"F3");
+    EXPECT_EQ(S_OK, SetShortCut(L"F4"));
+    EXPECT_EQ(L"Custom", m_sandbox.Product(L"Name"));
+    EXPECT_EQ(L"Custom\tF4", Button(L"MenuText"));
+
+    m_sandbox.PutProduct(L"Name", L"");
+    m_sandbox.user.PutString(kMenuExt + std::wstring(L"Hintora\tF4"), L"", L"x");
+    CHintora::ModifyHintoraTextAndShortCut(L"Hintora", L"F6");
+    EXPECT_FALSE(ContextMenuExists(L"Hintora\tF4"));
+    EXPECT_TRUE(ContextMenuExists(L"Hintora\tF6"));
+
+    // Nothing to change: nothing is touched.
+    CHintora::ModifyHintoraTextAndShortCut(L"", L"");
+    EXPECT_TRUE(ContextMenuExists(L"Hintora\tF6"));
+}
+
+TEST_F(HotKeyTextsTest, TextsThatWouldBreakTheMenuKeyAreRefused) {
+    m_sandbox.PutProduct(L"EnglishShortCut", L"F9");
+    m_sandbox.PutProduct(L"ShortCut", L"F9");
+    m_sandbox.user.PutString(kMenuExt + std::wstring(L"Hintora\tF9"), L"", L"x");
+    EXPECT_EQ(S_OK, SetShortCut(L"..\\..\\F9"));
+    EXPECT_EQ(S_OK, SetShortCut(L"Ctrl\t+F9"));
+    EXPECT_EQ(L"F9", m_sandbox.Product(L"EnglishShortCut"));
+    EXPECT_TRUE(ContextMenuExists(L"Hintora\tF9"));
+}
+
+TEST_F(HotKeyTextsTest, OptionsMenuText) {
+    WriteOptionsMenuText(L"de");
+    EXPECT_EQ(L"Hintora-&Optionen...", SettingsSandbox::Read(m_sandbox.machine, kOptionsMenu, L"MenuText"));
+    WriteOptionsMenuText(L"");
+    WriteOptionsMenuText(L"xx");
+    EXPECT_EQ(L"Hintora-&Optionen...", SettingsSandbox::Read(m_sandbox.machine, kOptionsMenu, L"MenuText"));
+}
