@@ -325,8 +325,13 @@ TEST(ComModule, RegistrationWalksTheMapInOrderAndStopsAtTheFirstFailure) {
     EXPECT_FALSE(PredefinedKeySandbox::Exists(roots.Classes(), L"AppID\\HintoraIE.DLL"));
     g_failName = nullptr;
 
-    // Without a type library in the module, its registration fails.
-    EXPECT_TRUE(FAILED(module.RegisterServer(map, IDR_HINTORAIE, true)));
+    // The test program carries the library's type library: it registers with
+    // the classes and goes with them.
+    g_calls.clear();
+    EXPECT_EQ(S_OK, module.RegisterServer(map, IDR_HINTORAIE, true));
+    EXPECT_TRUE(PredefinedKeySandbox::Exists(roots.Classes(), L"TypeLib\\{15E45C56-6BDB-4A7B-B1D1-5027B9287A11}"));
+    EXPECT_EQ(S_OK, module.UnregisterServer(map, IDR_HINTORAIE, true));
+    EXPECT_FALSE(PredefinedKeySandbox::Exists(roots.Classes(), L"TypeLib\\{15E45C56-6BDB-4A7B-B1D1-5027B9287A11}"));
 }
 
 TEST(ComModule, OnlyTheWholeWordUserSelectsPerUserRegistration) {

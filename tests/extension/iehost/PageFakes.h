@@ -69,7 +69,7 @@ inline std::vector<std::wstring> Arguments(const DISPPARAMS* params) {
     return args;
 }
 
-class UnknownList : public IEnumUnknown {
+class UnknownList final : public IEnumUnknown {
 public:
     explicit UnknownList(std::vector<IUnknown*> items) : m_items(std::move(items)) {}
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
