@@ -264,8 +264,13 @@ bool CAxHost::RegisterWindowClass() {
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCWSTR>(&CAxHost::WindowProc), &instance);
     WNDCLASSEXW existing = {sizeof(existing)};
-    if (GetClassInfoExW(instance, kWindowClass, &existing))
-        return true;
+    if (GetClassInfoExW(instance, kWindowClass, &existing)) {
+        if (existing.lpfnWndProc == WindowProc)
+            return true;
+        // Left behind by an earlier load of the library at the same address:
+        // classes outlive the library that registered them.
+        UnregisterClassW(kWindowClass, instance);
+    }
     WNDCLASSEXW windowClass = {sizeof(windowClass)};
     windowClass.style = CS_DBLCLKS;
     windowClass.lpfnWndProc = WindowProc;

@@ -201,10 +201,12 @@ TEST(DocUIHandler, IsOneObjectUnderItsInterfacesAndHoldsTheModule) {
 }
 
 TEST(DocUIHandler, TypeLibraryDescribesTheAutomationHandler) {
-    IDispatch* dispatch = nullptr;
-    ASSERT_EQ(S_OK, CDocUIHandler::CreateInstance(IID_IDispatch, reinterpret_cast<void**>(&dispatch)));
+    wchar_t path[MAX_PATH + 8] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    ITypeLib* library = nullptr;
+    ASSERT_EQ(S_OK, LoadTypeLibEx((std::wstring(path) + L"\\7").c_str(), REGKIND_NONE, &library));
     ITypeInfo* dispatchInfo = nullptr;
-    ASSERT_EQ(S_OK, dispatch->GetTypeInfo(0, LOCALE_USER_DEFAULT, &dispatchInfo));
+    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(IID_IDocUIHandler, &dispatchInfo));
     // The dual interface's vtable side.
     HREFTYPE vtableRef = 0;
     ASSERT_EQ(S_OK, dispatchInfo->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtableRef));
@@ -227,11 +229,11 @@ TEST(DocUIHandler, TypeLibraryDescribesTheAutomationHandler) {
     ASSERT_EQ(15, attr->cFuncs);
     base->ReleaseTypeAttr(attr);
 
-    const wchar_t* names[] = {L"ShowContextMenu",     L"GetHostInfo",      L"ShowUI",
-                              L"HideUI",              L"UpdateUI",         L"EnableModeless",
-                              L"OnDocWindowActivate", L"OnFrameWindowActivate", L"ResizeBorder",
-                              L"TranslateAccelerator", L"GetOptionKeyPath", L"GetDropTarget",
-                              L"GetExternal",         L"TranslateUrl",     L"FilterDataObject"};
+    const wchar_t* names[] = {L"ShowContextMenu",      L"GetHostInfo",           L"ShowUI",
+                              L"HideUI",               L"UpdateUI",              L"EnableModeless",
+                              L"OnDocWindowActivate",  L"OnFrameWindowActivate", L"ResizeBorder",
+                              L"TranslateAccelerator", L"GetOptionKeyPath",      L"GetDropTarget",
+                              L"GetExternal",          L"TranslateUrl",          L"FilterDataObject"};
     for (UINT i = 0; i < 15; ++i) {
         FUNCDESC* function = nullptr;
         ASSERT_EQ(S_OK, base->GetFuncDesc(i, &function));
@@ -242,14 +244,22 @@ TEST(DocUIHandler, TypeLibraryDescribesTheAutomationHandler) {
         SysFreeString(name);
         base->ReleaseFuncDesc(function);
     }
-    // The names resolve through the object's own IDispatch.
-    LPOLESTR name = const_cast<LPOLESTR>(L"GetExternal");
-    DISPID id = 0;
-    EXPECT_EQ(S_OK, dispatch->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id));
-    EXPECT_EQ(0x6002000C, id);
     base->Release();
     info->Release();
-    dispatch->Release();
+
+    // The class's default interface.
+    ITypeInfo* coclass = nullptr;
+    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(CLSID_DocUIHandler, &coclass));
+    HREFTYPE defaultRef = 0;
+    ASSERT_EQ(S_OK, coclass->GetRefTypeOfImplType(0, &defaultRef));
+    ITypeInfo* defaultInfo = nullptr;
+    ASSERT_EQ(S_OK, coclass->GetRefTypeInfo(defaultRef, &defaultInfo));
+    ASSERT_EQ(S_OK, defaultInfo->GetTypeAttr(&attr));
+    EXPECT_EQ(IID_IDocUIHandler, attr->guid);
+    defaultInfo->ReleaseTypeAttr(attr);
+    defaultInfo->Release();
+    coclass->Release();
+    library->Release();
 }
 
 // ---- Message map and control events, without a window ------------------------
