@@ -7,7 +7,6 @@
 #include <exdispid.h>
 #include <mshtmhst.h>
 
-#include <atomic>
 #include <string>
 #include <vector>
 
@@ -247,19 +246,38 @@ TEST(DocUIHandler, TypeLibraryDescribesTheAutomationHandler) {
     base->Release();
     info->Release();
 
-    // The class's default interface.
-    ITypeInfo* coclass = nullptr;
-    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(CLSID_DocUIHandler, &coclass));
-    HREFTYPE defaultRef = 0;
-    ASSERT_EQ(S_OK, coclass->GetRefTypeOfImplType(0, &defaultRef));
-    ITypeInfo* defaultInfo = nullptr;
-    ASSERT_EQ(S_OK, coclass->GetRefTypeInfo(defaultRef, &defaultInfo));
-    ASSERT_EQ(S_OK, defaultInfo->GetTypeAttr(&attr));
-    EXPECT_EQ(IID_IDocUIHandler, attr->guid);
-    defaultInfo->ReleaseTypeAttr(attr);
-    defaultInfo->Release();
-    coclass->Release();
     library->Release();
+}
+
+TEST(DocUIHandler, TheControlHostAnswersTheControlThroughIt) {
+    // The host window's site, as the browser control sees it.
+    CAxHost* host = new CAxHost(nullptr);
+    IDocHostUIHandler* site = nullptr;
+    ASSERT_EQ(S_OK, host->QueryInterface(IID_IDocHostUIHandler, reinterpret_cast<void**>(&site)));
+    host->Release();
+    POINT point = {5, 5};
+    EXPECT_EQ(S_FALSE, site->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr))
+        << "without a handler the control shows its own menu";
+
+    IDocUIHandler* handler = nullptr;
+    ASSERT_EQ(S_OK, CDocUIHandler::CreateInstance(IID_IDocUIHandler, reinterpret_cast<void**>(&handler)));
+    host->SetExternalUIHandler(handler);
+    handler->Release();
+    EXPECT_EQ(S_OK, site->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr)) << "no context menu";
+    DOCHOSTUIINFO info = {sizeof(info)};
+    info.dwFlags = DOCHOSTUIFLAG_NO3DBORDER;
+    EXPECT_EQ(S_OK, site->GetHostInfo(&info));
+    EXPECT_EQ(static_cast<DWORD>(DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_DIALOG | DOCHOSTUIFLAG_SCROLL_NO),
+              info.dwFlags);
+    MSG msg = {nullptr, WM_KEYDOWN, VK_TAB, 0};
+    EXPECT_EQ(S_FALSE, site->TranslateAccelerator(&msg, nullptr, 0)) << "keys stay with the page";
+    IDispatch* external = reinterpret_cast<IDispatch*>(1);
+    EXPECT_EQ(S_FALSE, site->GetExternal(&external));
+    EXPECT_EQ(nullptr, external);
+    LPWSTR translated = reinterpret_cast<LPWSTR>(1);
+    EXPECT_EQ(S_FALSE, site->TranslateUrl(0, const_cast<LPWSTR>(L"res://x/206"), &translated));
+    EXPECT_EQ(nullptr, translated);
+    site->Release();
 }
 
 // ---- Message map and control events, without a window ------------------------
@@ -376,45 +394,11 @@ TEST(OptionsDialogMessages, EventsAfterTheDialogIsGoneReachNothing) {
 
 // ---- The dialog thread ---------------------------------------------------------
 
-namespace {
-
-std::atomic<int> g_started{0};
-HWND g_lastParent = nullptr;
-std::wstring g_lastTitle;
-HANDLE g_startedEvent = nullptr;
-
-DWORD WINAPI RecordingThread(LPVOID param) {
-    auto* request = static_cast<OptionsDialogParams*>(param);
-    g_lastParent = request->hWndParent;
-    g_lastTitle = request->strTitle;
-    delete request;
-    ++g_started;
-    SetEvent(g_startedEvent);
-    return 0;
-}
-
-}  // namespace
-
-TEST(OptionsDialogThread, EachRequestRunsOnANewThreadThatOwnsIt) {
-    g_startedEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    LPTHREAD_START_ROUTINE saved = g_pfnOptionsDialogThread;
-    g_pfnOptionsDialogThread = RecordingThread;
-    g_started = 0;
-    HWND parent = reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x1234));
-    ASSERT_TRUE(StartOptionsDialogThread(parent, L"Optionen"));
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_startedEvent, 10000));
-    EXPECT_EQ(parent, g_lastParent);
-    EXPECT_EQ(L"Optionen", g_lastTitle);
-    ASSERT_TRUE(StartOptionsDialogThread(parent, L"Options"));
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_startedEvent, 10000));
-    EXPECT_EQ(2, g_started.load());
-    g_pfnOptionsDialogThread = saved;
-    CloseHandle(g_startedEvent);
-}
-
 TEST(OptionsDialogThread, ADialogThatCannotOpenStillEndsTheThread) {
-    // No display here, or no owner: either way the thread returns 0.
+    // An owner that is no window (a browser that went away): the dialog
+    // cannot open, display or not, and the thread still ends with 0.
     auto* request = new OptionsDialogParams;
+    request->hWndParent = reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x7FFF0001));
     request->strTitle = L"Options";
     HANDLE thread = CreateThread(nullptr, 0, OptionsDialogThreadProc, request, 0, nullptr);
     ASSERT_NE(nullptr, thread);
