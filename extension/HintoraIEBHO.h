@@ -97,6 +97,10 @@ public:
     static void SetOptionsMessage();
     static void GetCurrentMessage(std::wstring& text);
 
+    // Options: starts one options dialog on a thread of its own, owned by the
+    // browser's top-level window. Each call opens another one.
+    HRESULT OpenOptionsWindow();
+
     // Help request and gateway window control.
     void CloseGatewayWindow();
     HRESULT OpenGatewayWindow();

@@ -1,0 +1,282 @@
+#include "HintoraOptions.h"
+
+#include <servprov.h>
+#include <shlguid.h>
+
+#include <string>
+
+#include "ComModule.h"
+#include "HintoraIEBHO.h"
+#include "Logger.h"
+#include "MessageCatalog.h"
+#include "Registry.h"
+#include "ThreadSlot.h"
+#include "TypeLibrary.h"
+
+CHintoraOptions::MessageBoxFunc CHintoraOptions::s_pfnMessageBox = MessageBoxW;
+
+const wchar_t* const CHintoraOptions::kKillBitKeys[8] = {
+    L"SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\{C0F7E046-4E1D-47C8-9354-4F53B5DC5CB8}",
+    L"SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\{0A9FA9EA-2BAE-439D-89B0-65792127BBD7}",
+    L"SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\"
+    L"{C0F7E046-4E1D-47C8-9354-4F53B5DC5CB8}",
+    L"SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\"
+    L"{0A9FA9EA-2BAE-439D-89B0-65792127BBD7}",
+    L"SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\{895D9400-C8E1-45E4-8620-4156CACCDED9}",
+    L"SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\"
+    L"{895D9400-C8E1-45E4-8620-4156CACCDED9}",
+    L"SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\{D47F4B55-0473-4BB5-9B40-F16A7B9DC054}",
+    L"SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\"
+    L"{D47F4B55-0473-4BB5-9B40-F16A7B9DC054}",
+};
+
+namespace {
+
+// Internet Explorer's command group of toolbar extension buttons.
+const GUID kToolbarButtonGroup = {0x2CE4B5D8, 0xA28F, 0x11D2, {0x86, 0xC5, 0x00, 0xC0, 0x4F, 0x8E, 0xEA, 0x99}};
+
+const wchar_t kAddOnSettingsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Ext\\Settings\\{0A9FA9EA-2BAE-439D-89B0-65792127BBD7}";
+
+template <typename T>
+void ReleaseInterface(T*& pointer) {
+    if (pointer) {
+        T* old = pointer;
+        pointer = nullptr;
+        old->Release();
+    }
+}
+
+}  // namespace
+
+HRESULT CHintoraOptions::CreateInstance(REFIID riid, void** ppv) {
+    return CreateComObject<CHintoraOptions>(riid, ppv);
+}
+
+HRESULT CHintoraOptions::UpdateRegistry(bool doRegister) {
+    return g_module.UpdateRegistryFromResource(kRegistryScript, doRegister);
+}
+
+CHintoraOptions::CHintoraOptions() {
+    g_logger.ConnectTraceObject();
+    if (SUCCEEDED(Initialize()))
+        m_bBHO = 1;
+    g_logger.Log(L"CHintoraOptions::CHintoraOptions() - this = [%08Ix] m_bBHO = [%d] m_spWindow = [%08Ix]",
+                 reinterpret_cast<UINT_PTR>(this), static_cast<int>(m_bBHO), reinterpret_cast<UINT_PTR>(m_spWindow));
+}
+
+CHintoraOptions::~CHintoraOptions() {
+    ReleaseInterface(m_spWindow);
+    g_logger.Log(L"CHintoraOptions::~CHintoraOptions() - this = [%08Ix]", reinterpret_cast<UINT_PTR>(this));
+    ReleaseInterface(m_spCommandTarget);
+    ReleaseInterface(m_spWebBrowser);
+    ReleaseInterface(m_spUnkSite);
+}
+
+HRESULT CHintoraOptions::Initialize() {
+    try {
+        if (!g_bBhoPresent)
+            return E_FAIL;
+        SetLastError(ERROR_SUCCESS);
+        CHintoraIEBHO* bho = ThreadBhoSlot::Get();
+        DWORD slotError = GetLastError();
+        if (bho) {
+            IHTMLWindow2* window = nullptr;
+            bho->GetWindow(&window);
+            if (window) {
+                ReleaseInterface(m_spWindow);
+                m_spWindow = window;
+            }
+            return S_OK;
+        }
+        if (slotError != ERROR_SUCCESS) {
+            g_logger.Log(L"CHintoraOptions::Initialize - can't get Tls data, returning");
+            return S_OK;
+        }
+        return E_FAIL;
+    } catch (...) {
+        g_logger.LogError(L"CHintoraOptions::Initialize() exception", GetLastError(), true);
+        return E_FAIL;
+    }
+}
+
+// ---- IUnknown -------------------------------------------------------------
+
+STDMETHODIMP CHintoraOptions::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IObjectWithSite)
+        *ppv = static_cast<IObjectWithSite*>(this);
+    else if (riid == IID_IDispatch || riid == IID_IHintoraOptions)
+        *ppv = static_cast<IHintoraOptions*>(this);
+    else if (riid == IID_IOleCommandTarget)
+        *ppv = static_cast<IOleCommandTarget*>(this);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) CHintoraOptions::AddRef() {
+    return static_cast<ULONG>(InterlockedIncrement(&m_cRef));
+}
+
+STDMETHODIMP_(ULONG) CHintoraOptions::Release() {
+    LONG count = InterlockedDecrement(&m_cRef);
+    if (count == 0)
+        delete this;
+    return static_cast<ULONG>(count);
+}
+
+// ---- IObjectWithSite ------------------------------------------------------
+
+STDMETHODIMP CHintoraOptions::SetSite(IUnknown* site) {
+    if (!site) {
+        ReleaseInterface(m_spWebBrowser);
+        ReleaseInterface(m_spWindow);
+        ReleaseInterface(m_spCommandTarget);
+    } else if (!m_bBHO) {
+        ReleaseInterface(m_spCommandTarget);
+        if (SUCCEEDED(site->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&m_spCommandTarget))) &&
+            m_spCommandTarget) {
+            IServiceProvider* provider = nullptr;
+            if (SUCCEEDED(m_spCommandTarget->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&provider))) &&
+                provider) {
+                IWebBrowser2* browser = nullptr;
+                if (SUCCEEDED(provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2,
+                                                     reinterpret_cast<void**>(&browser))) &&
+                    browser) {
+                    ReleaseInterface(m_spWebBrowser);
+                    m_spWebBrowser = browser;
+                }
+                provider->Release();
+            }
+        }
+    }
+    g_logger.Log(L"CHintoraOptions::SetSite() - pUnkSite = [%08Ix] m_spWebBrowser = [%08Ix]",
+                 reinterpret_cast<UINT_PTR>(site), reinterpret_cast<UINT_PTR>(m_spWebBrowser));
+    if (site)
+        site->AddRef();
+    ReleaseInterface(m_spUnkSite);
+    m_spUnkSite = site;
+    return S_OK;
+}
+
+STDMETHODIMP CHintoraOptions::GetSite(REFIID riid, void** ppvSite) {
+    if (!ppvSite)
+        return E_POINTER;
+    *ppvSite = nullptr;
+    if (!m_spUnkSite)
+        return E_FAIL;
+    return m_spUnkSite->QueryInterface(riid, ppvSite);
+}
+
+// ---- IDispatch ------------------------------------------------------------
+
+STDMETHODIMP CHintoraOptions::GetTypeInfoCount(UINT* count) {
+    if (!count)
+        return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP CHintoraOptions::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (!info)
+        return E_POINTER;
+    *info = nullptr;
+    if (index != 0)
+        return DISP_E_BADINDEX;
+    return LoadLibraryTypeInfo(IID_IHintoraOptions, info);
+}
+
+STDMETHODIMP CHintoraOptions::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (riid != IID_NULL)
+        return DISP_E_UNKNOWNINTERFACE;
+    ITypeInfo* info = nullptr;
+    HRESULT hr = LoadLibraryTypeInfo(IID_IHintoraOptions, &info);
+    if (FAILED(hr))
+        return hr;
+    hr = DispGetIDsOfNames(info, names, count, ids);
+    info->Release();
+    return hr;
+}
+
+STDMETHODIMP CHintoraOptions::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* excepInfo, UINT* argErr) {
+    if (riid != IID_NULL)
+        return DISP_E_UNKNOWNINTERFACE;
+    ITypeInfo* info = nullptr;
+    HRESULT hr = LoadLibraryTypeInfo(IID_IHintoraOptions, &info);
+    if (FAILED(hr))
+        return hr;
+    hr = info->Invoke(static_cast<IHintoraOptions*>(this), id, flags, params, result, excepInfo, argErr);
+    info->Release();
+    return hr;
+}
+
+// ---- IOleCommandTarget ----------------------------------------------------
+
+STDMETHODIMP CHintoraOptions::QueryStatus(const GUID* group, ULONG count, OLECMD* commands, OLECMDTEXT*) {
+    if (!group || *group != kToolbarButtonGroup)
+        return OLECMDERR_E_UNKNOWNGROUP;
+    if (count > 0 && !commands)
+        return E_POINTER;
+    for (ULONG i = 0; i < count; ++i)
+        commands[i].cmdf = OLECMDF_SUPPORTED | OLECMDF_ENABLED;
+    return S_OK;
+}
+
+bool CHintoraOptions::IsKillBitSet() {
+    Registry machine(HKEY_LOCAL_MACHINE);
+    for (const wchar_t* key : kKillBitKeys) {
+        if (machine.KeyExists(key))
+            return true;
+    }
+    return false;
+}
+
+bool CHintoraOptions::IsBhoDisabled() {
+    Registry user(HKEY_CURRENT_USER);
+    DWORD flags = 0;
+    // A value that cannot be read as a number never counts as switched off.
+    return user.GetDwordValue(kAddOnSettingsKey, L"Flags", flags) == ERROR_SUCCESS && flags == 1;
+}
+
+STDMETHODIMP CHintoraOptions::Exec(const GUID*, DWORD id, DWORD, VARIANT*, VARIANT*) {
+    try {
+        g_logger.Log(L"CHintoraOptions::Exec() - nCmdID = %08x", id);
+        if (IsKillBitSet()) {
+            g_logger.Log(L"CHintoraOptions::Exec() - kill bit set, exiting.");
+            return E_FAIL;
+        }
+        if (id != 0)
+            return S_OK;
+
+        CHintoraIEBHO* bho = ThreadBhoSlot::Get();
+        if (!bho || IsBhoDisabled()) {
+            std::wstring language;
+            CHintoraIEBHO::GetLanguage(language);
+            std::wstring text;
+            std::wstring caption;
+            {
+                std::shared_ptr<MessageCatalog> catalog = MessageCatalog::Instance();
+                catalog->Lookup(L"HINTORA_NO_BHO", language, text);
+                catalog->Lookup(L"HINTORA_MESSAGES_TITLE", language, caption);
+            }
+            MessageCatalog::Release();
+            s_pfnMessageBox(nullptr, text.c_str(), caption.c_str(), MB_ICONERROR | MB_OK);
+            return S_OK;
+        }
+
+        // The helper object stays alive while it starts the dialog.
+        IHintoraIEBHO* keepAlive = bho;
+        keepAlive->AddRef();
+        bho->OpenOptionsWindow();
+        keepAlive->Release();
+        return S_OK;
+    } catch (...) {
+        g_logger.LogError(L"CHintoraOptions::Exec() exception", GetLastError(), true);
+        return S_OK;
+    }
+}
