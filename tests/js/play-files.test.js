@@ -33,7 +33,7 @@ describe('play.exe file service', () => {
   });
 
   it('returns file bytes with the status line and headers', async () => {
-    const r = await h.rawRequest(play.port, 'GET /data.bin HTTP/1.1\r\nHost: x\r\n\r\n');
+    const r = await h.rawRequest(play.port, `GET /data.bin HTTP/1.1\r\nHost: 127.0.0.1:${play.port}\r\n\r\n`);
     assert.equal(r.status, 'HTTP/1.1 200 OK');
     assert.deepEqual(
       r.headerNames.filter((n) => n !== 'Content-type'),

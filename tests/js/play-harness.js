@@ -113,8 +113,10 @@ function ensurePrefix() {
     '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Mozilla\\Mozilla Firefox\\1.0 (test)\\Main]',
     `"PathToExe"="${exe}"`,
     '',
+    // Through a "." step, so that the started process never shows under the
+    // name the program searches for.
     '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Apple Computer, Inc.\\Safari]',
-    `"BrowserExe"="${exe}"`,
+    `"BrowserExe"="${exe.replace(/\\\\browser_recorder\.exe$/, '\\\\.\\\\browser_recorder.exe')}"`,
     '',
   ].join('\r\n');
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'hintora-reg-'));
