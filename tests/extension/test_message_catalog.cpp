@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <condition_variable>
 #include <cwctype>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -64,48 +66,41 @@ protected:
 };
 
 // A thread that builds the catalogue, then stays alive until told to end.
-// Plain kernel events and a thread handle: End() returns only once the
-// thread has ended for the system, which is what the catalogue's ownership
-// rule looks at, and nothing depends on how a thread library schedules its
-// wake-ups on a busy machine.
 class BuilderThread {
 public:
     BuilderThread()
-        : m_built(CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_stop(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-        m_thread = CreateThread(nullptr, 0, &BuilderThread::Run, this, 0, nullptr);
-        if (m_thread)
-            WaitForSingleObject(m_built, INFINITE);
+        : m_thread([this] {
+              m_catalogue = MessageCatalog::Instance();
+              std::unique_lock<std::mutex> lock(m_lock);
+              m_built = true;
+              m_changed.notify_all();
+              m_changed.wait(lock, [this] { return m_stop; });
+          }) {
+        std::unique_lock<std::mutex> lock(m_lock);
+        m_changed.wait(lock, [this] { return m_built; });
     }
-    ~BuilderThread() {
-        End();
-        CloseHandle(m_built);
-        CloseHandle(m_stop);
-    }
+    ~BuilderThread() { End(); }
 
     std::weak_ptr<MessageCatalog> Catalogue() const { return m_catalogue; }
 
     void End() {
-        if (!m_thread)
+        if (!m_thread.joinable())
             return;
-        SetEvent(m_stop);
-        WaitForSingleObject(m_thread, INFINITE);
-        CloseHandle(m_thread);
-        m_thread = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
     }
 
 private:
-    static DWORD WINAPI Run(LPVOID param) {
-        BuilderThread* self = static_cast<BuilderThread*>(param);
-        self->m_catalogue = MessageCatalog::Instance();
-        SetEvent(self->m_built);
-        WaitForSingleObject(self->m_stop, INFINITE);
-        return 0;
-    }
-
-    HANDLE m_built;
-    HANDLE m_stop;
-    HANDLE m_thread = nullptr;
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    bool m_built = false;
+    bool m_stop = false;
     std::weak_ptr<MessageCatalog> m_catalogue;
+    std::thread m_thread;
 };
 
 }  // namespace
