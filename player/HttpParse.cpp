@@ -336,3 +336,32 @@ bool RequestReader::Feed(CRequest& request, const unsigned char* data, size_t n)
     }
     return m_state == kComplete;
 }
+
+namespace {
+
+std::wstring TrimBlanks(const std::wstring& text) {
+    size_t begin = text.find_first_not_of(L" \t");
+    if (begin == std::wstring::npos)
+        return std::wstring();
+    size_t end = text.find_last_not_of(L" \t");
+    return text.substr(begin, end - begin + 1);
+}
+
+}  // namespace
+
+bool IsOwnHost(const std::wstring& host, unsigned port) {
+    const std::wstring value = LowerAscii(TrimBlanks(host));
+    const std::wstring suffix = L":" + std::to_wstring(port);
+    return value == L"127.0.0.1" + suffix || value == L"localhost" + suffix;
+}
+
+bool IsOwnOrigin(const std::wstring& value, unsigned port) {
+    const std::wstring text = LowerAscii(TrimBlanks(value));
+    const std::wstring scheme = L"http://";
+    if (text.compare(0, scheme.size(), scheme) != 0)
+        return false;
+    size_t end = text.find_first_of(L"/?#", scheme.size());
+    if (end == std::wstring::npos)
+        end = text.size();
+    return IsOwnHost(text.substr(scheme.size(), end - scheme.size()), port);
+}

@@ -25,6 +25,15 @@ void ParseUrlEncoded(const std::string& bytes, std::map<std::wstring, std::wstri
 // The bytes a query string was read from (the reader widens byte by byte).
 std::string NarrowBytes(const std::wstring& text);
 
+// Whether a "Host" header value names this server: 127.0.0.1 or localhost
+// (any case) with the server's port. Anything else may be a page of another
+// site that reached the loopback port through a rebound DNS name.
+bool IsOwnHost(const std::wstring& host, unsigned port);
+
+// Whether an "Origin" or "Referer" value belongs to this server's own origin:
+// "http://" and a host that IsOwnHost accepts; a Referer's path is ignored.
+bool IsOwnOrigin(const std::wstring& value, unsigned port);
+
 // Bounds on what one request may make the server hold.
 struct RequestLimits {
     size_t maxLineChars = 8192;

@@ -373,8 +373,30 @@ void CRequestSocket::ProcessRequest() {
         return;
     }
 
+    // Only requests addressed to this server by its own name are served, so
+    // that a page of another site reaching the port through a rebound DNS
+    // name can read nothing. Requests without a Host header still work.
+    // Handler URLs are logged by their status alone, as their answers are.
+    const unsigned port = server ? server->port : 0;
     auto handler = handlers.find(r.url);
+    auto host = r.headers.find(L"host");
+    if (host != r.headers.end() && !IsOwnHost(host->second, port)) {
+        if (handler == handlers.end())
+            Log(SanitizeForLog(r.method) + L" " + SanitizeForLog(r.url), true, false);
+        SendStatusOnly(403);
+        return;
+    }
+
     if (handler != handlers.end()) {
+        // A page of another site must not save: a present Origin or Referer
+        // has to name this server. Callers that send neither keep working.
+        for (const wchar_t* name : {L"origin", L"referer"}) {
+            auto header = r.headers.find(name);
+            if (header != r.headers.end() && !IsOwnOrigin(header->second, port)) {
+                SendStatusOnly(403);
+                return;
+            }
+        }
         std::wstring contentType;
         std::vector<unsigned char> answer;
         bool answered;

@@ -1,4 +1,17 @@
 'use strict';
+// Every file below the folder with its bytes and modification time; the log,
+// which grows with each request, and the harness's own files are left out.
+function snapshot(dir) {
+  const out = {};
+  for (const name of fs.readdirSync(dir, { recursive: true })) {
+    if (/^(play\.exe\.log|output-.*|browser-.*)$/.test(path.basename(name))) continue;
+    const full = path.join(dir, name);
+    const st = fs.statSync(full);
+    out[name] = st.isDirectory() ? 'dir' : `${st.mtimeMs} ${fs.readFileSync(full).toString('hex')}`;
+  }
+  return out;
+}
+
 // The content saving its configuration through play.exe's private URL.
 const { describe, it, before, after } = require('node:test');
 const assert = require('node:assert/strict');
@@ -10,12 +23,12 @@ const h = require('./play-harness');
 const SAVE = '/radozira/configurator/saveit.qxph';
 const BOM = Buffer.from([0xef, 0xbb, 0xbf]);
 
-function post(port, urlPath, body, method = 'POST') {
+function post(port, urlPath, body, method = 'POST', extraHeaders = {}) {
   return new Promise((resolve, reject) => {
     const req = http.request(
       {
         host: '127.0.0.1', port, path: urlPath, method, agent: false,
-        headers: { 'Content-Type': 'application/x-www-form-urlencoded', 'Content-Length': Buffer.byteLength(body) },
+        headers: { 'Content-Type': 'application/x-www-form-urlencoded', 'Content-Length': Buffer.byteLength(body), ...extraHeaders },
       },
       (res) => {
         const chunks = [];
@@ -61,17 +74,69 @@ describe('play.exe configuration save', () => {
     const r = await h.httpGet(play.port, `${SAVE}?saveit_l=../../configdata.json.js&saveit_c=%7B%7D`);
     assert.equal(r.body.toString(), 'UPDATED');
     assert.ok(fs.readFileSync(config).equals(Buffer.concat([BOM, Buffer.from('{}')])));
+    assert.ok(!fs.existsSync(config + '.tmp') && !fs.existsSync(config + '.bak'));
   });
 
-  it('answers FAILED and touches nothing for another name or a place outside', async () => {
-    const before = fs.readFileSync(config);
-    for (const loc of ['../../ConfigData.json.js', '../../index.html', '../../../configdata.json.js', '../../../../../configdata.json.js']) {
-      const r = await post(play.port, SAVE, `saveit_l=${encodeURIComponent(loc)}&saveit_c=evil`);
+  it('answers FAILED and touches nothing for another name, a place outside, a NUL or a control character', async () => {
+    const before = snapshot(site.base);
+    const locations = [
+      '../../ConfigData.json.js', '../../index.html', '../../../configdata.json.js', '../../../../../configdata.json.js',
+    ].map(encodeURIComponent);
+    // Raw: a NUL that would cut the name before the file system sees it, and
+    // control characters anywhere in the location.
+    locations.push(
+      '../../configdata.json.js%00/configdata.json.js', '../..%00/configdata.json.js', '%00../../configdata.json.js',
+      '../../configdata.json.js%00', '../../sub%0A/configdata.json.js', '../..%01/configdata.json.js',
+      '../../configdata.json.js%0D%0A', '../..%7F/configdata.json.js', '../..%1F/configdata.json.js',
+    );
+    for (const loc of locations) {
+      const r = await post(play.port, SAVE, `saveit_l=${loc}&saveit_c=evil`);
       assert.equal(r.body, 'FAILED', loc);
+      const q = await h.httpGet(play.port, `${SAVE}?saveit_l=${loc}&saveit_c=evil`);
+      assert.equal(q.body.toString(), 'FAILED', loc);
     }
-    assert.ok(fs.readFileSync(config).equals(before));
-    assert.ok(!fs.existsSync(path.join(site.base, 'configdata.json.js')));
-    assert.equal(fs.readFileSync(path.join(site.site, 'index.html'), 'utf8'), 'x');
+    assert.deepEqual(snapshot(site.base), before);
+  });
+
+  it('refuses with 403 and writes nothing when the request comes from another site', async () => {
+    const body = 'saveit_l=../../configdata.json.js&saveit_c=evil';
+    const own = `127.0.0.1:${play.port}`;
+    const before = snapshot(site.base);
+    for (const headers of [
+      { Host: 'evil.example' }, { Host: `evil.example:${play.port}` }, { Host: '127.0.0.1' },
+      { Origin: 'http://evil.example' }, { Origin: 'null' }, { Origin: `http://${own}.evil.example` },
+      { Referer: 'http://evil.example/page.html' }, { Referer: `http://evil.example/http://${own}/` },
+      { Origin: `http://${own}`, Referer: 'http://evil.example/' },
+    ]) {
+      const r = await post(play.port, SAVE, body, 'POST', headers);
+      assert.equal(r.status, 403, JSON.stringify(headers));
+      assert.equal(r.body, '');
+    }
+    const q = await h.httpGet(play.port, `${SAVE}?${body}`, { headers: { Origin: 'http://evil.example' } });
+    assert.equal(q.status, 403);
+    assert.deepEqual(snapshot(site.base), before);
+
+    // Nor can another site's name read the content.
+    const file = await h.httpGet(play.port, '/index.html', { headers: { Host: `evil.example:${play.port}` } });
+    assert.equal(file.status, 403);
+    assert.equal(file.body.length, 0);
+  });
+
+  it("saves from the server's own origin under either name, and without Origin or Referer", async () => {
+    for (const [i, headers] of [
+      { Origin: `http://127.0.0.1:${play.port}` },
+      { Origin: `http://localhost:${play.port}`, Host: `localhost:${play.port}` },
+      { Referer: `http://localhost:${play.port}/radozira/setup.html?x=1` },
+      {},
+    ].entries()) {
+      const r = await post(play.port, SAVE, `saveit_l=../../configdata.json.js&saveit_c=v${i}`, 'POST', headers);
+      assert.equal(r.status, 200, JSON.stringify(headers));
+      assert.equal(r.body, 'UPDATED', JSON.stringify(headers));
+      assert.ok(fs.readFileSync(config).equals(Buffer.concat([BOM, Buffer.from(`v${i}`)])));
+    }
+    // No Host header at all, as a bare client may send.
+    const raw = await h.rawRequest(play.port, `GET ${SAVE}?saveit_l=../../configdata.json.js&saveit_c=raw HTTP/1.0\r\n\r\n`);
+    assert.equal(raw.body.toString(), 'UPDATED');
   });
 
   it('logs a handler answer as its status part alone', async () => {

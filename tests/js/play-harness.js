@@ -2,11 +2,14 @@
 // Runs play.exe under wine in a temporary content folder and talks to it.
 // Not a test itself: the play-*.test.js files use it.
 //
-// The program's listening socket lives in the prefix's wineserver, so its
-// port is learned from `ss`: the loopback ports of that wineserver that are
-// new after the start. The programs run in a prefix of their own (beside the
-// build's), where nothing but play.exe listens, and starts are serialised
-// through a lock directory so that two programs starting cannot be confused.
+// The prefix's browser keys (Internet Explorer's App Paths, Firefox, Safari)
+// name browser_recorder.exe of the build, so no real browser starts: the
+// recorder appends the command line it was given to the file that
+// HINTORA_RECORDER_OUT names, one file per start. The program's port is read
+// from the address handed to the browser. Programs that launch no browser are
+// found through `ss` instead: the loopback ports of the prefix's wineserver
+// that are new after the start, with starts serialised through a lock
+// directory so that two programs starting cannot be confused.
 
 const { spawn, spawnSync, execFileSync } = require('node:child_process');
 const fs = require('node:fs');
@@ -20,8 +23,20 @@ const buildDir = process.env.HINTORA_BUILD_DIR || path.join(root, 'build', 'win6
 const prefix = process.env.HINTORA_PLAY_WINEPREFIX || (process.env.HINTORA_WINEPREFIX || path.join(buildDir, 'wineprefix')) + '-play';
 const wineRun = process.env.HINTORA_WINE_RUN || path.join(root, 'cmake', 'wine-run');
 const playExe = path.join(buildDir, 'player', 'play.exe');
+const recorderExe = path.join(buildDir, 'tests', 'player', 'browser_recorder.exe');
+
+// A Unix path as wine's Z: drive shows it.
+const winPath = (p) => 'Z:' + path.resolve(p).replace(/\//g, '\\');
 
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+// The promise's value, or null when it has not settled after ms. The timer is
+// cleared either way, so that no pending timer keeps the test file running.
+function within(promise, ms) {
+  let timer;
+  const timeout = new Promise((r) => (timer = setTimeout(() => r(null), ms)));
+  return Promise.race([promise, timeout]).finally(() => clearTimeout(timer));
+}
 
 // Makes <tmp>/<name>/site with play.exe and the given files ({relative: content},
 // a content of null makes a folder). Returns { base, site }.
@@ -79,12 +94,49 @@ function loopbackPortsOfPrefix() {
   return ports;
 }
 
-// Creates the prefix on first use (wine-run does it under its own lock).
+// Creates the prefix on first use (wine-run does it under its own lock) and
+// points its browser keys at the recorder. Every test file does this once;
+// the writes are the same each time.
 let prefixReady = false;
 function ensurePrefix() {
   if (prefixReady) return;
-  spawnSync(wineRun, [prefix, 'cmd', '/c', 'exit'], { stdio: 'ignore', timeout: 240000 });
+  const exe = winPath(recorderExe).replace(/\\/g, '\\\\');
+  const reg = [
+    'Windows Registry Editor Version 5.00',
+    '',
+    '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IEXPLORE.EXE]',
+    `@="${exe}"`,
+    '',
+    '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Mozilla\\Mozilla Firefox]',
+    '"CurrentVersion"="1.0 (test)"',
+    '',
+    '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Mozilla\\Mozilla Firefox\\1.0 (test)\\Main]',
+    `"PathToExe"="${exe}"`,
+    '',
+    // Through a "." step, so that the started process never shows under the
+    // name the program searches for.
+    '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Apple Computer, Inc.\\Safari]',
+    `"BrowserExe"="${exe.replace(/\\\\browser_recorder\.exe$/, '\\\\.\\\\browser_recorder.exe')}"`,
+    '',
+  ].join('\r\n');
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'hintora-reg-'));
+  try {
+    const file = path.join(dir, 'browsers.reg');
+    fs.writeFileSync(file, reg);
+    const r = spawnSync(wineRun, [prefix, 'regedit', '/S', winPath(file)], { stdio: 'ignore', env: playEnv(), timeout: 240000 });
+    if (r.status !== 0) throw new Error(`could not set the prefix's browser keys (${r.status ?? r.error})`);
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
   prefixReady = true;
+}
+
+// No display: the browser dialog must never wait for a click in a test.
+function playEnv(extra = {}) {
+  const env = { ...process.env, ...extra };
+  delete env.DISPLAY;
+  delete env.WAYLAND_DISPLAY;
+  return env;
 }
 
 async function withStartLock(fn) {
@@ -108,28 +160,57 @@ async function withStartLock(fn) {
   }
 }
 
-// Starts play.exe in the site folder (cwd = the folder). With waitPort, waits
-// until its listening port shows and returns it in `port`.
-async function startPlay(site, args = [], { waitPort = true, timeoutMs = 90000 } = {}) {
+let starts = 0;
+
+// Starts play.exe in the site folder (cwd = the folder). Its output goes to a
+// file, so that no pipe of ours outlives it in a process it starts.
+// waitPort: 'browser' (the default; true means the same) waits until the
+// recorder shows the address handed to the browser, 'ss' waits until the
+// listening port shows in `ss`, false does not wait. The port is in `port`;
+// `browserLines` reads the recorder's lines of this start.
+async function startPlay(site, args = [], { waitPort = 'browser', timeoutMs = 90000, env = {} } = {}) {
+  const n = ++starts;
+  const base = path.dirname(site);
+  const browserFile = path.join(base, `browser-${process.pid}-${n}.txt`);
+  const outFile = path.join(base, `output-${process.pid}-${n}.txt`);
   const launch = () => {
-    const proc = spawn(wineRun, [prefix, path.join(site, 'play.exe'), ...args], {
-      cwd: site,
-      stdio: ['ignore', 'pipe', 'pipe'],
+    const out = fs.openSync(outFile, 'w');
+    let proc;
+    try {
+      proc = spawn(wineRun, [prefix, path.join(site, 'play.exe'), ...args], {
+        cwd: site,
+        stdio: ['ignore', out, out],
+        env: playEnv({ HINTORA_RECORDER_OUT: winPath(browserFile), ...env }),
+      });
+    } finally {
+      fs.closeSync(out);
+    }
+    const exited = new Promise((resolve) => {
+      proc.on('exit', (code, signal) => resolve({ code, signal }));
+      proc.on('error', (error) => resolve({ code: null, signal: null, error }));
     });
-    let output = '';
-    proc.stdout.on('data', (d) => (output += d));
-    proc.stderr.on('data', (d) => (output += d));
-    const exited = new Promise((resolve) => proc.on('exit', (code, signal) => resolve({ code, signal })));
     let done = false;
     exited.then(() => (done = true));
     return {
       proc,
       exited,
+      browserFile,
       get running() {
         return !done;
       },
       get output() {
-        return output;
+        try {
+          return fs.readFileSync(outFile, 'utf8');
+        } catch {
+          return '';
+        }
+      },
+      browserLines() {
+        try {
+          return fs.readFileSync(browserFile, 'utf8').split('\n').filter(Boolean);
+        } catch {
+          return [];
+        }
       },
       port: 0,
       async stop() {
@@ -140,6 +221,22 @@ async function startPlay(site, args = [], { waitPort = true, timeoutMs = 90000 }
   };
   ensurePrefix();
   if (!waitPort) return launch();
+  if (waitPort !== 'ss') {
+    const p = launch();
+    const deadline = Date.now() + timeoutMs;
+    while (Date.now() < deadline && p.running) {
+      for (const line of p.browserLines()) {
+        const m = line.match(/ http:\/\/(?:localhost|127\.0\.0\.1):(\d+)\//);
+        if (m) {
+          p.port = Number(m[1]);
+          return p;
+        }
+      }
+      await sleep(50);
+    }
+    await p.stop();
+    throw new Error(`play.exe started no browser: ${p.output}`);
+  }
   return withStartLock(async () => {
     const before = loopbackPortsOfPrefix();
     const p = launch();
@@ -228,4 +325,4 @@ function readLog(site) {
   return fs.existsSync(file) ? fs.readFileSync(file, 'latin1') : null;
 }
 
-module.exports = { makeSite, removeSite, startPlay, rawRequest, httpGet, readLog, sleep, playExe, root };
+module.exports = { makeSite, removeSite, startPlay, rawRequest, httpGet, readLog, sleep, within, playExe, recorderExe, winPath, root };

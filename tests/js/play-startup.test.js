@@ -13,7 +13,7 @@ async function runToExit(args, files = {}, limitMs = 60000) {
   const site = h.makeSite(files);
   try {
     const play = await h.startPlay(site.site, args, { waitPort: false });
-    const exit = await Promise.race([play.exited, h.sleep(limitMs).then(() => null)]);
+    const exit = await h.within(play.exited, limitMs);
     await play.stop();
     return { exit, log: h.readLog(site.site) };
   } finally {
@@ -43,7 +43,7 @@ describe('play.exe start-up', () => {
       const first = await h.startPlay(site.site, ['/log']);
       assert.equal((await h.httpGet(first.port, '/index.html')).body.toString(), 'one');
       const second = await h.startPlay(site.site, ['/log'], { waitPort: false });
-      const exit = await Promise.race([second.exited, h.sleep(30000).then(() => null)]);
+      const exit = await h.within(second.exited, 30000);
       await second.stop();
       assert.ok(exit, 'second instance did not end');
       assert.ok(first.running);
@@ -62,7 +62,7 @@ describe('play.exe start-up', () => {
     const site = h.makeSite({ 'index.html': 'x' });
     try {
       const play = await h.startPlay(site.site, ['/log']);
-      const exit = await Promise.race([play.exited, h.sleep(60000).then(() => null)]);
+      const exit = await h.within(play.exited, 60000);
       await play.stop();
       assert.ok(exit, 'did not end');
       assert.match(h.readLog(site.site), new RegExp(`^${stamp} SESSION BEGIN\\r\\n${stamp} SESSION END\\r\\n$`));

@@ -170,7 +170,9 @@ protected:
         return Pump(f);
     }
 
-    Reply GetUrl(const std::string& url) { return Get("GET " + url + " HTTP/1.1\r\nHost: x\r\n\r\n"); }
+    Reply GetUrl(const std::string& url) {
+        return Get("GET " + url + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server->port) + "\r\n\r\n");
+    }
 
     std::wstring base, root;
     CLocalServer* server = nullptr;

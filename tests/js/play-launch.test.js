@@ -1,0 +1,76 @@
+'use strict';
+// play.exe starting the browser (the recorder of the tests stands in for it)
+// and ending by itself once no request comes.
+const { describe, it } = require('node:test');
+const assert = require('node:assert/strict');
+const h = require('./play-harness');
+
+const stamp = '\\d\\d-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d';
+
+// Starts play with the arguments, waits for the browser's address, and hands
+// { play, site, line, launchedAt } to fn; always ends play and removes the site.
+async function withLaunch(args, fn) {
+  const site = h.makeSite({ 'index.html': 'x', 'start.html': 'y' });
+  let play;
+  try {
+    play = await h.startPlay(site.site, args);
+    const launchedAt = Date.now();
+    const [line] = play.browserLines();
+    await fn({ play, site, line, launchedAt });
+  } finally {
+    if (play) await play.stop();
+    h.removeSite(site);
+  }
+}
+
+describe('play.exe browser launch', { concurrency: true }, () => {
+  const recorder = h.winPath(h.recorderExe);
+
+  it('starts Internet Explorer from App Paths at http://localhost:PORT/ plus the start page', async () => {
+    await withLaunch(['/browser=ie', 'index.html'], async ({ play }) => {
+      assert.deepEqual(play.browserLines(), [`"${recorder}" http://localhost:${play.port}/index.html`]);
+      const r = await h.httpGet(play.port, '/index.html');
+      assert.equal(r.body.toString(), 'x');
+    });
+  });
+
+  it('starts the system browser (Internet Explorer here) without a start page at the root', async () => {
+    await withLaunch([], async ({ play }) => {
+      assert.deepEqual(play.browserLines(), [`"${recorder}" http://localhost:${play.port}/`]);
+      assert.equal((await h.httpGet(play.port, '/index.html')).status, 200);
+    });
+  });
+
+  it('starts Firefox at http://127.0.0.1:PORT/ plus the start page, unchanged', async () => {
+    await withLaunch(['/browser=firefox', 'start.html'], async ({ play }) => {
+      assert.deepEqual(play.browserLines(), [`"${recorder}" http://127.0.0.1:${play.port}/start.html`]);
+      // Redirects name the address Firefox was given.
+      const root = await h.httpGet(play.port, '/');
+      assert.equal(root.headers.location, `http://127.0.0.1:${play.port}/index.html`);
+    });
+  });
+
+  it('ends by itself ten seconds after the launch when no request came', async () => {
+    await withLaunch(['/log', '/browser=ie'], async ({ play, site, launchedAt }) => {
+      const exit = await h.within(play.exited, 60000);
+      assert.ok(exit, 'did not end');
+      const after = Date.now() - launchedAt;
+      assert.ok(after >= 9000 && after < 45000, `ended ${after} ms after the launch`);
+      assert.equal(exit.code, 0);
+      assert.match(h.readLog(site.site), new RegExp(`^${stamp} SESSION BEGIN\\r\\n${stamp} SESSION END\\r\\n$`));
+    });
+  });
+
+  it('still ends by the idle rule when the started browser never shows up as a process', async () => {
+    // Safari's key names the recorder through a "." step, so the search for
+    // its process finds nothing; the search gives up after its bound and the
+    // idle watch ends the program.
+    await withLaunch(['/log', '/browser=safari'], async ({ play, site, line }) => {
+      assert.match(line, / http:\/\/127\.0\.0\.1:\d+\/$/);
+      const exit = await h.within(play.exited, 150000);
+      assert.ok(exit, 'did not end');
+      assert.equal(exit.code, 0);
+      assert.match(h.readLog(site.site), /SESSION END\r\n$/);
+    });
+  });
+});
