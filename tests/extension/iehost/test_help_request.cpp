@@ -285,7 +285,7 @@ TEST_F(HelpRequestTest, ARequestDuringLoadStartsWithinOneTickOfCompletion) {
     ASSERT_TRUE(PumpUntil([this] { return !m_openings.empty(); }, 2000));
     DWORD elapsed = GetTickCount() - completed;
     const DWORD interval = CHintoraIEBHO::kTimerInterval;
-    EXPECT_LE(elapsed, interval + 100);
+    EXPECT_LE(elapsed, interval + 200) << "one tick, with room for a loaded machine";
     EXPECT_EQ(ticksBefore + 1, m_trace->Count(L"StartTimerProc() - WaitForDocumentComplete"));
     EXPECT_EQ(0u, m_bho->m_nStartTimer);
 
