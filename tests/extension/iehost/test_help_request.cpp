@@ -5,13 +5,11 @@
 
 #include <functional>
 #include <memory>
-#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "BrowserFakes.h"
-#include "FakeTraceComponent.h"
 #include "HintoraIEBHO.h"
 #include "Logger.h"
 #include "MessageCatalog.h"
@@ -19,6 +17,7 @@
 #include "ProductKeySandbox.h"
 #include "SharedState.h"
 #include "ThreadSlot.h"
+#include "TraceCapture.h"
 
 using ::testing::_;
 using ::testing::Invoke;
@@ -28,37 +27,6 @@ namespace {
 
 const wchar_t kContentUrl[] = L"http://content.example/pub";
 const wchar_t kGatewayUrl[] = L"http://content.example/pub/radozira/hintora_gateway.html";
-
-// The library's trace writer connects once per process, before these tests
-// register anything; it is built again over a fake trace component.
-class TraceCapture {
-public:
-    TraceCapture() : m_registration(new FakeTraceRegistration) { Rebuild(); }
-    ~TraceCapture() {
-        g_logger.~Logger();
-        m_registration.reset();
-        new (&g_logger) Logger();
-    }
-    std::vector<std::wstring> Lines() const {
-        std::vector<std::wstring> lines;
-        for (const auto& line : m_registration->Component().lines)
-            lines.push_back(line.second);
-        return lines;
-    }
-    size_t Count(const std::wstring& part) const {
-        size_t count = 0;
-        for (const std::wstring& line : Lines())
-            count += line.find(part) != std::wstring::npos;
-        return count;
-    }
-
-private:
-    static void Rebuild() {
-        g_logger.~Logger();
-        new (&g_logger) Logger();
-    }
-    std::unique_ptr<FakeTraceRegistration> m_registration;
-};
 
 class PageLocation : public NotImplIHTMLLocation {
 public:
@@ -95,6 +63,14 @@ struct Opening {
     std::wstring features;
     VARIANT_BOOL replace;
 };
+
+// Trace lines that contain a text.
+size_t Count(const TraceCapture& trace, const std::wstring& part) {
+    size_t count = 0;
+    for (const std::wstring& line : trace.Lines())
+        count += line.find(part) != std::wstring::npos;
+    return count;
+}
 
 std::wstring Unescape(const std::wstring& text) {
     std::wstring copy = text;
@@ -260,7 +236,7 @@ TEST_F(HelpRequestTest, ATabThatNeverCompletedADocumentIgnoresTheRequest) {
     EXPECT_TRUE(m_messages.empty());
     EXPECT_TRUE(m_openings.empty());
     EXPECT_TRUE(Busy()) << "not even the stale-busy rule runs";
-    EXPECT_EQ(1u, m_trace->Count(L"CHintoraIEBHO::Start() - window object null, aborting"));
+    EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::Start() - window object null, aborting"));
 }
 
 TEST_F(HelpRequestTest, ARequestDuringLoadStartsWithinOneTickOfCompletion) {
@@ -277,16 +253,16 @@ TEST_F(HelpRequestTest, ARequestDuringLoadStartsWithinOneTickOfCompletion) {
 
     PumpFor(500);
     EXPECT_TRUE(m_openings.empty());
-    EXPECT_GE(m_trace->Count(L"StartTimerProc() - WaitForDocumentComplete"), 2u);
+    EXPECT_GE(Count(*m_trace, L"StartTimerProc() - WaitForDocumentComplete"), 2u);
 
-    size_t ticksBefore = m_trace->Count(L"StartTimerProc() - WaitForDocumentComplete");
+    size_t ticksBefore = Count(*m_trace, L"StartTimerProc() - WaitForDocumentComplete");
     CompleteDocument();
     DWORD completed = GetTickCount();
     ASSERT_TRUE(PumpUntil([this] { return !m_openings.empty(); }, 2000));
     DWORD elapsed = GetTickCount() - completed;
     const DWORD interval = CHintoraIEBHO::kTimerInterval;
     EXPECT_LE(elapsed, interval + 200) << "one tick, with room for a loaded machine";
-    EXPECT_EQ(ticksBefore + 1, m_trace->Count(L"StartTimerProc() - WaitForDocumentComplete"));
+    EXPECT_EQ(ticksBefore + 1, Count(*m_trace, L"StartTimerProc() - WaitForDocumentComplete"));
     EXPECT_EQ(0u, m_bho->m_nStartTimer);
 
     PumpFor(400);
@@ -307,7 +283,7 @@ TEST_F(HelpRequestTest, APageThatNeverCompletesGoesOnAfter151Ticks) {
     EXPECT_EQ(0, m_bho->bEnabled);
 
     CHintoraIEBHO::StartTimerProc(nullptr, WM_TIMER, wait, 0);
-    EXPECT_EQ(1u, m_trace->Count(L"CHintoraIEBHO::StartTimerProc() - timer is up, document is not ready"));
+    EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::StartTimerProc() - timer is up, document is not ready"));
     EXPECT_EQ(1, m_bho->bEnabled);
     EXPECT_EQ(0u, m_bho->m_nStartTimer);
     EXPECT_FALSE(KillTimer(nullptr, wait)) << "the wait has ended";
@@ -360,8 +336,8 @@ TEST_F(HelpRequestTest, OnlyHttpAndHttpsPagesThatAreNotAGatewayAreServed) {
         EXPECT_TRUE(m_openings.empty());
         EXPECT_FALSE(Busy());
     }
-    EXPECT_EQ(1u, m_trace->Count(L"CHintoraIEBHO::Start() - quit because protocol == about:blank"));
-    EXPECT_EQ(1u, m_trace->Count(std::wstring(L"CHintoraIEBHO::Start() - quit because URL == ") + kGatewayUrl));
+    EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::Start() - quit because protocol == about:blank"));
+    EXPECT_EQ(1u, Count(*m_trace, std::wstring(L"CHintoraIEBHO::Start() - quit because URL == ") + kGatewayUrl));
 
     // A differently written gateway address is an ordinary page.
     m_window.location.href = L"https://page.example/RADOZIRA/HINTORA_GATEWAY.HTML";
@@ -373,12 +349,12 @@ TEST_F(HelpRequestTest, OnlyHttpAndHttpsPagesThatAreNotAGatewayAreServed) {
 TEST_F(HelpRequestTest, AnUnreadablePageAddressEndsTheRequestWithoutAMessage) {
     m_window.locationResult = E_ACCESSDENIED;
     EXPECT_EQ(E_ACCESSDENIED, m_bho->Start());
-    EXPECT_EQ(1u, m_trace->Count(L"CHintoraIEBHO::Start() - couldn't get location for window [80070005]"));
+    EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::Start() - couldn't get location for window [80070005]"));
 
     m_window.locationResult = S_OK;
     m_window.location.hrefResult = E_OUTOFMEMORY;
     EXPECT_EQ(E_OUTOFMEMORY, m_bho->Start());
-    EXPECT_EQ(1u, m_trace->Count(L"CHintoraIEBHO::Start() - couldn't get HREF from location [8007000E]"));
+    EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::Start() - couldn't get HREF from location [8007000E]"));
 
     // Without a way to the top window again the request ends there too.
     m_browser.document = nullptr;
@@ -430,7 +406,7 @@ TEST_F(HelpRequestTest, ARunningGatewayIsAskedToCloseAndTheNewOneOpensOnlyOnceIt
     CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayClosed);
     ASSERT_TRUE(PumpUntil([this] { return !m_openings.empty(); }, 1000));
     EXPECT_EQ(0u, m_bho->m_nGatewayClosingTimer);
-    EXPECT_EQ(1u, m_trace->Count(L"CHintoraIEBHO::GatewayClosingTimerProc() - gateway closed, now open the new one"));
+    EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::GatewayClosingTimerProc() - gateway closed, now open the new one"));
     ExpectAcceptedAndOpened();
 }
 
@@ -457,7 +433,7 @@ TEST_F(HelpRequestTest, AGatewayWindowThatCannotOpenEndsTheRequestWithError013) 
         EXPECT_EQ(L"Hintora_GatewayClosed", Status()) << "the status is left as it was";
         EXPECT_EQ(0u, m_bho->m_nGatewayReadyTimer);
     }
-    EXPECT_EQ(3u, m_trace->Count(L"CHintoraIEBHO::OpenGatewayWindow() - OpenWindow failed"));
+    EXPECT_EQ(3u, Count(*m_trace, L"CHintoraIEBHO::OpenGatewayWindow() - OpenWindow failed"));
 }
 
 TEST_F(HelpRequestTest, TheBlockFlagSkipsExactlyOneOpening) {
@@ -488,17 +464,17 @@ TEST_F(HelpRequestTest, TheReadySignalHandsTheRequestOverOnce) {
         EXPECT_FALSE(KillTimer(nullptr, firstWait));
     }
     PumpFor(300);
-    EXPECT_EQ(0u, m_trace->Count(L"gateway is ready"));
+    EXPECT_EQ(0u, Count(*m_trace, L"gateway is ready"));
 
     SetEvent(m_ready);
-    ASSERT_TRUE(PumpUntil([this] { return m_trace->Count(L"gateway is ready") > 0; }, 1000));
+    ASSERT_TRUE(PumpUntil([this] { return Count(*m_trace, L"gateway is ready") > 0; }, 1000));
     EXPECT_EQ(0u, m_bho->m_nGatewayReadyTimer);
-    EXPECT_EQ(1u, m_trace->Count(L"CHintoraIEBHO::ProceedWithRecognition()"));
+    EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::ProceedWithRecognition()"));
 
     // No wait is left to take a later gateway's signal.
     SetEvent(m_ready);
     PumpFor(400);
-    EXPECT_EQ(1u, m_trace->Count(L"CHintoraIEBHO::GatewayReadyTimerProc() - gateway is ready"));
+    EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::GatewayReadyTimerProc() - gateway is ready"));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(m_ready, 0));
 }
 
@@ -514,7 +490,7 @@ TEST_F(HelpRequestTest, WaitsForTheGatewayGiveUpWithATraceLine) {
     EXPECT_TRUE(Busy());
     CHintoraIEBHO::GatewayClosingTimerProc(nullptr, WM_TIMER, closing, 0);
     EXPECT_EQ(0u, m_bho->m_nGatewayClosingTimer);
-    EXPECT_EQ(1u, m_trace->Count(L"CHintoraIEBHO::GatewayClosingTimerProc() - gateway did not close"));
+    EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::GatewayClosingTimerProc() - gateway did not close"));
     ASSERT_EQ(1u, m_messages.size());
     EXPECT_EQ(ErrorJson(L"013."), m_messages[0]);
     EXPECT_FALSE(Busy());
@@ -543,7 +519,7 @@ TEST_F(HelpRequestTest, WaitsForTheGatewayGiveUpWithATraceLine) {
     EXPECT_TRUE(Busy());
     CHintoraIEBHO::GatewayReadyTimerProc(nullptr, WM_TIMER, ready, 0);
     EXPECT_EQ(0u, m_bho->m_nGatewayReadyTimer);
-    EXPECT_EQ(1u, m_trace->Count(L"CHintoraIEBHO::GatewayReadyTimerProc() - gateway not ready, giving up"));
+    EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::GatewayReadyTimerProc() - gateway not ready, giving up"));
     EXPECT_FALSE(Busy());
     EXPECT_TRUE(m_messages.empty());
 }
@@ -554,11 +530,11 @@ TEST_F(HelpRequestTest, AnExceptionEndsTheRequestWithError012) {
             throw std::runtime_error("window gone");
         }));
     EXPECT_EQ(S_OK, m_bho->Start());
-    EXPECT_EQ(1u, m_trace->Count(L"CHintoraIEBHO::Start() exception"));
+    EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::Start() exception"));
     ASSERT_EQ(1u, m_messages.size());
     EXPECT_EQ(ErrorJson(L"012."), m_messages[0]);
     EXPECT_FALSE(Busy()) << "the busy flag this request set is released";
-    EXPECT_EQ(1u, m_trace->Count(L"CHintoraIEBHO::Start() - End"));
+    EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::Start() - End"));
 }
 
 TEST_F(HelpRequestTest, ARefusedRequestInTheGatewayWindowKeepsItsCloseWatch) {
@@ -603,8 +579,8 @@ TEST_F(HelpRequestTest, TimersOfAThreadWithoutHelperObjectStopAndTouchNothing) {
     GetExitCodeThread(thread, &stillRunning);
     CloseHandle(thread);
     EXPECT_EQ(0u, stillRunning);
-    EXPECT_EQ(1u, m_trace->Count(L"CHintoraIEBHO::GatewayClosingTimerProc() - no bho"));
-    EXPECT_EQ(1u, m_trace->Count(L"CHintoraIEBHO::GatewayReadyTimerProc() - no bho"));
+    EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::GatewayClosingTimerProc() - no bho"));
+    EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::GatewayReadyTimerProc() - no bho"));
     EXPECT_TRUE(m_openings.empty());
     EXPECT_TRUE(Busy());
     EXPECT_EQ(L"Hintora_GatewayClosed", Status());

@@ -1,0 +1,45 @@
+#pragma once
+// Turns tracing on and points the process's one logger at a fake trace
+// component for the life of the object, so tests can read the exact lines.
+#include "FakeTraceComponent.h"
+#include "Logger.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+class TraceCapture {
+public:
+    TraceCapture() : m_registration(new FakeTraceRegistration) {
+        // The global logger gave up on its component at load time, before
+        // COM was up; build it again now that the fake is registered.
+        g_logger.~Logger();
+        new (&g_logger) Logger();
+        g_bTraceMode = 1;
+    }
+    ~TraceCapture() {
+        g_bTraceMode = 0;
+        g_logger.~Logger();
+        m_registration.reset();
+        new (&g_logger) Logger();
+    }
+    TraceCapture(const TraceCapture&) = delete;
+    TraceCapture& operator=(const TraceCapture&) = delete;
+
+    std::vector<std::wstring> Lines() const {
+        std::vector<std::wstring> texts;
+        for (const auto& line : m_registration->Component().lines)
+            texts.push_back(line.second);
+        return texts;
+    }
+    bool Has(const std::wstring& text) const {
+        auto lines = Lines();
+        return std::find(lines.begin(), lines.end(), text) != lines.end();
+    }
+    void Clear() { m_registration->Component().lines.clear(); }
+
+private:
+    std::unique_ptr<FakeTraceRegistration> m_registration;
+};
