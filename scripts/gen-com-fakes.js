@@ -12,8 +12,8 @@ var wanted = [
     { header: 'mshtml.h', name: 'IHTMLWindow2', iids: ['IID_IHTMLWindow2', 'IID_IHTMLFramesCollection2'] },
     { header: 'mshtml.h', name: 'IHTMLFramesCollection2', iids: ['IID_IHTMLFramesCollection2'] },
     { header: 'mshtml.h', name: 'IHTMLDocument2', iids: ['IID_IHTMLDocument2', 'IID_IHTMLDocument'] },
-    { header: 'exdisp.h', name: 'IWebBrowser2', iids: ['IID_IWebBrowser2', 'IID_IWebBrowserApp', 'IID_IWebBrowser'] },
-    { header: 'mshtml.h', name: 'IHTMLLocation', iids: ['IID_IHTMLLocation'] }
+    { header: 'mshtml.h', name: 'IHTMLLocation', iids: ['IID_IHTMLLocation'] },
+    { header: 'exdisp.h', name: 'IWebBrowser2', iids: ['IID_IWebBrowser2', 'IID_IWebBrowserApp', 'IID_IWebBrowser'] }
 ];
 var stopAt = { IDispatch: true, IUnknown: true };
 

@@ -289,6 +289,60 @@ private:
     LONG m_refs = 1;
 };
 
+class NotImplIHTMLLocation : public IHTMLLocation {
+public:
+    virtual ~NotImplIHTMLLocation() = default;
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv)
+            return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IHTMLLocation) {
+            *ppv = static_cast<IHTMLLocation*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return QueryOther(riid, ppv);
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
+    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(InterlockedDecrement(&m_refs)); }
+    // Further interfaces a fake offers; none by default.
+    virtual HRESULT QueryOther(REFIID, void** ppv) {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    LONG References() const { return m_refs; }
+    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+    // IHTMLLocation
+    HRESULT STDMETHODCALLTYPE put_href(BSTR v) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_href(BSTR *p) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_protocol(BSTR v) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_protocol(BSTR *p) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_host(BSTR v) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_host(BSTR *p) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_hostname(BSTR v) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_hostname(BSTR *p) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_port(BSTR v) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_port(BSTR *p) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_pathname(BSTR v) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_pathname(BSTR *p) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_search(BSTR v) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_search(BSTR *p) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_hash(BSTR v) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_hash(BSTR *p) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE reload(VARIANT_BOOL flag) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE replace(BSTR bstr) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE assign(BSTR bstr) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE toString(BSTR *string) override { return E_NOTIMPL; }
+
+private:
+    // Fakes live on the test's stack: the count only tells whether references leak.
+    LONG m_refs = 1;
+};
+
 class NotImplIWebBrowser2 : public IWebBrowser2 {
 public:
     virtual ~NotImplIWebBrowser2() = default;
@@ -383,60 +437,6 @@ public:
     HRESULT STDMETHODCALLTYPE put_AddressBar(VARIANT_BOOL Value) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_Resizable(VARIANT_BOOL *Value) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_Resizable(VARIANT_BOOL Value) override { return E_NOTIMPL; }
-
-private:
-    // Fakes live on the test's stack: the count only tells whether references leak.
-    LONG m_refs = 1;
-};
-
-class NotImplIHTMLLocation : public IHTMLLocation {
-public:
-    virtual ~NotImplIHTMLLocation() = default;
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IHTMLLocation) {
-            *ppv = static_cast<IHTMLLocation*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return QueryOther(riid, ppv);
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(InterlockedDecrement(&m_refs)); }
-    // Further interfaces a fake offers; none by default.
-    virtual HRESULT QueryOther(REFIID, void** ppv) {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    LONG References() const { return m_refs; }
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
-    }
-    // IHTMLLocation
-    HRESULT STDMETHODCALLTYPE put_href(BSTR v) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_href(BSTR *p) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_protocol(BSTR v) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_protocol(BSTR *p) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_host(BSTR v) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_host(BSTR *p) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_hostname(BSTR v) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_hostname(BSTR *p) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_port(BSTR v) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_port(BSTR *p) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_pathname(BSTR v) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_pathname(BSTR *p) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_search(BSTR v) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_search(BSTR *p) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_hash(BSTR v) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_hash(BSTR *p) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE reload(VARIANT_BOOL flag) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE replace(BSTR bstr) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE assign(BSTR bstr) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE toString(BSTR *string) override { return E_NOTIMPL; }
 
 private:
     // Fakes live on the test's stack: the count only tells whether references leak.
