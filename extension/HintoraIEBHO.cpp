@@ -355,13 +355,6 @@ STDMETHODIMP CHintoraIEBHO::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARA
     return Start();
 }
 
-STDMETHODIMP CHintoraIEBHO::Start() {
-    g_logger.Log(L"CHintoraIEBHO::Start() - bEnabled = [%d] WaitForDocumentCompleteCounter = [%d] this = [%08Ix]",
-                 static_cast<int>(bEnabled), static_cast<int>(WaitForDocumentCompleteCounter),
-                 reinterpret_cast<UINT_PTR>(this));
-    return S_OK;
-}
-
 // ---- Event sink -----------------------------------------------------------
 
 STDMETHODIMP CHintoraIEBHO::EventSink::QueryInterface(REFIID riid, void** ppv) {
