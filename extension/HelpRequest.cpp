@@ -337,9 +337,3 @@ void CALLBACK CHintoraIEBHO::GatewayReadyTimerProc(HWND, UINT, UINT_PTR id, DWOR
         g_logger.LogError(L"CHintoraIEBHO::GatewayReadyTimerProc() exception", GetLastError(), false);
     }
 }
-
-// The page's recognition takes the request over from here.
-HRESULT CHintoraIEBHO::ProceedWithRecognition() {
-    g_logger.Log(L"CHintoraIEBHO::ProceedWithRecognition()");
-    return S_OK;
-}
