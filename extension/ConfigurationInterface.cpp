@@ -4,6 +4,7 @@
 
 #include "HintoraIEBHO.h"
 #include "HotKeyTexts.h"
+#include "LocationMru.h"
 #include "Logger.h"
 #include "MessageWindows.h"
 #include "Registry.h"
@@ -99,8 +100,7 @@ STDMETHODIMP CHintora::Configure(BSTR* pLanguage, BSTR* pKey, BSTR* pPublishData
             std::wstring contentUrl = ContentUrlFromSetupAddress(href);
             g_logger.Log(L"CHintora::Configure() - contentUrl = [%s]", contentUrl.c_str());
             StoreDataInRegistry(HKEY_LOCAL_MACHINE, CHintoraIEBHO::kProductKey, L"ContentURL", contentUrl);
-            // The content-location list (HintoraLocationMRU) gets contentUrl
-            // with an empty title here once that list is part of the library.
+            AddToLocationMru(contentUrl, L"");
 
             std::wstring storedLanguage;
             GetStringFromRegistry(HKEY_LOCAL_MACHINE, CHintoraIEBHO::kProductKey, L"Language", storedLanguage);

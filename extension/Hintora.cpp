@@ -1,10 +1,13 @@
 #include "Hintora.h"
 
+#include "ComModule.h"
 #include "HintoraIEBHO.h"
+#include "HotKeyTexts.h"
 #include "Logger.h"
 #include "MessageCatalog.h"
 #include "MessageWindows.h"
 #include "Registry.h"
+#include "RegistryScripts.h"
 #include "ThreadSlot.h"
 
 #include <servprov.h>
@@ -12,6 +15,7 @@
 #include <wrl/client.h>
 
 #include <new>
+#include <utility>
 
 using Microsoft::WRL::ComPtr;
 
@@ -592,4 +596,138 @@ STDMETHODIMP CHintora::SetInterfaceSafetyOptions(REFIID riid, DWORD mask, DWORD 
         return E_FAIL;
     m_dwCurrentSafety = (m_dwCurrentSafety & ~mask) | (mask & enabled);
     return S_OK;
+}
+
+// ---- Registration ---------------------------------------------------------------------
+
+namespace {
+
+const wchar_t kVendorName[] = L"Veltrane";
+const wchar_t kVendorKey[] = L"Software\\Veltrane";
+const wchar_t kCompanyKey[] = L"Software\\Veltrane\\Norvik";
+const wchar_t kVirtualStore[] = L"Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE";
+const wchar_t kVirtualStoreWow[] = L"Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\Wow6432Node";
+const wchar_t kButtonExtension[] = L"{9292FEDB-34F7-400a-B03B-08722952A91C}";
+const wchar_t kOptionsExtension[] = L"{912DCC9E-014B-4c4f-83A0-866D5A8E01D8}";
+
+// A key that exists, opens, and holds neither subkeys nor values. A key
+// that cannot be looked into is never called empty: it may hold another
+// product's settings.
+bool IsEmptyKey(HKEY root, const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD subKeys = 0;
+    DWORD values = 0;
+    LONG rc = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr, nullptr,
+                               nullptr, nullptr);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS && subKeys == 0 && values == 0;
+}
+
+// Text that names exactly one key below the context-menu key.
+bool IsSingleKeyName(const std::wstring& text) {
+    if (text.empty())
+        return false;
+    for (wchar_t c : text)
+        if (c == L'\\' || (c < 0x20 && c != L'\t'))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+HRESULT CHintora::UpdateRegistry(bool doRegister) {
+    g_logger.ConnectTraceObject();
+    g_logger.Log(L"CHintora::UpdateRegistry()");
+
+    // Registration stops at the first script that fails, so that a caller
+    // sees the failure (and DllInstall undoes the rest); removal runs every
+    // script and the whole clean-up, and reports the first failure.
+    const std::vector<CHintoraIEModule::Replacement> vendor = {{L"RootNodePref1", kVendorName}};
+    const UINT scripts[] = {IDR_HINTORA, IDR_HINTORAIE, IDR_VENDORKEY, IDR_HINTORAOPTIONS, IDR_DOCUIHANDLER};
+    HRESULT result = S_OK;
+    for (UINT script : scripts) {
+        HRESULT hr = g_module.UpdateRegistryFromResource(script, doRegister, vendor);
+        if (FAILED(hr) && SUCCEEDED(result))
+            result = hr;
+        if (FAILED(hr) && doRegister)
+            return hr;
+    }
+
+    try {
+        if (doRegister) {
+            // Protected-mode browsers must be able to change these texts.
+            for (const std::wstring& object : {
+                     std::wstring(L"MACHINE\\") + HotKeyTexts::kButtonKey,
+                     std::wstring(L"MACHINE\\") + HotKeyTexts::kOptionsMenuKey,
+                     std::wstring(L"CURRENT_USER\\") + HotKeyTexts::kMenuExtKey,
+                     std::wstring(L"MACHINE\\") + kVendorKey,
+                     std::wstring(L"MACHINE\\") + kCompanyKey,
+                     std::wstring(L"MACHINE\\") + kCompanyKey + L"\\" + L"Hintora",
+                 })
+                SetLowIntegrityLevel(object);
+
+            // A user who chose a language keeps it across a re-registration;
+            // a first installation keeps the scripts' English texts.
+            std::wstring language;
+            LONG rc = GetStringFromRegistry(HKEY_LOCAL_MACHINE, CHintoraIEBHO::kProductKey, L"Language", language);
+            if (rc == ERROR_SUCCESS && !language.empty()) {
+                std::wstring name;
+                std::wstring shortCut;
+                GetStringFromRegistry(HKEY_LOCAL_MACHINE, CHintoraIEBHO::kProductKey, L"Name", name);
+                GetStringFromRegistry(HKEY_LOCAL_MACHINE, CHintoraIEBHO::kProductKey, L"EnglishShortCut", shortCut);
+                ModifyHintoraTextAndShortCut(name.empty() ? HotKeyTexts::kDefaultName : name,
+                                             shortCut.empty() ? HotKeyTexts::kDefaultShortCut : shortCut);
+                WriteOptionsMenuText(language);
+            }
+            return result;
+        }
+
+        // The context-menu entry, only when its name cannot reach any other
+        // key below Internet Explorer's own context-menu key.
+        std::wstring shortCut;
+        std::wstring name;
+        GetStringFromRegistry(HKEY_LOCAL_MACHINE, CHintoraIEBHO::kProductKey, L"ShortCut", shortCut);
+        GetStringFromRegistry(HKEY_LOCAL_MACHINE, CHintoraIEBHO::kProductKey, L"Name", name);
+        if (!shortCut.empty() && !name.empty()) {
+            std::wstring entry = MenuText(name, shortCut);
+            if (IsSingleKeyName(name) && IsSingleKeyName(shortCut))
+                DeleteKeyFromRegistry(HKEY_CURRENT_USER, std::wstring(HotKeyTexts::kMenuExtKey) + L"\\" + entry);
+            else
+                g_logger.Log(L"CHintora::UpdateRegistry() - context-menu entry left [%s]", entry.c_str());
+        }
+
+        // KeepMru protects the content-location list: then only the
+        // product key goes.
+        const std::wstring ours = g_bKeepMru ? L"\\Veltrane\\Norvik\\Hintora" : L"\\Veltrane\\Norvik";
+        DeleteKeyFromRegistry(HKEY_LOCAL_MACHINE, std::wstring(L"Software") + ours);
+        DeleteKeyFromRegistry(HKEY_CURRENT_USER, kVirtualStore + ours);
+        DeleteKeyFromRegistry(HKEY_CURRENT_USER, kVirtualStoreWow + ours);
+
+        // The vendor key and its per-user copies are shared with the vendor's
+        // other products: each goes only once nothing at all is left in it.
+        if (!g_bKeepMru) {
+            const std::pair<HKEY, std::wstring> vendorKeys[] = {
+                {HKEY_LOCAL_MACHINE, kVendorKey},
+                {HKEY_CURRENT_USER, std::wstring(kVirtualStore) + L"\\" + kVendorName},
+                {HKEY_CURRENT_USER, std::wstring(kVirtualStoreWow) + L"\\" + kVendorName},
+            };
+            for (const auto& key : vendorKeys) {
+                if (IsEmptyKey(key.first, key.second))
+                    DeleteKeyFromRegistry(key.first, key.second);
+                else
+                    g_logger.Log(L"CHintora::UpdateRegistry() - vendor key kept [%s]", key.second.c_str());
+            }
+        }
+
+        // Internet Explorer's per-user state of the helper and both entries.
+        for (const wchar_t* prefix : {L"Software\\Microsoft\\Windows\\CurrentVersion\\Ext\\Stats\\",
+                                      L"Software\\Microsoft\\Windows\\CurrentVersion\\Ext\\Settings\\"})
+            for (const wchar_t* id : {kHelperClsid, kButtonExtension, kOptionsExtension})
+                DeleteKeyFromRegistry(HKEY_CURRENT_USER, std::wstring(prefix) + id);
+    } catch (...) {
+        g_logger.LogError(L"CHintora::UpdateRegistry() exception", GetLastError(), true);
+    }
+    return result;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ClassFactory.h"
 #include "HintoraIE_h.h"
 
 // Set by KeepMru; unregistration keeps the content-location list while set.
@@ -29,6 +30,11 @@ public:
 
     // Creates an object with the asked interface; the caller holds the one reference.
     static HRESULT CreateInstance(REFIID riid, void** ppv);
+
+    // The class's registration (scripts 102, 101, 104, 105 and 107, labels
+    // and localized texts) and the clean-up of everything the product left
+    // behind on unregistration.
+    static HRESULT UpdateRegistry(bool doRegister);
 
     CHintora();
     virtual ~CHintora();
@@ -119,6 +125,7 @@ private:
     IHTMLWindow2* m_spWindow = nullptr;
     IWebBrowser2* m_spWebBrowser = nullptr;
     BYTE m_bBHO = 0;
+    ModuleObjectLock m_moduleLock;
 };
 
 // Membership in the two parameter groups that setup pages save (exact,

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ClassFactory.h"
 #include "HintoraIE_h.h"
 #include "SharedState.h"
 
@@ -191,6 +192,8 @@ private:
     void Advise();
     void Unadvise();
     void ReleaseFrames();
+
+    ModuleObjectLock m_moduleLock;
 };
 
 // Shared by all tabs of a process: ticks of the wait for a complete document.

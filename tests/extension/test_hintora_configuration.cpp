@@ -90,6 +90,9 @@ TEST_F(ConfigurationTest, FirstConfigurationFromTheSetupPage) {
     EXPECT_EQ(L"F9", m_sandbox.Product(L"EnglishShortCut")) << "an empty key means F9";
     EXPECT_EQ(L"F9", m_sandbox.Product(L"ShortCut"));
     EXPECT_EQ(L"app,1;x,2", m_sandbox.Product(L"PublishData"));
+    const wchar_t mru[] = L"Software\\Veltrane\\Norvik\\HintoraLocationMRU\\0";
+    EXPECT_EQ(L"http://c.example/pub", SettingsSandbox::Read(m_sandbox.machine, mru, L"Url"));
+    EXPECT_EQ(L"Content 0", SettingsSandbox::Read(m_sandbox.machine, mru, L"Title"));
 }
 
 TEST_F(ConfigurationTest, StoredSettingsWin) {
@@ -112,6 +115,10 @@ TEST_F(ConfigurationTest, StoredSettingsWin) {
     EXPECT_EQ(L"Strg+F5", m_sandbox.Product(L"ShortCut"));
     EXPECT_EQ(L"keep,1", m_sandbox.Product(L"PublishData"));
     EXPECT_EQ(L"<missing>", Test(L"a"));
+    // Every configured location goes to the head of the list.
+    const std::wstring mru = L"Software\\Veltrane\\Norvik\\HintoraLocationMRU\\";
+    EXPECT_EQ(L"http://c.example/new", SettingsSandbox::Read(m_sandbox.machine, mru + L"0", L"Url"));
+    EXPECT_EQ(L"<missing>", SettingsSandbox::Read(m_sandbox.machine, mru + L"1", L"Url"));
 }
 
 TEST_F(ConfigurationTest, PagesOtherThanTheSetupPage) {
