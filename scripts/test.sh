@@ -15,6 +15,9 @@ status=0
 # a process; a real fault fails twice.
 ctest --test-dir build/win64 -j "$(nproc 2>/dev/null || echo 4)" --output-on-failure --timeout 600 \
   --repeat until-pass:2 || status=$?
-WINEPREFIX="$PWD/build/win64/wineprefix" wineserver -k 2>/dev/null || true
-WINEPREFIX="$PWD/build/win64/wineprefix-play" wineserver -k 2>/dev/null || true
+# Every prefix the tests used (the shared one and those of the black-box,
+# display and registration tests) gets its wineserver stopped.
+for prefix in "$PWD"/build/win64/wineprefix*; do
+  [ -d "$prefix" ] && WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+done
 exit $status
