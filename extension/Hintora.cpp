@@ -420,6 +420,10 @@ bool CHintora::IsCallerAllowed() {
 // ---- IOleCommandTarget -------------------------------------------------------------
 
 STDMETHODIMP CHintora::QueryStatus(const GUID* group, ULONG count, OLECMD* commands, OLECMDTEXT*) {
+    return ToolbarCommandStatus(group, count, commands);
+}
+
+HRESULT CHintora::ToolbarCommandStatus(const GUID* group, ULONG count, OLECMD* commands) {
     if (!group || *group != kToolbarButtonGroup)
         return OLECMDERR_E_UNKNOWNGROUP;
     if (count > 0 && !commands)

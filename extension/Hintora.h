@@ -82,6 +82,9 @@ public:
     HRESULT SetWindow();
     // Internet Explorer's add-on manager has switched the helper object off.
     static bool IsBhoDisabled();
+    // The toolbar button's and the options entry's command status: every
+    // command of the button group is supported and enabled.
+    static HRESULT ToolbarCommandStatus(const GUID* group, ULONG count, OLECMD* commands);
 
     // Configuration interface used by setup pages.
     LONG SaveParameters(const std::wstring& parameters);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ComModule.h"
+#include "Hintora.h"
 #include "HintoraIEBHO.h"
 #include "Logger.h"
 #include "MessageCatalog.h"
@@ -33,10 +34,6 @@ const wchar_t* const CHintoraOptions::kKillBitKeys[8] = {
 namespace {
 
 // Internet Explorer's command group of toolbar extension buttons.
-const GUID kToolbarButtonGroup = {0x2CE4B5D8, 0xA28F, 0x11D2, {0x86, 0xC5, 0x00, 0xC0, 0x4F, 0x8E, 0xEA, 0x99}};
-
-const wchar_t kAddOnSettingsKey[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Ext\\Settings\\{0A9FA9EA-2BAE-439D-89B0-65792127BBD7}";
 
 template <typename T>
 void ReleaseInterface(T*& pointer) {
@@ -218,13 +215,7 @@ STDMETHODIMP CHintoraOptions::Invoke(DISPID id, REFIID riid, LCID, WORD flags, D
 // ---- IOleCommandTarget ----------------------------------------------------
 
 STDMETHODIMP CHintoraOptions::QueryStatus(const GUID* group, ULONG count, OLECMD* commands, OLECMDTEXT*) {
-    if (!group || *group != kToolbarButtonGroup)
-        return OLECMDERR_E_UNKNOWNGROUP;
-    if (count > 0 && !commands)
-        return E_POINTER;
-    for (ULONG i = 0; i < count; ++i)
-        commands[i].cmdf = OLECMDF_SUPPORTED | OLECMDF_ENABLED;
-    return S_OK;
+    return CHintora::ToolbarCommandStatus(group, count, commands);
 }
 
 bool CHintoraOptions::IsKillBitSet() {
@@ -237,10 +228,7 @@ bool CHintoraOptions::IsKillBitSet() {
 }
 
 bool CHintoraOptions::IsBhoDisabled() {
-    Registry user(HKEY_CURRENT_USER);
-    DWORD flags = 0;
-    // A value that cannot be read as a number never counts as switched off.
-    return user.GetDwordValue(kAddOnSettingsKey, L"Flags", flags) == ERROR_SUCCESS && flags == 1;
+    return CHintora::IsBhoDisabled();
 }
 
 STDMETHODIMP CHintoraOptions::Exec(const GUID*, DWORD id, DWORD, VARIANT*, VARIANT*) {
