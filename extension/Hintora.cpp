@@ -319,6 +319,10 @@ STDMETHODIMP CHintora::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARA
 // ---- Window of the tab -------------------------------------------------------------
 
 HRESULT CHintora::Initialize() {
+    return TakeTabWindow(L"CHintora", m_spWindow);
+}
+
+HRESULT CHintora::TakeTabWindow(const wchar_t* owner, IHTMLWindow2*& tabWindow) {
     try {
         if (!g_bBhoPresent)
             return E_FAIL;
@@ -329,18 +333,18 @@ HRESULT CHintora::Initialize() {
             IHTMLWindow2* window = nullptr;
             bho->GetWindow(&window);
             if (window) {
-                ReleaseInterface(m_spWindow);
-                m_spWindow = window;
+                ReleaseInterface(tabWindow);
+                tabWindow = window;
             }
             return S_OK;
         }
         if (slotError != ERROR_SUCCESS) {
-            g_logger.Log(L"CHintora::Initialize - can't get Tls data, returning");
+            g_logger.Log(L"%s::Initialize - can't get Tls data, returning", owner);
             return S_OK;
         }
         return E_FAIL;
     } catch (...) {
-        g_logger.LogError(L"CHintora::Initialize() exception", GetLastError(), true);
+        g_logger.LogError(std::wstring(owner) + L"::Initialize() exception", GetLastError(), true);
         return E_FAIL;
     }
 }

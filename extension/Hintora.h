@@ -82,6 +82,10 @@ public:
     HRESULT SetWindow();
     // Internet Explorer's add-on manager has switched the helper object off.
     static bool IsBhoDisabled();
+    // Takes the tab's window from the thread's helper object into tabWindow;
+    // shared by the toolbar object and the options entry (owner names the
+    // caller in trace lines).
+    static HRESULT TakeTabWindow(const wchar_t* owner, IHTMLWindow2*& tabWindow);
     // The toolbar button's and the options entry's command status: every
     // command of the button group is supported and enabled.
     static HRESULT ToolbarCommandStatus(const GUID* group, ULONG count, OLECMD* commands);

@@ -71,30 +71,7 @@ CHintoraOptions::~CHintoraOptions() {
 }
 
 HRESULT CHintoraOptions::Initialize() {
-    try {
-        if (!g_bBhoPresent)
-            return E_FAIL;
-        SetLastError(ERROR_SUCCESS);
-        CHintoraIEBHO* bho = ThreadBhoSlot::Get();
-        DWORD slotError = GetLastError();
-        if (bho) {
-            IHTMLWindow2* window = nullptr;
-            bho->GetWindow(&window);
-            if (window) {
-                ReleaseInterface(m_spWindow);
-                m_spWindow = window;
-            }
-            return S_OK;
-        }
-        if (slotError != ERROR_SUCCESS) {
-            g_logger.Log(L"CHintoraOptions::Initialize - can't get Tls data, returning");
-            return S_OK;
-        }
-        return E_FAIL;
-    } catch (...) {
-        g_logger.LogError(L"CHintoraOptions::Initialize() exception", GetLastError(), true);
-        return E_FAIL;
-    }
+    return CHintora::TakeTabWindow(L"CHintoraOptions", m_spWindow);
 }
 
 // ---- IUnknown -------------------------------------------------------------
