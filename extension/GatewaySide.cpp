@@ -45,14 +45,6 @@ bool EqualsNoCase(const std::wstring& text, const wchar_t* other) {
     return _wcsicmp(text.c_str(), other) == 0 && text.size() == wcslen(other);
 }
 
-// Restarts a thread timer of the object: an earlier one left running would
-// outlive its purpose (and the object) and take signals meant for others.
-void StartTimer(UINT_PTR& id, TIMERPROC procedure) {
-    if (id != 0)
-        KillTimer(nullptr, id);
-    id = SetTimer(nullptr, 0, CHintoraIEBHO::kTimerInterval, procedure);
-}
-
 }  // namespace
 
 std::wstring VariantToString(const VARIANT& value) {
@@ -176,14 +168,12 @@ void CALLBACK CHintoraIEBHO::BrowserContextReadyTimerProc(HWND, UINT, UINT_PTR i
         HANDLE ready = GetEvent(SharedState::kBrowserContextReadyEvent, FALSE);
         if (!ready || WaitForSingleObject(ready, 0) != WAIT_OBJECT_0)
             return;
-        KillTimer(nullptr, id);
         CHintoraIEBHO* bho = ThreadBhoSlot::Get();
+        StopOwnTimer(id, bho ? &bho->m_nBrowserContextReadyTimer : nullptr);
         if (!bho) {
             g_logger.Log(L"CHintoraIEBHO::BrowserContextReadyTimerProc() - got event, no bho");
             return;
         }
-        if (bho->m_nBrowserContextReadyTimer == id)
-            bho->m_nBrowserContextReadyTimer = 0;
         g_logger.Log(L"CHintoraIEBHO::BrowserContextReadyTimerProc() - context is ready");
         bho->ShowContent();
     } catch (...) {
@@ -276,9 +266,7 @@ void CALLBACK CHintoraIEBHO::FrameCompleteTimerProc(HWND, UINT, UINT_PTR id, DWO
         CHintoraIEBHO* bho = ThreadBhoSlot::Get();
         if (!bho || !bho->bEnabled || !bho->IsTocLoaded())
             return;
-        KillTimer(nullptr, id);
-        if (bho->m_nFrameCompleteTimer == id)
-            bho->m_nFrameCompleteTimer = 0;
+        StopOwnTimer(id, &bho->m_nFrameCompleteTimer);
         g_logger.Log(L"CHintoraIEBHO::FrameCompleteTimerProc() - document is ready");
         bho->ShowQuentaContent();
     } catch (...) {
@@ -396,9 +384,7 @@ void CALLBACK CHintoraIEBHO::GatewayWaitingToCloseTimerProc(HWND, UINT, UINT_PTR
         GetGatewayStatus(status);
         if (status != SharedState::kCloseGateway)
             return;
-        KillTimer(nullptr, id);
-        if (bho->m_nGatewayWaitingToCloseTimer == id)
-            bho->m_nGatewayWaitingToCloseTimer = 0;
+        StopOwnTimer(id, &bho->m_nGatewayWaitingToCloseTimer);
         g_logger.Log(L"CHintoraIEBHO::GatewayWaitingToCloseTimerProc() - trying to close gateway from itself");
         bho->SelfCloseGatewayWindow();
     } catch (...) {

@@ -24,22 +24,6 @@ bool HasWebScheme(const std::wstring& address) {
     return address.compare(0, 7, L"http://") == 0 || address.compare(0, 8, L"https://") == 0;
 }
 
-// Kills one of the object's timers and forgets its id: the system hands ids
-// out again, and a later kill by a stale id would stop someone else's timer.
-void StopTimer(UINT_PTR& id) {
-    if (id != 0) {
-        KillTimer(nullptr, id);
-        id = 0;
-    }
-}
-
-// A timer procedure ends its own timer by the id the tick handed in.
-void StopOwnTimer(UINT_PTR id, UINT_PTR* field) {
-    KillTimer(nullptr, id);
-    if (field && *field == id)
-        *field = 0;
-}
-
 class BstrText {
 public:
     BstrText() = default;
@@ -88,8 +72,7 @@ STDMETHODIMP CHintoraIEBHO::Start() {
         if (!bEnabled) {
             // Another request during the same load replaces the earlier wait
             // instead of running beside it.
-            StopTimer(m_nStartTimer);
-            m_nStartTimer = SetTimer(nullptr, 0, kTimerInterval, StartTimerProc);
+            StartTimer(m_nStartTimer, StartTimerProc);
             if (!m_nStartTimer)
                 g_logger.LogError(L"CHintoraIEBHO::Start() - couldn't wait for the document", GetLastError(), false);
             return S_FALSE;
@@ -211,9 +194,8 @@ void CHintoraIEBHO::CloseGatewayWindow() {
     if (status == SharedState::kGatewayRunning) {
         g_logger.Log(L"CHintoraIEBHO::CloseGatewayWindow() signal to gateway to close itself");
         SetGatewayStatus(SharedState::kCloseGateway);
-        StopTimer(m_nGatewayClosingTimer);
         m_nGatewayClosingTicks = 0;
-        m_nGatewayClosingTimer = SetTimer(nullptr, 0, kTimerInterval, GatewayClosingTimerProc);
+        StartTimer(m_nGatewayClosingTimer, GatewayClosingTimerProc);
         if (!m_nGatewayClosingTimer)
             g_logger.LogError(L"CHintoraIEBHO::CloseGatewayWindow() - couldn't wait for the gateway to close",
                               GetLastError(), false);
@@ -295,9 +277,8 @@ HRESULT CHintoraIEBHO::OpenGatewayWindow() {
     SetGatewayStatus(SharedState::kGatewayOpening);
     g_logger.Log(L"CHintoraIEBHO::OpenGatewayWindow() - OpenWindow succeeded, gateway window: [%08IX]",
                  reinterpret_cast<UINT_PTR>(gateway.Get()));
-    StopTimer(m_nGatewayReadyTimer);
     m_nGatewayReadyTicks = 0;
-    m_nGatewayReadyTimer = SetTimer(nullptr, 0, kTimerInterval, GatewayReadyTimerProc);
+    StartTimer(m_nGatewayReadyTimer, GatewayReadyTimerProc);
     if (!m_nGatewayReadyTimer)
         g_logger.LogError(L"CHintoraIEBHO::OpenGatewayWindow() - couldn't wait for the gateway", GetLastError(), false);
     return S_OK;

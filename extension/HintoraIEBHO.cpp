@@ -64,11 +64,6 @@ void ReleaseInterface(T*& pointer) {
     }
 }
 
-void KillThreadTimer(UINT_PTR id) {
-    if (id != 0)
-        KillTimer(nullptr, id);
-}
-
 // Pieces of a text between separators; empty pieces are dropped.
 std::vector<std::wstring> SplitNonEmpty(const std::wstring& text, wchar_t separator) {
     std::vector<std::wstring> pieces;
@@ -191,10 +186,8 @@ CHintoraIEBHO::~CHintoraIEBHO() {
     if (ThreadBhoSlot::Get() == this)
         ThreadBhoSlot::Set(nullptr);
     for (UINT_PTR* id : {&m_nStartTimer, &m_nFrameCompleteTimer, &m_nBrowserContextReadyTimer, &m_nGatewayReadyTimer,
-                         &m_nGatewayWaitingToCloseTimer, &m_nGatewayClosingTimer}) {
-        KillThreadTimer(*id);
-        *id = 0;
-    }
+                         &m_nGatewayWaitingToCloseTimer, &m_nGatewayClosingTimer})
+        StopTimer(*id);
 
     ReleaseFrames();
     VariantClear(&m_varApplication);
@@ -479,10 +472,10 @@ void CHintoraIEBHO::OnQuit() {
             HRESULT hr = m_spWebBrowser->Stop();
             g_logger.Log(L"CHintoraIEBHO::OnQuit - browser stopped, result: %08X", static_cast<unsigned>(hr));
         }
-        KillThreadTimer(m_nFrameCompleteTimer);
-        KillThreadTimer(m_nStartTimer);
-        KillThreadTimer(m_nGatewayClosingTimer);
-        KillThreadTimer(m_nGatewayWaitingToCloseTimer);
+        StopTimer(m_nFrameCompleteTimer);
+        StopTimer(m_nStartTimer);
+        StopTimer(m_nGatewayClosingTimer);
+        StopTimer(m_nGatewayWaitingToCloseTimer);
         MessageCatalog::Release();
         g_logger.Log(L"CHintoraIEBHO::OnQuit");
     } catch (...) {
@@ -618,6 +611,24 @@ void CHintoraIEBHO::Reset() {
     m_languages.clear();
     VariantClear(&m_varApplication);
     VariantClear(&m_varContextList);
-    KillThreadTimer(m_nFrameCompleteTimer);
-    KillThreadTimer(m_nGatewayWaitingToCloseTimer);
+    StopTimer(m_nFrameCompleteTimer);
+    StopTimer(m_nGatewayWaitingToCloseTimer);
+}
+
+void CHintoraIEBHO::StopTimer(UINT_PTR& id) {
+    if (id != 0) {
+        KillTimer(nullptr, id);
+        id = 0;
+    }
+}
+
+void CHintoraIEBHO::StartTimer(UINT_PTR& id, TIMERPROC procedure) {
+    StopTimer(id);
+    id = SetTimer(nullptr, 0, kTimerInterval, procedure);
+}
+
+void CHintoraIEBHO::StopOwnTimer(UINT_PTR id, UINT_PTR* field) {
+    KillTimer(nullptr, id);
+    if (field && *field == id)
+        *field = 0;
 }

@@ -185,6 +185,15 @@ public:
     static const LONG kGatewayClosingTickLimit = 150;
     static const LONG kGatewayReadyTickLimit = 400;
 
+    // The object's thread timers. A stopped timer's id is forgotten: the
+    // system hands ids out again, and a kill by a stale id would stop another
+    // timer of the thread. Starting one first stops the earlier one of the
+    // same field, which would otherwise outlive its purpose.
+    static void StopTimer(UINT_PTR& id);
+    static void StartTimer(UINT_PTR& id, TIMERPROC procedure);
+    // A timer procedure ends its own timer by the id its tick handed in.
+    static void StopOwnTimer(UINT_PTR id, UINT_PTR* field);
+
 private:
     CHintoraIEBHO(const CHintoraIEBHO&) = delete;
     CHintoraIEBHO& operator=(const CHintoraIEBHO&) = delete;

@@ -10,6 +10,7 @@
 #include <servprov.h>
 #include <shlguid.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -181,9 +182,23 @@ public:
     }
 };
 
+// The address a window reports as its location.
+class FrameLocation : public NotImplIHTMLLocation {
+public:
+    std::wstring href;
+    HRESULT STDMETHODCALLTYPE get_href(BSTR* p) override {
+        *p = SysAllocString(href.c_str());
+        return S_OK;
+    }
+};
+
 class FrameWindow : public NotImplIHTMLWindow2, public IServiceProvider {
 public:
+    // What window.open does with (url, name); unset, it opens nothing.
+    using Opener = std::function<HRESULT(const std::wstring&, const std::wstring&, IHTMLWindow2**)>;
     IHTMLDocument2* document = nullptr;
+    FrameLocation location;
+    Opener opener;
     IDispatch* script = nullptr;
     IWebBrowser2* browser = nullptr;
     std::vector<IHTMLWindow2*> frames;
@@ -231,6 +246,17 @@ public:
         result->pdispVal->AddRef();
         return S_OK;
     }
+    HRESULT STDMETHODCALLTYPE get_location(IHTMLLocation** p) override {
+        *p = &location;
+        location.AddRef();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE open(BSTR url, BSTR name, BSTR, VARIANT_BOOL, IHTMLWindow2** opened) override {
+        *opened = nullptr;
+        if (!opener)
+            return E_NOTIMPL;
+        return opener(url ? url : L"", name ? name : L"", opened);
+    }
     HRESULT STDMETHODCALLTYPE close() override {
         ++closes;
         return S_OK;
@@ -264,6 +290,7 @@ struct Frame {
 
     Frame(const std::wstring& frameName, const std::wstring& url, const std::wstring& domain) : name(frameName) {
         document.url = url;
+        window.location.href = url;
         document.domain = domain;
         document.window = &window;
         document.script = &script;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "HintoraIEBHO.h"
 #include "MessageCatalog.h"
@@ -397,8 +398,8 @@ TEST_F(GatewayWindow, ACloseRequestClosesTheGatewayWithinATick) {
 }
 
 // One help request across two processes: this process is the page tab, a
-// second run of this program is the gateway tab. The request starts as the
-// page tab leaves it after opening the gateway window.
+// second run of this program is the gateway tab, started when the page tab
+// opens the gateway window. The request starts from the hot key.
 namespace {
 
 bool IsPeer() {
@@ -424,20 +425,34 @@ HANDLE StartPeer(const wchar_t* test) {
     return process.hProcess;
 }
 
+void PressCtrlF9() {
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
+    state[VK_SHIFT] = state[VK_LSHIFT] = state[VK_MENU] = state[VK_LMENU] = 0;
+    SetKeyboardState(state);
+    // The key going up: bits 30 and 31 of the keystroke flags.
+    CHintoraIEBHO::KeyboardProc(HC_ACTION, VK_F9, static_cast<LPARAM>(0xC0000001u));
+    state[VK_CONTROL] = state[VK_LCONTROL] = 0;
+    SetKeyboardState(state);
+}
+
 }  // namespace
 
-TEST(HelpRequest, OneRequestRunsFromThePageTabToTheContentFrameOfTheGateway) {
+TEST(HelpRequest, OneRequestRunsFromTheHotKeyToTheContentFrameOfTheGateway) {
     // Only the product key is private here: the recognition script still
     // loads through the machine's protocol handlers.
     ProductKeySandbox keys;
     ASSERT_TRUE(keys.Active());
+    keys.PutProduct(L"ContentURL", kContentUrl);
     keys.PutProduct(L"ApplicationOrder", L"web,crm");
+    keys.PutProduct(L"EnglishShortCut", L"Ctrl+F9");
     PageLog().clear();
     Drain(SharedState::kGatewayReadyEvent);
     Drain(SharedState::kBrowserContextReadyEvent);
     CHintoraIEBHO::ClearBrowserContext();
-    CHintoraIEBHO::SetBusyState(TRUE);
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayOpening);
+    CHintoraIEBHO::SetBusyState(FALSE);
+    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayClosed);
 
     // The page: one frame whose recognition finds the application "web".
     Frame page(L"page", L"https://web.example/orders?id=7", L"web.example");
@@ -452,8 +467,11 @@ TEST(HelpRequest, OneRequestRunsFromThePageTabToTheContentFrameOfTheGateway) {
     FakeScriptObject& recognition = page.Namespace(L"Velnor", L"Recognition");
     auto object = [](FakeScriptObject& target) {
         return [&target](DISPPARAMS* params, VARIANT* result) {
+            std::wstring line = L"recognition:";
             auto args = Arguments(params);
-            PageLog().push_back(L"recognition:" + args[0]);
+            for (size_t i = 0; i < args.size(); ++i)
+                line += (i ? L"|" : L"") + args[i];
+            PageLog().push_back(line);
             result->vt = VT_DISPATCH;
             result->pdispVal = &target;
             target.AddRef();
@@ -472,33 +490,54 @@ TEST(HelpRequest, OneRequestRunsFromThePageTabToTheContentFrameOfTheGateway) {
         return S_OK;
     });
 
+    // Opening the gateway window starts the gateway tab's process.
+    Frame gatewayTab(L"gateway", L"about:blank", L"");
+    HANDLE peer = nullptr;
+    std::vector<std::wstring> opened;
+    page.window.opener = [&](const std::wstring& url, const std::wstring& name, IHTMLWindow2** window) {
+        opened.push_back(url + L"|" + name);
+        peer = StartPeer(L"HelpRequestPeer.DISABLED_GatewayTab");
+        if (!peer)
+            return E_FAIL;
+        *window = &gatewayTab.window;
+        gatewayTab.window.AddRef();
+        return S_OK;
+    };
+
     IObjectWithSite* site = nullptr;
     ASSERT_EQ(S_OK, CHintoraIEBHO::CreateInstance(IID_IObjectWithSite, reinterpret_cast<void**>(&site)));
     CHintoraIEBHO* bho = static_cast<CHintoraIEBHO*>(site);
-    page.window.AddRef();
-    bho->m_spWindow = &page.window;
+    ASSERT_EQ(bho, ThreadBhoSlot::Get());
+    // The tab's browser: the request asks it for the page's window afresh.
+    page.browser.AddRef();
+    bho->m_spWebBrowser = &page.browser;
+    VARIANT url;
+    VariantInit(&url);
+    url.vt = VT_BSTR;
+    url.bstrVal = SysAllocString(page.document.url.c_str());
+    bho->OnDocumentComplete(nullptr, &url);
+    VariantClear(&url);
 
-    HANDLE peer = StartPeer(L"HelpRequestPeer.DISABLED_GatewayTab");
+    PressCtrlF9();
+    EXPECT_THAT(opened, ElementsAre(std::wstring(kGatewayUrl) + L"|velnor_gateway"));
     ASSERT_NE(nullptr, peer);
-    bool ready = PumpUntil([] { return Signalled(SharedState::kGatewayReadyEvent); }, 60000);
-    EXPECT_TRUE(ready) << "the gateway tab reports its page ready";
-    if (ready) {
-        auto block = ReadBlock();
-        EXPECT_EQ(L"sap", SharedState::ReadField(block->disabledApplicationList));
-        EXPECT_EQ(S_OK, bho->ProceedWithRecognition());
-        EXPECT_THAT(PageLog(), ElementsAre(L"page.inject", L"recognition:web,crm", L"recognition:object"))
-            << "the learned order goes in first, then the descriptor";
-    }
+    EXPECT_TRUE(Busy());
+    EXPECT_EQ(L"Hintora_GatewayOpening", SharedState::ReadField(ReadBlock()->gatewayStatus));
 
+    // The page tab waits on its own timer for the gateway, then recognises.
     DWORD waited = WAIT_TIMEOUT;
-    PumpUntil([&] { return (waited = WaitForSingleObject(peer, 0)) == WAIT_OBJECT_0; }, 60000);
+    PumpUntil([&] { return (waited = WaitForSingleObject(peer, 0)) == WAIT_OBJECT_0; }, 90000);
     DWORD code = 0xFFFFFFFF;
     GetExitCodeProcess(peer, &code);
     if (waited != WAIT_OBJECT_0)
         TerminateProcess(peer, 1);
     CloseHandle(peer);
     EXPECT_EQ(0u, code) << "the gateway tab's checks passed";
-
+    // The descriptor gets the learned order and the gateway page's lists;
+    // the context is asked of frame 0.
+    EXPECT_THAT(PageLog(), ElementsAre(L"page.inject", L"recognition:web,crm|crm,web,sap|sap",
+                                       L"recognition:object|0"));
+    EXPECT_EQ(0u, bho->m_nGatewayReadyTimer);
     EXPECT_TRUE(ContextIsEmpty());
     EXPECT_FALSE(Busy());
     bho->Release();

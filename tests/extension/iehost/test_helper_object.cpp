@@ -346,7 +346,6 @@ TEST_F(HelperObjectTest, ResetEmptiesThePerRequestState) {
     bho->m_varApplication.bstrVal = SysAllocString(L"app");
     g_ticks = 0;
     bho->m_nFrameCompleteTimer = SetTimer(nullptr, 0, 10, CountTick);
-    UINT_PTR id = bho->m_nFrameCompleteTimer;
 
     bho->Reset();
     EXPECT_TRUE(bho->m_frames.empty());
@@ -357,7 +356,18 @@ TEST_F(HelperObjectTest, ResetEmptiesThePerRequestState) {
     EXPECT_TRUE(bho->m_languages.empty());
     EXPECT_TRUE(bho->m_strGatewayURL.empty());
     EXPECT_EQ(VT_EMPTY, bho->m_varApplication.vt);
-    EXPECT_EQ(id, bho->m_nFrameCompleteTimer);
+    EXPECT_EQ(0u, bho->m_nFrameCompleteTimer) << "a stale id could later stop another timer of the thread";
+    PumpFor(80);
+    EXPECT_EQ(0, g_ticks);
+
+    // Closing the tab stops the request's timers the same way.
+    for (UINT_PTR* id : {&bho->m_nStartTimer, &bho->m_nFrameCompleteTimer, &bho->m_nGatewayClosingTimer,
+                         &bho->m_nGatewayWaitingToCloseTimer})
+        *id = SetTimer(nullptr, 0, 10, CountTick);
+    bho->OnQuit();
+    for (UINT_PTR id : {bho->m_nStartTimer, bho->m_nFrameCompleteTimer, bho->m_nGatewayClosingTimer,
+                        bho->m_nGatewayWaitingToCloseTimer})
+        EXPECT_EQ(0u, id);
     PumpFor(80);
     EXPECT_EQ(0, g_ticks);
     bho->Release();
