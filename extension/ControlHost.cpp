@@ -3,7 +3,6 @@
 #include <cstring>
 #include <new>
 
-
 const wchar_t CAxHost::kWindowClass[] = L"HintoraAxHost";
 
 // ---- Dialog templates -------------------------------------------------------
@@ -235,15 +234,6 @@ bool ParseDialogInit(const void* data, size_t size, std::vector<ControlInitRecor
 // ---- The host window --------------------------------------------------------
 
 namespace {
-
-template <typename T>
-void ReleaseInterface(T*& pointer) {
-    if (pointer) {
-        T* old = pointer;
-        pointer = nullptr;
-        old->Release();
-    }
-}
 
 // A task-memory copy of an automation string, as IDocHostUIHandler hands
 // strings out.
@@ -501,14 +491,11 @@ STDMETHODIMP CAxHost::QueryInterface(REFIID riid, void** ppv) {
 }
 
 STDMETHODIMP_(ULONG) CAxHost::AddRef() {
-    return static_cast<ULONG>(InterlockedIncrement(&m_cRef));
+    return AddComReference(m_cRef);
 }
 
 STDMETHODIMP_(ULONG) CAxHost::Release() {
-    LONG count = InterlockedDecrement(&m_cRef);
-    if (count == 0)
-        delete this;
-    return static_cast<ULONG>(count);
+    return ReleaseComReference(this, m_cRef);
 }
 
 // ---- IOleClientSite -------------------------------------------------------

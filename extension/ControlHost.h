@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ComSupport.h"
 #include "HintoraIE_h.h"
 
 // ---- Dialog templates -------------------------------------------------------
@@ -176,7 +177,10 @@ private:
         CAxHost* m_owner;
     };
 
+    // Only the last release deletes the host.
     virtual ~CAxHost();
+    template <typename T>
+    friend ULONG ReleaseComReference(T* object, LONG& count);
     CAxHost(const CAxHost&) = delete;
     CAxHost& operator=(const CAxHost&) = delete;
 

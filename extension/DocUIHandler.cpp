@@ -3,6 +3,7 @@
 #include <mshtmhst.h>
 
 #include "ComModule.h"
+#include "ComSupport.h"
 #include "TypeLibrary.h"
 
 namespace {
@@ -41,57 +42,31 @@ STDMETHODIMP CDocUIHandler::QueryInterface(REFIID riid, void** ppv) {
 }
 
 STDMETHODIMP_(ULONG) CDocUIHandler::AddRef() {
-    return static_cast<ULONG>(InterlockedIncrement(&m_cRef));
+    return AddComReference(m_cRef);
 }
 
 STDMETHODIMP_(ULONG) CDocUIHandler::Release() {
-    LONG count = InterlockedDecrement(&m_cRef);
-    if (count == 0)
-        delete this;
-    return static_cast<ULONG>(count);
+    return ReleaseComReference(this, m_cRef);
 }
 
 // ---- IDispatch ------------------------------------------------------------
 
 STDMETHODIMP CDocUIHandler::GetTypeInfoCount(UINT* count) {
-    if (!count)
-        return E_POINTER;
-    *count = 1;
-    return S_OK;
+    return TypeLibDispatch::GetTypeInfoCount(count);
 }
 
 STDMETHODIMP CDocUIHandler::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    if (!info)
-        return E_POINTER;
-    *info = nullptr;
-    if (index != 0)
-        return DISP_E_BADINDEX;
-    return LoadLibraryTypeInfo(IID_IDocUIHandler, info);
+    return TypeLibDispatch::GetTypeInfo(IID_IDocUIHandler, index, info);
 }
 
 STDMETHODIMP CDocUIHandler::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    if (riid != IID_NULL)
-        return DISP_E_UNKNOWNINTERFACE;
-    ITypeInfo* info = nullptr;
-    HRESULT hr = LoadLibraryTypeInfo(IID_IDocUIHandler, &info);
-    if (FAILED(hr))
-        return hr;
-    hr = DispGetIDsOfNames(info, names, count, ids);
-    info->Release();
-    return hr;
+    return TypeLibDispatch::GetIDsOfNames(IID_IDocUIHandler, riid, names, count, ids);
 }
 
 STDMETHODIMP CDocUIHandler::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                   EXCEPINFO* excepInfo, UINT* argErr) {
-    if (riid != IID_NULL)
-        return DISP_E_UNKNOWNINTERFACE;
-    ITypeInfo* info = nullptr;
-    HRESULT hr = LoadLibraryTypeInfo(IID_IDocUIHandler, &info);
-    if (FAILED(hr))
-        return hr;
-    hr = info->Invoke(static_cast<IDocUIHandler*>(this), id, flags, params, result, excepInfo, argErr);
-    info->Release();
-    return hr;
+                   EXCEPINFO* excepInfo, UINT* argErr) {
+    return TypeLibDispatch::Invoke(IID_IDocUIHandler, static_cast<IDocUIHandler*>(this), id, riid, flags, params, result,
+                                   excepInfo, argErr);
 }
 
 // ---- IDocHostUIHandlerDispatch ----------------------------------------------

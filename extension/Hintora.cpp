@@ -1,6 +1,7 @@
 #include "Hintora.h"
 
 #include "ComModule.h"
+#include "ComSupport.h"
 #include "HintoraIEBHO.h"
 #include "HotKeyTexts.h"
 #include "Logger.h"
@@ -9,6 +10,7 @@
 #include "Registry.h"
 #include "RegistryScripts.h"
 #include "ThreadSlot.h"
+#include "TypeLibrary.h"
 
 #include <servprov.h>
 #include <shlguid.h>
@@ -33,15 +35,6 @@ namespace {
 
 // Internet Explorer's command group of toolbar extension buttons.
 const GUID kToolbarButtonGroup = {0x2CE4B5D8, 0xA28F, 0x11D2, {0x86, 0xC5, 0x00, 0xC0, 0x4F, 0x8E, 0xEA, 0x99}};
-
-template <typename T>
-void ReleaseInterface(T*& pointer) {
-    if (pointer) {
-        T* old = pointer;
-        pointer = nullptr;
-        old->Release();
-    }
-}
 
 std::wstring BstrText(BSTR text) {
     return text ? std::wstring(text, SysStringLen(text)) : std::wstring();
@@ -101,6 +94,20 @@ std::wstring HttpOrigin(const std::wstring& address) {
 
 }  // namespace
 
+void ShowNoHelperObjectMessage(int(WINAPI* messageBox)(HWND, LPCWSTR, LPCWSTR, UINT)) {
+    std::wstring language;
+    CHintoraIEBHO::GetLanguage(language);
+    std::wstring text;
+    std::wstring caption;
+    {
+        std::shared_ptr<MessageCatalog> catalog = MessageCatalog::Instance();
+        catalog->Lookup(L"HINTORA_NO_BHO", language, text);
+        catalog->Lookup(L"HINTORA_MESSAGES_TITLE", language, caption);
+    }
+    MessageCatalog::Release();
+    messageBox(nullptr, text.c_str(), caption.c_str(), MB_ICONERROR | MB_OK);
+}
+
 std::wstring LibraryModulePath() {
     HMODULE module = nullptr;
     if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
@@ -155,16 +162,7 @@ bool IsSetupPageAddress(const std::wstring& address, const std::wstring& content
 }
 
 HRESULT CHintora::CreateInstance(REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    CHintora* object = new (std::nothrow) CHintora();
-    if (!object)
-        return E_OUTOFMEMORY;
-    object->AddRef();
-    HRESULT hr = object->QueryInterface(riid, ppv);
-    object->Release();
-    return hr;
+    return CreateComObject<CHintora>(riid, ppv);
 }
 
 CHintora::CHintora() {
@@ -181,7 +179,6 @@ CHintora::~CHintora() {
     g_logger.Log(L"CHintora::~CHintora() - this = [%08Ix]", reinterpret_cast<UINT_PTR>(this));
     ReleaseInterface(m_spWebBrowser);
     ReleaseInterface(m_spUnkSite);
-    ReleaseInterface(m_spTypeInfo);
 }
 
 // ---- IUnknown ----------------------------------------------------------------
@@ -204,16 +201,12 @@ STDMETHODIMP CHintora::QueryInterface(REFIID riid, void** ppv) {
     return S_OK;
 }
 
-// Apartment-threaded: only the creating thread counts references.
 STDMETHODIMP_(ULONG) CHintora::AddRef() {
-    return static_cast<ULONG>(++m_cRef);
+    return AddComReference(m_cRef);
 }
 
 STDMETHODIMP_(ULONG) CHintora::Release() {
-    LONG count = --m_cRef;
-    if (count == 0)
-        delete this;
-    return static_cast<ULONG>(count);
+    return ReleaseComReference(this, m_cRef);
 }
 
 // ---- IObjectWithSite -----------------------------------------------------------
@@ -244,76 +237,27 @@ STDMETHODIMP CHintora::SetSite(IUnknown* site) {
 }
 
 STDMETHODIMP CHintora::GetSite(REFIID riid, void** ppvSite) {
-    if (!ppvSite)
-        return E_POINTER;
-    *ppvSite = nullptr;
-    if (!m_spUnkSite)
-        return E_FAIL;
-    return m_spUnkSite->QueryInterface(riid, ppvSite);
+    return QueryStoredSite(m_spUnkSite, riid, ppvSite);
 }
 
 // ---- IDispatch -------------------------------------------------------------------
 
-HRESULT CHintora::LoadTypeInfo() {
-    if (m_spTypeInfo)
-        return S_OK;
-    // The library's own TYPELIB 1 first, so an unregistered copy still
-    // answers scripts; the registered library otherwise.
-    ITypeLib* library = nullptr;
-    HRESULT hr = E_FAIL;
-    HMODULE module = nullptr;
-    wchar_t path[MAX_PATH + 1] = {};
-    if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                           reinterpret_cast<LPCWSTR>(&LibraryModulePath), &module) &&
-        GetModuleFileNameW(module, path, MAX_PATH) > 0)
-        hr = LoadTypeLibEx(path, REGKIND_NONE, &library);
-    if (FAILED(hr) || !library)
-        hr = LoadRegTypeLib(LIBID_HintoraIELib, 1, 0, LOCALE_NEUTRAL, &library);
-    if (FAILED(hr) || !library)
-        return FAILED(hr) ? hr : TYPE_E_CANTLOADLIBRARY;
-    hr = library->GetTypeInfoOfGuid(IID_IHintora, &m_spTypeInfo);
-    library->Release();
-    return hr;
-}
-
 STDMETHODIMP CHintora::GetTypeInfoCount(UINT* count) {
-    if (!count)
-        return E_POINTER;
-    *count = 1;
-    return S_OK;
+    return TypeLibDispatch::GetTypeInfoCount(count);
 }
 
 STDMETHODIMP CHintora::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    if (!info)
-        return E_POINTER;
-    *info = nullptr;
-    if (index != 0)
-        return DISP_E_BADINDEX;
-    HRESULT hr = LoadTypeInfo();
-    if (FAILED(hr))
-        return hr;
-    m_spTypeInfo->AddRef();
-    *info = m_spTypeInfo;
-    return S_OK;
+    return TypeLibDispatch::GetTypeInfo(IID_IHintora, index, info);
 }
 
 STDMETHODIMP CHintora::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    if (riid != IID_NULL)
-        return DISP_E_UNKNOWNINTERFACE;
-    HRESULT hr = LoadTypeInfo();
-    if (FAILED(hr))
-        return hr;
-    return DispGetIDsOfNames(m_spTypeInfo, names, count, ids);
+    return TypeLibDispatch::GetIDsOfNames(IID_IHintora, riid, names, count, ids);
 }
 
 STDMETHODIMP CHintora::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                               EXCEPINFO* excepInfo, UINT* argErr) {
-    if (riid != IID_NULL)
-        return DISP_E_UNKNOWNINTERFACE;
-    HRESULT hr = LoadTypeInfo();
-    if (FAILED(hr))
-        return hr;
-    return m_spTypeInfo->Invoke(static_cast<IHintora*>(this), id, flags, params, result, excepInfo, argErr);
+    return TypeLibDispatch::Invoke(IID_IHintora, static_cast<IHintora*>(this), id, riid, flags, params, result,
+                                   excepInfo, argErr);
 }
 
 // ---- Window of the tab -------------------------------------------------------------
@@ -472,17 +416,7 @@ STDMETHODIMP CHintora::Start() {
 
         CHintoraIEBHO* bho = ThreadBhoSlot::Get();
         if (!bho || IsBhoDisabled()) {
-            std::wstring language;
-            CHintoraIEBHO::GetLanguage(language);
-            std::wstring text;
-            std::wstring caption;
-            {
-                std::shared_ptr<MessageCatalog> catalog = MessageCatalog::Instance();
-                catalog->Lookup(L"HINTORA_NO_BHO", language, text);
-                catalog->Lookup(L"HINTORA_MESSAGES_TITLE", language, caption);
-            }
-            MessageCatalog::Release();
-            MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_ICONERROR | MB_OK);
+            ShowNoHelperObjectMessage(MessageBoxW);
             return S_OK;
         }
 

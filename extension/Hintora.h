@@ -120,13 +120,11 @@ private:
     CHintora(const CHintora&) = delete;
     CHintora& operator=(const CHintora&) = delete;
 
-    HRESULT LoadTypeInfo();
     // The document of the page that created the object, through its site.
     HRESULT GetCallerDocument(IHTMLDocument2** document);
 
     LONG m_cRef = 0;
     IUnknown* m_spUnkSite = nullptr;
-    ITypeInfo* m_spTypeInfo = nullptr;
 
     DWORD m_dwCurrentSafety = 0;
     IHTMLWindow2* m_spWindow = nullptr;
@@ -144,6 +142,10 @@ bool IsAdvancedParameter(const std::wstring& name);
 // cut before its last "/" for "hintorasetup.html", else before its third "/"
 // from the end.
 std::wstring ContentUrlFromSetupAddress(const std::wstring& address);
+
+// The message that the tab has no working helper object (it is missing or
+// the add-on is switched off), in the user's language, through `messageBox`.
+void ShowNoHelperObjectMessage(int(WINAPI* messageBox)(HWND, LPCWSTR, LPCWSTR, UINT));
 
 // The non-empty pieces of a text between separators.
 std::vector<std::wstring> SplitTokens(const std::wstring& text, wchar_t separator);

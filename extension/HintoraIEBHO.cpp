@@ -55,30 +55,6 @@ VARIANT* VariantReference(VARIANT& value) {
     return &value;
 }
 
-template <typename T>
-void ReleaseInterface(T*& pointer) {
-    if (pointer) {
-        T* old = pointer;
-        pointer = nullptr;
-        old->Release();
-    }
-}
-
-// Pieces of a text between separators; empty pieces are dropped.
-std::vector<std::wstring> SplitNonEmpty(const std::wstring& text, wchar_t separator) {
-    std::vector<std::wstring> pieces;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find(separator, start);
-        if (end == std::wstring::npos)
-            end = text.size();
-        if (end > start)
-            pieces.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return pieces;
-}
-
 // The document of a frame through its own browser object, which also works
 // for a frame whose document belongs to another domain.
 HRESULT BrowserDocumentOf(IUnknown* object, IHTMLDocument2** document) {
@@ -100,16 +76,7 @@ HRESULT BrowserDocumentOf(IUnknown* object, IHTMLDocument2** document) {
 }  // namespace
 
 HRESULT CHintoraIEBHO::CreateInstance(REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    CHintoraIEBHO* bho = new (std::nothrow) CHintoraIEBHO();
-    if (!bho)
-        return E_OUTOFMEMORY;
-    bho->AddRef();
-    HRESULT hr = bho->QueryInterface(riid, ppv);
-    bho->Release();
-    return hr;
+    return CreateComObject<CHintoraIEBHO>(riid, ppv);
 }
 
 CHintoraIEBHO::CHintoraIEBHO() : m_eventSink(this) {
@@ -215,14 +182,11 @@ STDMETHODIMP CHintoraIEBHO::QueryInterface(REFIID riid, void** ppv) {
 }
 
 STDMETHODIMP_(ULONG) CHintoraIEBHO::AddRef() {
-    return static_cast<ULONG>(InterlockedIncrement(&m_cRef));
+    return AddComReference(m_cRef);
 }
 
 STDMETHODIMP_(ULONG) CHintoraIEBHO::Release() {
-    LONG count = InterlockedDecrement(&m_cRef);
-    if (count == 0)
-        delete this;
-    return static_cast<ULONG>(count);
+    return ReleaseComReference(this, m_cRef);
 }
 
 // ---- IObjectWithSite ------------------------------------------------------
@@ -269,12 +233,7 @@ STDMETHODIMP CHintoraIEBHO::SetSite(IUnknown* site) {
 }
 
 STDMETHODIMP CHintoraIEBHO::GetSite(REFIID riid, void** ppvSite) {
-    if (!ppvSite)
-        return E_POINTER;
-    *ppvSite = nullptr;
-    if (!m_spUnkSite)
-        return E_FAIL;
-    return m_spUnkSite->QueryInterface(riid, ppvSite);
+    return QueryStoredSite(m_spUnkSite, riid, ppvSite);
 }
 
 void CHintoraIEBHO::Advise() {
@@ -350,41 +309,12 @@ STDMETHODIMP CHintoraIEBHO::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARA
 
 // ---- Event sink -----------------------------------------------------------
 
-STDMETHODIMP CHintoraIEBHO::EventSink::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == DIID_DWebBrowserEvents2) {
-        *ppv = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    return E_NOINTERFACE;
-}
-
 STDMETHODIMP_(ULONG) CHintoraIEBHO::EventSink::AddRef() {
     return m_owner->AddRef();
 }
 
 STDMETHODIMP_(ULONG) CHintoraIEBHO::EventSink::Release() {
     return m_owner->Release();
-}
-
-STDMETHODIMP CHintoraIEBHO::EventSink::GetTypeInfoCount(UINT* count) {
-    if (!count)
-        return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-STDMETHODIMP CHintoraIEBHO::EventSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info)
-        *info = nullptr;
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CHintoraIEBHO::EventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return E_NOTIMPL;
 }
 
 STDMETHODIMP CHintoraIEBHO::EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
@@ -507,8 +437,8 @@ void CHintoraIEBHO::GetPublishData(const std::wstring& name, std::wstring& value
     std::wstring data;
     if (GetStringFromRegistry(HKEY_LOCAL_MACHINE, kProductKey, L"PublishData", data) != 0)
         data.clear();
-    for (const std::wstring& item : SplitNonEmpty(data, L';')) {
-        std::vector<std::wstring> parts = SplitNonEmpty(item, L',');
+    for (const std::wstring& item : SplitTokens(data, L';')) {
+        std::vector<std::wstring> parts = SplitTokens(item, L',');
         if (parts.size() == 2 && parts[0] == name) {
             value = parts[1];
             return;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ClassFactory.h"
+#include "ComSupport.h"
 #include "HintoraIE_h.h"
 #include "SharedState.h"
 
@@ -131,15 +132,11 @@ public:
     // identity of its own (the browser asks it for IDispatch and
     // DWebBrowserEvents2) but its references keep the helper object alive, so
     // no event can reach a destroyed object.
-    class EventSink : public IDispatch {
+    class EventSink : public WebBrowserEventSink {
     public:
         explicit EventSink(CHintoraIEBHO* owner) : m_owner(owner) {}
-        STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
         STDMETHODIMP_(ULONG) AddRef() override;
         STDMETHODIMP_(ULONG) Release() override;
-        STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-        STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-        STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
         STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                             EXCEPINFO* excepInfo, UINT* argErr) override;
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ComModule.h"
+#include "ComSupport.h"
 #include "Hintora.h"
 #include "HintoraIEBHO.h"
 #include "Logger.h"
@@ -34,15 +35,6 @@ const wchar_t* const CHintoraOptions::kKillBitKeys[8] = {
 namespace {
 
 // Internet Explorer's command group of toolbar extension buttons.
-
-template <typename T>
-void ReleaseInterface(T*& pointer) {
-    if (pointer) {
-        T* old = pointer;
-        pointer = nullptr;
-        old->Release();
-    }
-}
 
 }  // namespace
 
@@ -93,14 +85,11 @@ STDMETHODIMP CHintoraOptions::QueryInterface(REFIID riid, void** ppv) {
 }
 
 STDMETHODIMP_(ULONG) CHintoraOptions::AddRef() {
-    return static_cast<ULONG>(InterlockedIncrement(&m_cRef));
+    return AddComReference(m_cRef);
 }
 
 STDMETHODIMP_(ULONG) CHintoraOptions::Release() {
-    LONG count = InterlockedDecrement(&m_cRef);
-    if (count == 0)
-        delete this;
-    return static_cast<ULONG>(count);
+    return ReleaseComReference(this, m_cRef);
 }
 
 // ---- IObjectWithSite ------------------------------------------------------
@@ -138,55 +127,27 @@ STDMETHODIMP CHintoraOptions::SetSite(IUnknown* site) {
 }
 
 STDMETHODIMP CHintoraOptions::GetSite(REFIID riid, void** ppvSite) {
-    if (!ppvSite)
-        return E_POINTER;
-    *ppvSite = nullptr;
-    if (!m_spUnkSite)
-        return E_FAIL;
-    return m_spUnkSite->QueryInterface(riid, ppvSite);
+    return QueryStoredSite(m_spUnkSite, riid, ppvSite);
 }
 
 // ---- IDispatch ------------------------------------------------------------
 
 STDMETHODIMP CHintoraOptions::GetTypeInfoCount(UINT* count) {
-    if (!count)
-        return E_POINTER;
-    *count = 1;
-    return S_OK;
+    return TypeLibDispatch::GetTypeInfoCount(count);
 }
 
 STDMETHODIMP CHintoraOptions::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    if (!info)
-        return E_POINTER;
-    *info = nullptr;
-    if (index != 0)
-        return DISP_E_BADINDEX;
-    return LoadLibraryTypeInfo(IID_IHintoraOptions, info);
+    return TypeLibDispatch::GetTypeInfo(IID_IHintoraOptions, index, info);
 }
 
 STDMETHODIMP CHintoraOptions::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    if (riid != IID_NULL)
-        return DISP_E_UNKNOWNINTERFACE;
-    ITypeInfo* info = nullptr;
-    HRESULT hr = LoadLibraryTypeInfo(IID_IHintoraOptions, &info);
-    if (FAILED(hr))
-        return hr;
-    hr = DispGetIDsOfNames(info, names, count, ids);
-    info->Release();
-    return hr;
+    return TypeLibDispatch::GetIDsOfNames(IID_IHintoraOptions, riid, names, count, ids);
 }
 
 STDMETHODIMP CHintoraOptions::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO* excepInfo, UINT* argErr) {
-    if (riid != IID_NULL)
-        return DISP_E_UNKNOWNINTERFACE;
-    ITypeInfo* info = nullptr;
-    HRESULT hr = LoadLibraryTypeInfo(IID_IHintoraOptions, &info);
-    if (FAILED(hr))
-        return hr;
-    hr = info->Invoke(static_cast<IHintoraOptions*>(this), id, flags, params, result, excepInfo, argErr);
-    info->Release();
-    return hr;
+                   EXCEPINFO* excepInfo, UINT* argErr) {
+    return TypeLibDispatch::Invoke(IID_IHintoraOptions, static_cast<IHintoraOptions*>(this), id, riid, flags, params, result,
+                                   excepInfo, argErr);
 }
 
 // ---- IOleCommandTarget ----------------------------------------------------
@@ -220,17 +181,7 @@ STDMETHODIMP CHintoraOptions::Exec(const GUID*, DWORD id, DWORD, VARIANT*, VARIA
 
         CHintoraIEBHO* bho = ThreadBhoSlot::Get();
         if (!bho || IsBhoDisabled()) {
-            std::wstring language;
-            CHintoraIEBHO::GetLanguage(language);
-            std::wstring text;
-            std::wstring caption;
-            {
-                std::shared_ptr<MessageCatalog> catalog = MessageCatalog::Instance();
-                catalog->Lookup(L"HINTORA_NO_BHO", language, text);
-                catalog->Lookup(L"HINTORA_MESSAGES_TITLE", language, caption);
-            }
-            MessageCatalog::Release();
-            s_pfnMessageBox(nullptr, text.c_str(), caption.c_str(), MB_ICONERROR | MB_OK);
+            ShowNoHelperObjectMessage(s_pfnMessageBox);
             return S_OK;
         }
 

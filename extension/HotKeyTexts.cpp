@@ -9,8 +9,6 @@
 #include "MessageCatalog.h"
 #include "Registry.h"
 
-#include <aclapi.h>
-
 #include <memory>
 
 namespace HotKeyTexts {
@@ -65,29 +63,8 @@ bool IsUsableInKeyName(const std::wstring& text) {
 
 // Lets a protected-mode process remove the old context-menu entry.
 void OpenForDeletion(const std::wstring& objectName) {
-    LPWSTR name = const_cast<LPWSTR>(objectName.c_str());
-    if (PACL sacl = g_lowIntegrity.LabelList())
-        SetNamedSecurityInfoW(name, SE_REGISTRY_KEY, LABEL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, sacl);
-
-    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
-    PSID users = nullptr;
-    if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 0, 0, 0, 0,
-                                  0, 0, &users))
-        return;
-    EXPLICIT_ACCESSW access = {};
-    access.grfAccessPermissions = GENERIC_READ | GENERIC_WRITE | DELETE;
-    access.grfAccessMode = SET_ACCESS;
-    access.grfInheritance = NO_INHERITANCE;
-    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-    access.Trustee.TrusteeType = TRUSTEE_IS_GROUP;
-    access.Trustee.ptstrName = reinterpret_cast<LPWSTR>(users);
-    PACL dacl = nullptr;
-    DWORD built = SetEntriesInAclW(1, &access, nullptr, &dacl);
-    FreeSid(users);
-    if (built != ERROR_SUCCESS || !dacl)
-        return;
-    SetNamedSecurityInfoW(name, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl, nullptr);
-    LocalFree(dacl);
+    SetLowIntegrityLabelOnRegistryKey(objectName);
+    GrantUsersAccessToRegistryKey(objectName, GENERIC_READ | GENERIC_WRITE | DELETE, nullptr);
 }
 
 }  // namespace

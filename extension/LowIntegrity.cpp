@@ -39,24 +39,23 @@ void SetLowIntegrityLabelOnKernelObject(const std::wstring& name) {
                           nullptr, nullptr, nullptr, sacl);
 }
 
-void SetLowIntegrityLevelOnRegistryKey(const std::wstring& objectName) {
-    LPWSTR name = const_cast<LPWSTR>(objectName.c_str());
-    DWORD rc = ERROR_SUCCESS;
-    if (PACL sacl = g_lowIntegrity.LabelList())
-        rc = SetNamedSecurityInfoW(name, SE_REGISTRY_KEY, LABEL_SECURITY_INFORMATION, nullptr, nullptr,
-                                   nullptr, sacl);
-    if (rc != ERROR_SUCCESS)
-        g_logger.LogError(L"CHintora::SetLowIntegrityLevel SetLowIntegrityLevelToRegistry: " + objectName, rc,
-                          false);
+DWORD SetLowIntegrityLabelOnRegistryKey(const std::wstring& objectName) {
+    PACL sacl = g_lowIntegrity.LabelList();
+    if (!sacl)
+        return ERROR_SUCCESS;
+    return SetNamedSecurityInfoW(const_cast<LPWSTR>(objectName.c_str()), SE_REGISTRY_KEY,
+                                 LABEL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, sacl);
+}
 
+bool GrantUsersAccessToRegistryKey(const std::wstring& objectName, DWORD permissions, DWORD* result) {
     SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
     PSID users = nullptr;
     if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 0, 0,
                                   0, 0, 0, 0, &users))
-        return;
+        return false;
 
     EXPLICIT_ACCESSW access = {};
-    access.grfAccessPermissions = GENERIC_READ | GENERIC_WRITE;
+    access.grfAccessPermissions = permissions;
     access.grfAccessMode = SET_ACCESS;
     access.grfInheritance = NO_INHERITANCE;
     access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
@@ -66,10 +65,21 @@ void SetLowIntegrityLevelOnRegistryKey(const std::wstring& objectName) {
     DWORD built = SetEntriesInAclW(1, &access, nullptr, &dacl);
     FreeSid(users);
     if (built != ERROR_SUCCESS || !dacl)
-        return;
+        return false;
 
-    rc = SetNamedSecurityInfoW(name, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl,
-                               nullptr);
+    DWORD rc = SetNamedSecurityInfoW(const_cast<LPWSTR>(objectName.c_str()), SE_REGISTRY_KEY,
+                                     DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl, nullptr);
     LocalFree(dacl);
-    g_logger.LogError(L"CHintora::SetLowIntegrityLevel SetNamedSecurityInfo: " + objectName, rc, true);
+    if (result)
+        *result = rc;
+    return true;
+}
+
+void SetLowIntegrityLevelOnRegistryKey(const std::wstring& objectName) {
+    DWORD rc = SetLowIntegrityLabelOnRegistryKey(objectName);
+    if (rc != ERROR_SUCCESS)
+        g_logger.LogError(L"CHintora::SetLowIntegrityLevel SetLowIntegrityLevelToRegistry: " + objectName, rc,
+                          false);
+    if (GrantUsersAccessToRegistryKey(objectName, GENERIC_READ | GENERIC_WRITE, &rc))
+        g_logger.LogError(L"CHintora::SetLowIntegrityLevel SetNamedSecurityInfo: " + objectName, rc, true);
 }

@@ -28,6 +28,15 @@ extern LowIntegrityHelper g_lowIntegrity;
 // Labels a named kernel object (file mapping, event); the result is not examined.
 void SetLowIntegrityLabelOnKernelObject(const std::wstring& name);
 
+// Labels a registry key ("MACHINE\..." or "CURRENT_USER\..."); success
+// when there is no label to set.
+DWORD SetLowIntegrityLabelOnRegistryKey(const std::wstring& objectName);
+
+// Gives BUILTIN\Users `permissions` on a registry key, replacing their
+// entry. False when no access list could be built (nothing was written);
+// otherwise `result` gets the code of the write.
+bool GrantUsersAccessToRegistryKey(const std::wstring& objectName, DWORD permissions, DWORD* result);
+
 // Labels a registry key ("MACHINE\..." or "CURRENT_USER\...") and gives
 // BUILTIN\Users read and write access; failures are traced only.
 void SetLowIntegrityLevelOnRegistryKey(const std::wstring& objectName);

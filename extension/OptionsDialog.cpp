@@ -358,44 +358,12 @@ void COptionsDialog::WindowClosingExplorerCtrl(VARIANT_BOOL, VARIANT_BOOL*) {
 
 // ---- Event sink ---------------------------------------------------------------
 
-STDMETHODIMP COptionsDialog::EventSink::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == DIID_DWebBrowserEvents2) {
-        *ppv = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
 STDMETHODIMP_(ULONG) COptionsDialog::EventSink::AddRef() {
-    return static_cast<ULONG>(InterlockedIncrement(&m_cRef));
+    return AddComReference(m_cRef);
 }
 
 STDMETHODIMP_(ULONG) COptionsDialog::EventSink::Release() {
-    LONG count = InterlockedDecrement(&m_cRef);
-    if (count == 0)
-        delete this;
-    return static_cast<ULONG>(count);
-}
-
-STDMETHODIMP COptionsDialog::EventSink::GetTypeInfoCount(UINT* count) {
-    if (!count)
-        return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-STDMETHODIMP COptionsDialog::EventSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info)
-        *info = nullptr;
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP COptionsDialog::EventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return E_NOTIMPL;
+    return ReleaseComReference(this, m_cRef);
 }
 
 STDMETHODIMP COptionsDialog::EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "ComSupport.h"
+
 // One options request, handed from the tab thread to the dialog thread; the
 // dialog thread owns and frees it.
 struct OptionsDialogParams {
@@ -59,17 +61,13 @@ public:
 protected:
     // The control's events: a small object of its own, so the control may
     // hold it longer than the dialog lives.
-    class EventSink : public IDispatch {
+    class EventSink : public WebBrowserEventSink {
     public:
         explicit EventSink(COptionsDialog* owner) : m_owner(owner) {}
         virtual ~EventSink() = default;
         void Detach() { m_owner = nullptr; }
-        STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
         STDMETHODIMP_(ULONG) AddRef() override;
         STDMETHODIMP_(ULONG) Release() override;
-        STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-        STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-        STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
         STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                             EXCEPINFO* excepInfo, UINT* argErr) override;
 

@@ -26,3 +26,52 @@ HRESULT LoadLibraryTypeInfo(REFGUID guid, ITypeInfo** info) {
     library->Release();
     return hr;
 }
+
+namespace TypeLibDispatch {
+
+namespace {
+
+// Dispatch calls name no interface of their own (IID_NULL).
+template <typename Use>
+HRESULT WithTypeInfo(REFGUID iid, REFIID riid, Use use) {
+    if (riid != IID_NULL)
+        return DISP_E_UNKNOWNINTERFACE;
+    ITypeInfo* info = nullptr;
+    HRESULT hr = LoadLibraryTypeInfo(iid, &info);
+    if (FAILED(hr))
+        return hr;
+    hr = use(info);
+    info->Release();
+    return hr;
+}
+
+}  // namespace
+
+HRESULT GetTypeInfoCount(UINT* count) {
+    if (!count)
+        return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+HRESULT GetTypeInfo(REFGUID iid, UINT index, ITypeInfo** info) {
+    if (!info)
+        return E_POINTER;
+    *info = nullptr;
+    if (index != 0)
+        return DISP_E_BADINDEX;
+    return LoadLibraryTypeInfo(iid, info);
+}
+
+HRESULT GetIDsOfNames(REFGUID iid, REFIID riid, LPOLESTR* names, UINT count, DISPID* ids) {
+    return WithTypeInfo(iid, riid, [&](ITypeInfo* info) { return DispGetIDsOfNames(info, names, count, ids); });
+}
+
+HRESULT Invoke(REFGUID iid, IDispatch* object, DISPID id, REFIID riid, WORD flags, DISPPARAMS* params,
+               VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr) {
+    return WithTypeInfo(iid, riid, [&](ITypeInfo* info) {
+        return info->Invoke(object, id, flags, params, result, excepInfo, argErr);
+    });
+}
+
+}  // namespace TypeLibDispatch

@@ -6,3 +6,13 @@
 // the module this code runs in first, so an unregistered copy still answers
 // scripts, else from the registered type library.
 HRESULT LoadLibraryTypeInfo(REFGUID guid, ITypeInfo** info);
+
+// IDispatch served from that type information for the interface `iid`,
+// which `object` implements; the scriptable objects forward to these.
+namespace TypeLibDispatch {
+HRESULT GetTypeInfoCount(UINT* count);
+HRESULT GetTypeInfo(REFGUID iid, UINT index, ITypeInfo** info);
+HRESULT GetIDsOfNames(REFGUID iid, REFIID riid, LPOLESTR* names, UINT count, DISPID* ids);
+HRESULT Invoke(REFGUID iid, IDispatch* object, DISPID id, REFIID riid, WORD flags, DISPPARAMS* params,
+               VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr);
+}  // namespace TypeLibDispatch
