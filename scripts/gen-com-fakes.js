@@ -1,7 +1,8 @@
 #!/usr/bin/env node
-// Writes tests/extension/iehost/NotImplComBases.h: for each browser interface
+// Writes tests/extension/NotImplComBases.h: for each browser interface
 // that the tests fake, a base class whose methods all answer E_NOTIMPL, with
-// a working IUnknown. Tests derive from it and mock only what they use.
+// a working IUnknown (ComFakeBase.h). Tests derive from it and mock only
+// what they use.
 //   node scripts/gen-com-fakes.js [mingw include dir]
 'use strict';
 var fs = require('fs');
@@ -47,6 +48,8 @@ out.push('#include <windows.h>');
 out.push('#include <exdisp.h>');
 out.push('#include <mshtml.h>');
 out.push('');
+out.push('#include "ComFakeBase.h"');
+out.push('');
 wanted.forEach(function (w) {
     var text = fs.readFileSync(path.join(include, w.header), 'utf8');
     var chain = [];
@@ -56,35 +59,8 @@ wanted.forEach(function (w) {
         chain.unshift({ name: name, methods: methodsOf(decl.body) });
         name = decl.base;
     }
-    var cls = 'NotImpl' + w.name;
-    out.push('class ' + cls + ' : public ' + w.name + ' {');
+    out.push('class NotImpl' + w.name + ' : public ComFakeBase<' + w.name + '> {');
     out.push('public:');
-    out.push('    virtual ~' + cls + '() = default;');
-    out.push('    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {');
-    out.push('        if (!ppv)');
-    out.push('            return E_POINTER;');
-    var cond = ['IID_IUnknown', 'IID_IDispatch'].concat(w.iids).map(function (i) { return 'riid == ' + i; });
-    out.push('        if (' + cond.join(' || ') + ') {');
-    out.push('            *ppv = static_cast<' + w.name + '*>(this);');
-    out.push('            AddRef();');
-    out.push('            return S_OK;');
-    out.push('        }');
-    out.push('        return QueryOther(riid, ppv);');
-    out.push('    }');
-    out.push('    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }');
-    out.push('    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(InterlockedDecrement(&m_refs)); }');
-    out.push('    // Further interfaces a fake offers; none by default.');
-    out.push('    virtual HRESULT QueryOther(REFIID, void** ppv) {');
-    out.push('        *ppv = nullptr;');
-    out.push('        return E_NOINTERFACE;');
-    out.push('    }');
-    out.push('    LONG References() const { return m_refs; }');
-    out.push('    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }');
-    out.push('    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }');
-    out.push('    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }');
-    out.push('    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {');
-    out.push('        return E_NOTIMPL;');
-    out.push('    }');
     chain.forEach(function (iface) {
         out.push('    // ' + iface.name);
         iface.methods.forEach(function (m) {
@@ -92,13 +68,17 @@ wanted.forEach(function (w) {
             out.push('    HRESULT STDMETHODCALLTYPE ' + m.name + '(' + m.params.join(', ') + ') override { return E_NOTIMPL; }');
         });
     });
-    out.push('');
-    out.push('private:');
-    out.push('    // Fakes live on the test\'s stack: the count only tells whether references leak.');
-    out.push('    LONG m_refs = 1;');
+    var extra = w.iids.slice(1);
+    if (extra.length > 0) {
+        out.push('');
+        out.push('protected:');
+        out.push('    bool AlsoAnswers(REFIID riid) const override {');
+        out.push('        return ' + extra.map(function (i) { return 'riid == ' + i; }).join(' || ') + ';');
+        out.push('    }');
+    }
     out.push('};');
     out.push('');
 });
-var target = path.join(__dirname, '..', 'tests', 'extension', 'iehost', 'NotImplComBases.h');
+var target = path.join(__dirname, '..', 'tests', 'extension', 'NotImplComBases.h');
 fs.writeFileSync(target, out.join('\n'));
 console.log('wrote ' + target);

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "RegistrySandbox.h"
-#include "iehost/NotImplComBases.h"
+#include "NotImplComBases.h"
 
 inline BSTR AllocText(const std::wstring& text) {
     return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <exdisp.h>
 
-#include "iehost/NotImplComBases.h"
+#include "NotImplComBases.h"
 
 class FakeBrowserControl : public NotImplIWebBrowser2 {
 public:

@@ -1,7 +1,7 @@
 #pragma once
 // Script objects for the page-scripting tests: a table-driven fake
 // IDispatch, and wine's real JScript engine hosted through IActiveScript.
-#include "FakeHtmlBases.h"
+#include "ComFakeBase.h"
 
 #include <activscp.h>
 

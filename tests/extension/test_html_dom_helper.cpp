@@ -3,6 +3,7 @@
 
 #include "HtmlDomHelper.h"
 #include "Logger.h"
+#include "NotImplComBases.h"
 #include "ScriptFakes.h"
 #include "TraceCapture.h"
 
@@ -109,8 +110,8 @@ TEST(CallFunction, WalksEachNameAndCallsTheLastOnTheObjectReached) {
 
     // Every reference taken on the way was given back; the one left is the
     // parent's property.
-    EXPECT_EQ(2, velnor.Refs());
-    EXPECT_EQ(2, recognition.Refs());
+    EXPECT_EQ(2, velnor.References());
+    EXPECT_EQ(2, recognition.References());
 }
 
 TEST(CallFunction, OneNameCallsTheTargetItself) {
@@ -241,12 +242,12 @@ TEST_F(EvalFake, FailedEvalFallsBackToExecScriptWithTheSameCode) {
 // document, as taken for frames of another domain.
 namespace {
 
-class MockDocument : public HtmlDocument2Base {
+class MockDocument : public NotImplIHTMLDocument2 {
 public:
     MOCK_METHOD(HRESULT, get_Script, (IDispatch**), (override, Calltype(STDMETHODCALLTYPE)));
 };
 
-class MockBrowser : public WebBrowser2Base {
+class MockBrowser : public NotImplIWebBrowser2 {
 public:
     MOCK_METHOD(HRESULT, get_Document, (IDispatch**), (override, Calltype(STDMETHODCALLTYPE)));
 };
@@ -262,7 +263,7 @@ public:
     MOCK_METHOD(HRESULT, QueryService, (REFGUID, REFIID, void**), (override, Calltype(STDMETHODCALLTYPE)));
 };
 
-class MockWindow : public HtmlWindow2Base {
+class MockWindow : public NotImplIHTMLWindow2 {
 public:
     MOCK_METHOD(HRESULT, get_document, (IHTMLDocument2**), (override, Calltype(STDMETHODCALLTYPE)));
     HRESULT QueryOther(REFIID riid, void** ppv) override {
@@ -298,8 +299,8 @@ TEST(GetScriptObject, SameDomainWindowGivesItsDocumentsScript) {
     EXPECT_EQ(S_OK, dom.GetScriptObject(&window, &found));
     EXPECT_EQ(&script, found);
     found->Release();
-    EXPECT_EQ(1, document.Refs());
-    EXPECT_EQ(1, window.Refs());
+    EXPECT_EQ(1, document.References());
+    EXPECT_EQ(1, window.References());
 }
 
 TEST(GetScriptObject, OtherDomainFrameIsReachedThroughTheBrowserService) {
@@ -328,8 +329,8 @@ TEST(GetScriptObject, OtherDomainFrameIsReachedThroughTheBrowserService) {
     EXPECT_EQ(S_OK, dom.GetScriptObject(&window, &found));
     EXPECT_EQ(&script, found);
     found->Release();
-    EXPECT_EQ(1, browser.Refs());
-    EXPECT_EQ(1, document.Refs());
+    EXPECT_EQ(1, browser.References());
+    EXPECT_EQ(1, document.References());
 }
 
 TEST(GetScriptObject, FailuresOfTheRoadAreReturned) {
@@ -356,7 +357,7 @@ TEST(GetScriptObject, FailuresOfTheRoadAreReturned) {
     });
     EXPECT_CALL(browser, get_Document(_)).WillOnce(DoAll(SetArgPointee<0>(nullptr), Return(S_OK)));
     EXPECT_EQ(E_FAIL, dom.GetScriptObject(&blank, &found));
-    EXPECT_EQ(1, browser.Refs());
+    EXPECT_EQ(1, browser.References());
 }
 
 TEST(SplitString, DropsEmptyTokensAndKeepsOrder) {

@@ -4,33 +4,10 @@
 #include <exdisp.h>
 #include <mshtml.h>
 
-class NotImplIHTMLWindow2 : public IHTMLWindow2 {
+#include "ComFakeBase.h"
+
+class NotImplIHTMLWindow2 : public ComFakeBase<IHTMLWindow2> {
 public:
-    virtual ~NotImplIHTMLWindow2() = default;
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IHTMLWindow2 || riid == IID_IHTMLFramesCollection2) {
-            *ppv = static_cast<IHTMLWindow2*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return QueryOther(riid, ppv);
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(InterlockedDecrement(&m_refs)); }
-    // Further interfaces a fake offers; none by default.
-    virtual HRESULT QueryOther(REFIID, void** ppv) {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    LONG References() const { return m_refs; }
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
-    }
     // IHTMLFramesCollection2
     HRESULT STDMETHODCALLTYPE item(VARIANT *pvarIndex, VARIANT *pvarResult) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_length(LONG *p) override { return E_NOTIMPL; }
@@ -104,74 +81,21 @@ public:
     HRESULT STDMETHODCALLTYPE resizeBy(LONG x, LONG y) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_external(IDispatch **p) override { return E_NOTIMPL; }
 
-private:
-    // Fakes live on the test's stack: the count only tells whether references leak.
-    LONG m_refs = 1;
+protected:
+    bool AlsoAnswers(REFIID riid) const override {
+        return riid == IID_IHTMLFramesCollection2;
+    }
 };
 
-class NotImplIHTMLFramesCollection2 : public IHTMLFramesCollection2 {
+class NotImplIHTMLFramesCollection2 : public ComFakeBase<IHTMLFramesCollection2> {
 public:
-    virtual ~NotImplIHTMLFramesCollection2() = default;
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IHTMLFramesCollection2) {
-            *ppv = static_cast<IHTMLFramesCollection2*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return QueryOther(riid, ppv);
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(InterlockedDecrement(&m_refs)); }
-    // Further interfaces a fake offers; none by default.
-    virtual HRESULT QueryOther(REFIID, void** ppv) {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    LONG References() const { return m_refs; }
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
-    }
     // IHTMLFramesCollection2
     HRESULT STDMETHODCALLTYPE item(VARIANT *pvarIndex, VARIANT *pvarResult) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_length(LONG *p) override { return E_NOTIMPL; }
-
-private:
-    // Fakes live on the test's stack: the count only tells whether references leak.
-    LONG m_refs = 1;
 };
 
-class NotImplIHTMLDocument2 : public IHTMLDocument2 {
+class NotImplIHTMLDocument2 : public ComFakeBase<IHTMLDocument2> {
 public:
-    virtual ~NotImplIHTMLDocument2() = default;
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IHTMLDocument2 || riid == IID_IHTMLDocument) {
-            *ppv = static_cast<IHTMLDocument2*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return QueryOther(riid, ppv);
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(InterlockedDecrement(&m_refs)); }
-    // Further interfaces a fake offers; none by default.
-    virtual HRESULT QueryOther(REFIID, void** ppv) {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    LONG References() const { return m_refs; }
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
-    }
     // IHTMLDocument
     HRESULT STDMETHODCALLTYPE get_Script(IDispatch **p) override { return E_NOTIMPL; }
     // IHTMLDocument2
@@ -284,38 +208,14 @@ public:
     HRESULT STDMETHODCALLTYPE toString(BSTR *String) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE createStyleSheet(BSTR bstrHref, LONG lIndex, IHTMLStyleSheet **ppnewStyleSheet) override { return E_NOTIMPL; }
 
-private:
-    // Fakes live on the test's stack: the count only tells whether references leak.
-    LONG m_refs = 1;
+protected:
+    bool AlsoAnswers(REFIID riid) const override {
+        return riid == IID_IHTMLDocument;
+    }
 };
 
-class NotImplIHTMLLocation : public IHTMLLocation {
+class NotImplIHTMLLocation : public ComFakeBase<IHTMLLocation> {
 public:
-    virtual ~NotImplIHTMLLocation() = default;
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IHTMLLocation) {
-            *ppv = static_cast<IHTMLLocation*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return QueryOther(riid, ppv);
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(InterlockedDecrement(&m_refs)); }
-    // Further interfaces a fake offers; none by default.
-    virtual HRESULT QueryOther(REFIID, void** ppv) {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    LONG References() const { return m_refs; }
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
-    }
     // IHTMLLocation
     HRESULT STDMETHODCALLTYPE put_href(BSTR v) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_href(BSTR *p) override { return E_NOTIMPL; }
@@ -337,39 +237,10 @@ public:
     HRESULT STDMETHODCALLTYPE replace(BSTR bstr) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE assign(BSTR bstr) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE toString(BSTR *string) override { return E_NOTIMPL; }
-
-private:
-    // Fakes live on the test's stack: the count only tells whether references leak.
-    LONG m_refs = 1;
 };
 
-class NotImplIWebBrowser2 : public IWebBrowser2 {
+class NotImplIWebBrowser2 : public ComFakeBase<IWebBrowser2> {
 public:
-    virtual ~NotImplIWebBrowser2() = default;
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IWebBrowser2 || riid == IID_IWebBrowserApp || riid == IID_IWebBrowser) {
-            *ppv = static_cast<IWebBrowser2*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return QueryOther(riid, ppv);
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(InterlockedDecrement(&m_refs)); }
-    // Further interfaces a fake offers; none by default.
-    virtual HRESULT QueryOther(REFIID, void** ppv) {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    LONG References() const { return m_refs; }
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
-    }
     // IWebBrowser
     HRESULT STDMETHODCALLTYPE GoBack() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GoForward() override { return E_NOTIMPL; }
@@ -438,7 +309,8 @@ public:
     HRESULT STDMETHODCALLTYPE get_Resizable(VARIANT_BOOL *Value) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_Resizable(VARIANT_BOOL Value) override { return E_NOTIMPL; }
 
-private:
-    // Fakes live on the test's stack: the count only tells whether references leak.
-    LONG m_refs = 1;
+protected:
+    bool AlsoAnswers(REFIID riid) const override {
+        return riid == IID_IWebBrowserApp || riid == IID_IWebBrowser;
+    }
 };
