@@ -14,6 +14,7 @@
 #include <string>
 
 #include "RegistrySandbox.h"
+#include "FakeSite.h"
 #include "NotImplComBases.h"
 
 inline BSTR AllocText(const std::wstring& text) {
@@ -103,47 +104,10 @@ public:
     }
 };
 
-// The site a browser gives an object that a page script created: the page's
-// document as the container dispatch, the browser as SID_SWebBrowserApp.
-class FakePageSite : public IOleCommandTarget, public IServiceProvider {
-public:
-    IHTMLDocument2* document = nullptr;
-    IWebBrowser2* browser = nullptr;
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (riid == IID_IUnknown || riid == IID_IOleCommandTarget)
-            *ppv = static_cast<IOleCommandTarget*>(this);
-        else if (riid == IID_IServiceProvider)
-            *ppv = static_cast<IServiceProvider*>(this);
-        else {
-            *ppv = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(InterlockedDecrement(&m_refs)); }
-    STDMETHODIMP QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*) override { return E_NOTIMPL; }
-    STDMETHODIMP Exec(const GUID*, DWORD, DWORD, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
-    STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** ppv) override {
-        if (service == SID_SWebBrowserApp && browser)
-            return browser->QueryInterface(riid, ppv);
-        if (service == SID_SContainerDispatch && document)
-            return document->QueryInterface(riid, ppv);
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    IUnknown* Unknown() { return static_cast<IOleCommandTarget*>(this); }
-
-private:
-    LONG m_refs = 1;
-};
-
 // One page at an address, wired together: site -> document -> window ->
 // location, and the browser that shows it.
 struct FakePage {
-    FakePageSite site;
+    FakeSite site;
     FakePageDocument document;
     FakePageWindow window;
     FakePageBrowser browser;

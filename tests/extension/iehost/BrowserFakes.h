@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "FakeSite.h"
 #include "NotImplComBases.h"
 
 class FakeWindow : public NotImplIHTMLWindow2 {
@@ -121,42 +122,6 @@ public:
                              static_cast<UINT>(reversed.size()), 0};
         return sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
     }
-};
-
-// The site Internet Explorer hands in: a command target that offers the
-// browser as the SID_SWebBrowserApp service.
-class FakeSite : public IOleCommandTarget, public IServiceProvider {
-public:
-    IWebBrowser2* browser = nullptr;
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (riid == IID_IUnknown || riid == IID_IOleCommandTarget)
-            *ppv = static_cast<IOleCommandTarget*>(this);
-        else if (riid == IID_IServiceProvider)
-            *ppv = static_cast<IServiceProvider*>(this);
-        else {
-            *ppv = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(InterlockedDecrement(&m_refs)); }
-    LONG References() const { return m_refs; }
-    IUnknown* Unknown() { return static_cast<IOleCommandTarget*>(this); }
-
-    STDMETHODIMP QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*) override { return E_NOTIMPL; }
-    STDMETHODIMP Exec(const GUID*, DWORD, DWORD, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
-    STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** ppv) override {
-        if (service == SID_SWebBrowserApp && browser)
-            return browser->QueryInterface(riid, ppv);
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-
-private:
-    LONG m_refs = 1;
 };
 
 // Variants for firing events.
