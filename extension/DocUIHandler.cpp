@@ -64,9 +64,9 @@ STDMETHODIMP CDocUIHandler::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT cou
 }
 
 STDMETHODIMP CDocUIHandler::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                   EXCEPINFO* excepInfo, UINT* argErr) {
-    return TypeLibDispatch::Invoke(IID_IDocUIHandler, static_cast<IDocUIHandler*>(this), id, riid, flags, params, result,
-                                   excepInfo, argErr);
+                                   EXCEPINFO* excepInfo, UINT* argErr) {
+    return TypeLibDispatch::Invoke(IID_IDocUIHandler, static_cast<IDocUIHandler*>(this), id, riid, flags, params,
+                                   result, excepInfo, argErr);
 }
 
 // ---- IDocHostUIHandlerDispatch ----------------------------------------------

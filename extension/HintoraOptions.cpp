@@ -145,9 +145,9 @@ STDMETHODIMP CHintoraOptions::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT c
 }
 
 STDMETHODIMP CHintoraOptions::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                   EXCEPINFO* excepInfo, UINT* argErr) {
-    return TypeLibDispatch::Invoke(IID_IHintoraOptions, static_cast<IHintoraOptions*>(this), id, riid, flags, params, result,
-                                   excepInfo, argErr);
+                                     EXCEPINFO* excepInfo, UINT* argErr) {
+    return TypeLibDispatch::Invoke(IID_IHintoraOptions, static_cast<IHintoraOptions*>(this), id, riid, flags, params,
+                                   result, excepInfo, argErr);
 }
 
 // ---- IOleCommandTarget ----------------------------------------------------
