@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "PredefinedKeySandbox.h"
 #include "ProductKeySandbox.h"
 #include "SharedState.h"
+#include "TabTestSupport.h"
 #include "ThreadSlot.h"
 
 using ::testing::ElementsAre;
@@ -26,41 +26,6 @@ const wchar_t kGatewayUrl[] = L"http://content.example/pub/radozira/hintora_gate
 const wchar_t kProductKey[] = L"Software\\Veltrane\\Norvik\\Hintora";
 const wchar_t kTestKey[] = L"Software\\Veltrane\\Norvik\\Hintora\\Test";
 const wchar_t kLanguageKey[] = L"Software\\Microsoft\\Internet Explorer\\International";
-
-std::unique_ptr<SharedStateBlock> ReadBlock() {
-    std::unique_ptr<SharedStateBlock> block(new SharedStateBlock());
-    EXPECT_TRUE(CHintoraIEBHO::ReadFromSharedMemory(*block));
-    return block;
-}
-
-HANDLE Event(const wchar_t* name) {
-    return CHintoraIEBHO::GetEvent(name, FALSE);
-}
-
-bool Signalled(const wchar_t* name) {
-    return WaitForSingleObject(Event(name), 0) == WAIT_OBJECT_0;
-}
-
-void Drain(const wchar_t* name) {
-    while (Signalled(name)) {
-    }
-}
-
-// Runs the thread's message loop until the condition holds or time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
-    DWORD end = GetTickCount() + milliseconds;
-    MSG msg;
-    while (!done()) {
-        if (static_cast<LONG>(end - GetTickCount()) <= 0)
-            return false;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(10);
-    }
-    return true;
-}
 
 void Put(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value) {
     RegSetKeyValueW(root, key, name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
@@ -82,12 +47,6 @@ bool ContextIsEmpty() {
     auto block = ReadBlock();
     return block->application[0] == 0 && block->type[0] == 0 && block->searchExpression[0] == 0 &&
            block->contextList[0] == 0 && block->defaults[0] == 0;
-}
-
-BOOL Busy() {
-    BOOL busy = TRUE;
-    CHintoraIEBHO::GetBusyState(busy);
-    return busy;
 }
 
 // The gateway page with its content frame. Page calls are logged with their
@@ -335,7 +294,7 @@ TEST_F(GatewayWindow, QuentaWaitsForTheContentsThenHandsTheContextToTheContentFr
         Drain(SharedState::kBrowserContextReadyEvent);
         m_bho->m_nBrowserContextReadyTimer =
             SetTimer(nullptr, 0, CHintoraIEBHO::kTimerInterval, CHintoraIEBHO::BrowserContextReadyTimerProc);
-        SetEvent(Event(SharedState::kBrowserContextReadyEvent));
+        SetEvent(CHintoraIEBHO::GetEvent(SharedState::kBrowserContextReadyEvent, FALSE));
 
         EXPECT_TRUE(PumpUntil([&] { return m_page->Called(L"ShowContent("); }, 3000));
         PumpUntil([] { return false; }, 400);
@@ -401,29 +360,6 @@ TEST_F(GatewayWindow, ACloseRequestClosesTheGatewayWithinATick) {
 // second run of this program is the gateway tab, started when the page tab
 // opens the gateway window. The request starts from the hot key.
 namespace {
-
-bool IsPeer() {
-    wchar_t value[4];
-    return GetEnvironmentVariableW(L"HINTORA_GATEWAY_PEER", value, 4) > 0;
-}
-
-HANDLE StartPeer(const wchar_t* test) {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command =
-        L"\"" + std::wstring(self) + L"\" --gtest_also_run_disabled_tests --gtest_filter=" + test;
-    SetEnvironmentVariableW(L"HINTORA_GATEWAY_PEER", L"1");
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    BOOL started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                  &process);
-    SetEnvironmentVariableW(L"HINTORA_GATEWAY_PEER", nullptr);
-    if (!started)
-        return nullptr;
-    CloseHandle(process.hThread);
-    return process.hProcess;
-}
 
 void PressCtrlF9() {
     BYTE state[256] = {};
@@ -525,13 +461,7 @@ TEST(HelpRequest, OneRequestRunsFromTheHotKeyToTheContentFrameOfTheGateway) {
     EXPECT_EQ(L"Hintora_GatewayOpening", SharedState::ReadField(ReadBlock()->gatewayStatus));
 
     // The page tab waits on its own timer for the gateway, then recognises.
-    DWORD waited = WAIT_TIMEOUT;
-    PumpUntil([&] { return (waited = WaitForSingleObject(peer, 0)) == WAIT_OBJECT_0; }, 90000);
-    DWORD code = 0xFFFFFFFF;
-    GetExitCodeProcess(peer, &code);
-    if (waited != WAIT_OBJECT_0)
-        TerminateProcess(peer, 1);
-    CloseHandle(peer);
+    DWORD code = FinishPeer(peer, 90000);
     EXPECT_EQ(0u, code) << "the gateway tab's checks passed";
     // The descriptor gets the learned order and the gateway page's lists;
     // the context is asked of frame 0.

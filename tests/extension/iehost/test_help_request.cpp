@@ -1,7 +1,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <functional>
 #include <memory>
@@ -16,6 +15,7 @@
 #include "MessageWindows.h"
 #include "ProductKeySandbox.h"
 #include "SharedState.h"
+#include "TabTestSupport.h"
 #include "ThreadSlot.h"
 #include "TraceCapture.h"
 
@@ -72,13 +72,6 @@ size_t Count(const TraceCapture& trace, const std::wstring& part) {
     return count;
 }
 
-std::wstring Unescape(const std::wstring& text) {
-    std::wstring copy = text;
-    DWORD length = static_cast<DWORD>(copy.size() + 1);
-    UrlUnescapeW(&copy[0], nullptr, &length, URL_UNESCAPE_INPLACE);
-    return std::wstring(copy.c_str());
-}
-
 std::wstring En(const wchar_t* key) {
     return MessageCatalog::GetText(key, L"en");
 }
@@ -91,37 +84,6 @@ std::wstring ErrorJson(const wchar_t* number) {
     return FormatMessageJson(En(L"HINTORA_MESSAGES_TITLE"),
                              En(L"COMMON_ERROR_OCCURED") + L"<BR />" + En(L"COMMON_ERROR_CODE") + number,
                              En(L"COMMON_CLOSE"), L"critical");
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-// Pumps the thread's messages (and so its timers) until the condition holds
-// or the time is up; true when the condition held.
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start >= milliseconds)
-            return false;
-        Pump();
-        Sleep(5);
-    }
-    return true;
-}
-
-void PumpFor(DWORD milliseconds) {
-    PumpUntil([] { return false; }, milliseconds);
-}
-
-BOOL Busy() {
-    BOOL busy = FALSE;
-    CHintoraIEBHO::GetBusyState(busy);
-    return busy;
 }
 
 std::wstring Status() {

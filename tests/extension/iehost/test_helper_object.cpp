@@ -10,6 +10,7 @@
 #include "Logger.h"
 #include "ProductKeySandbox.h"
 #include "SharedState.h"
+#include "TabTestSupport.h"
 #include "ThreadSlot.h"
 
 using ::testing::_;
@@ -36,18 +37,6 @@ protected:
 int g_ticks = 0;
 void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) {
     ++g_ticks;
-}
-
-void PumpFor(DWORD milliseconds) {
-    DWORD end = GetTickCount() + milliseconds;
-    MSG msg;
-    while (static_cast<LONG>(end - GetTickCount()) > 0) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(10);
-    }
 }
 
 }  // namespace

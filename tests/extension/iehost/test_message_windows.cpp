@@ -1,7 +1,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <string>
 
@@ -10,6 +9,7 @@
 #include "MessageCatalog.h"
 #include "MessageWindows.h"
 #include "ProductKeySandbox.h"
+#include "TabTestSupport.h"
 
 using ::testing::_;
 using ::testing::Invoke;
@@ -18,13 +18,6 @@ using ::testing::Return;
 namespace {
 
 const wchar_t kError013[] = L"013. <BR />Couldn't open the gateway window.";
-
-std::wstring Unescape(const std::wstring& text) {
-    std::wstring copy = text;
-    DWORD length = static_cast<DWORD>(copy.size() + 1);
-    UrlUnescapeW(&copy[0], nullptr, &length, URL_UNESCAPE_INPLACE);
-    return std::wstring(copy.c_str());
-}
 
 // The window opens over the tab's top window, which records the address and
 // whether the request was still busy while the window was up.

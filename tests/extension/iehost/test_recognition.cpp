@@ -9,6 +9,7 @@
 #include "PageFakes.h"
 #include "ProductKeySandbox.h"
 #include "SharedState.h"
+#include "TabTestSupport.h"
 #include "ThreadSlot.h"
 #include "TraceCapture.h"
 
@@ -16,18 +17,8 @@ using ::testing::ElementsAre;
 
 namespace {
 
-std::unique_ptr<SharedStateBlock> ReadBlock() {
-    std::unique_ptr<SharedStateBlock> block(new SharedStateBlock());
-    EXPECT_TRUE(CHintoraIEBHO::ReadFromSharedMemory(*block));
-    return block;
-}
-
 HANDLE ContextReady() {
     return CHintoraIEBHO::GetEvent(SharedState::kBrowserContextReadyEvent, FALSE);
-}
-
-bool Signalled(HANDLE event) {
-    return WaitForSingleObject(event, 0) == WAIT_OBJECT_0;
 }
 
 // What the recognition script of one run answers.

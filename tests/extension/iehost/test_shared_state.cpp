@@ -7,49 +7,7 @@
 
 #include "HintoraIEBHO.h"
 #include "SharedState.h"
-
-namespace {
-
-std::unique_ptr<SharedStateBlock> ReadBlock() {
-    std::unique_ptr<SharedStateBlock> block(new SharedStateBlock());
-    EXPECT_TRUE(CHintoraIEBHO::ReadFromSharedMemory(*block));
-    return block;
-}
-
-void DrainEvent(HANDLE event) {
-    while (WaitForSingleObject(event, 0) == WAIT_OBJECT_0) {
-    }
-}
-
-// Runs this test program again with one disabled peer test switched on.
-DWORD RunPeer(const wchar_t* test) {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_also_run_disabled_tests --gtest_filter=" + test;
-    SetEnvironmentVariableW(L"HINTORA_PEER", L"1");
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    std::wstring mutableCommand = command;
-    BOOL started = CreateProcessW(nullptr, &mutableCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                  &startup, &process);
-    SetEnvironmentVariableW(L"HINTORA_PEER", nullptr);
-    if (!started)
-        return 0xFFFFFFFF;
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = 0xFFFFFFFF;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
-}
-
-bool IsPeer() {
-    wchar_t value[4];
-    return GetEnvironmentVariableW(L"HINTORA_PEER", value, 4) > 0;
-}
-
-}  // namespace
+#include "TabTestSupport.h"
 
 TEST(SharedState, FirstAccessCreatesAZeroBlock) {
     HANDLE existing = OpenFileMappingW(FILE_MAP_READ, FALSE, SharedState::kMappingName);
@@ -77,8 +35,8 @@ TEST(SharedState, TwoProcessesSeeEachOthersWritesAndConsumeEachSignalOnce) {
     HANDLE ready = CHintoraIEBHO::GetEvent(SharedState::kGatewayReadyEvent, FALSE);
     HANDLE context = CHintoraIEBHO::GetEvent(SharedState::kBrowserContextReadyEvent, FALSE);
     ASSERT_TRUE(ready && context);
-    DrainEvent(ready);
-    DrainEvent(context);
+    Drain(ready);
+    Drain(context);
 
     CHintoraIEBHO::SetBusyState(TRUE);
     ASSERT_TRUE(CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayRunning));
@@ -88,7 +46,7 @@ TEST(SharedState, TwoProcessesSeeEachOthersWritesAndConsumeEachSignalOnce) {
     ASSERT_TRUE(CHintoraIEBHO::WriteToSharedMemory(*block));
     SetEvent(ready);
 
-    ASSERT_EQ(0u, RunPeer(L"SharedStatePeer.DISABLED_GatewaySide"));
+    ASSERT_EQ(0u, FinishPeer(StartPeer(L"SharedStatePeer.DISABLED_GatewaySide"), 60000));
 
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(ready, 0)) << "the peer consumed the ready signal";
     // The peer has ended; its signal is still pending here, exactly once.
@@ -209,7 +167,7 @@ TEST(SharedState, AnExistingEventKeepsItsPendingSignal) {
     ASSERT_TRUE(other);
     HANDLE kept = CHintoraIEBHO::GetEvent(SharedState::kGatewayReadyEvent, FALSE);
     ASSERT_TRUE(kept);
-    DrainEvent(kept);
+    Drain(kept);
     SetEvent(other);
 
     EXPECT_EQ(kept, CHintoraIEBHO::GetEvent(SharedState::kGatewayReadyEvent, FALSE));
