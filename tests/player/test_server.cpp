@@ -442,7 +442,9 @@ TEST_F(ConfigSaveTest, RefusesOtherNamesAndPlaces) {
     WriteFileBytes(root + L"\\index.html", "keep");
     for (const char* location : {"../../ConfigData.json.js", "../../index.html", "../../../configdata.json.js",
                                  "../../../../configdata.json.js", "../../missing/configdata.json.js",
-                                 "..%5c..%5cconfigdata.json.js", "../../configdata.json.js%00"}) {
+                                 "..%5c..%5cconfigdata.json.js", "../../configdata.json.js%00",
+                                 "../../myconfigdata.json.js", "../../configdata.json.jsx", "../../configdata.json.js/",
+                                 "../../configdata.json.js.tmp", "../../configdata.json.js%20"}) {
         Reply r = Post(std::string("saveit_l=") + location + "&saveit_c=x");
         EXPECT_EQ(r.body, "FAILED") << location;
     }
