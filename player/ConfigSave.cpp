@@ -1,6 +1,8 @@
 // The private URL through which the content saves "configdata.json.js" in
 // the served folder: written to a temporary file, then swapped in with a
 // backup of the old one.
+#include "ConfigSave.h"
+
 #include <string>
 #include <vector>
 
@@ -9,9 +11,9 @@
 #include "RequestSocket.h"
 #include "UrlPath.h"
 
-namespace {
-
 const wchar_t kConfigFileName[] = L"configdata.json.js";
+
+namespace {
 
 bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -63,26 +65,31 @@ bool CRequestSocket::SaveConfigFile(const std::wstring& content, const std::wstr
     DWORD written = 0;
     BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
               written == bytes.size();
-    // On disk before the old file is moved away.
+    // On disk before it takes the old file's place.
     if (ok)
         ok = FlushFileBuffers(file);
     CloseHandle(file);
     if (!ok)
         return false;
 
+    // The old file stays under its name while its backup is made, and the
+    // new one takes that name in one step: whenever the program is killed,
+    // the name holds the old text or the new one.
     const std::wstring backup = path + L".bak";
+    const bool hadTarget = RestoreConfigBackup(path);
     if (Exists(backup) && !DeleteFileW(backup.c_str()))
         return false;
-    const bool hadTarget = Exists(path);
-    if (hadTarget && !MoveFileW(path.c_str(), backup.c_str()))
+    if (hadTarget && !CopyFileW(path.c_str(), backup.c_str(), FALSE))
         return false;
-    if (!MoveFileW(temp.c_str(), path.c_str())) {
-        // Never leave the content without its configuration: put the old
-        // file back (the new text stays in the temporary file).
-        if (hadTarget)
-            MoveFileW(backup.c_str(), path.c_str());
+    if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return false;
-    }
     DeleteFileW(backup.c_str());
     return true;
+}
+
+bool RestoreConfigBackup(const std::wstring& path) {
+    if (Exists(path))
+        return true;
+    const std::wstring backup = path + L".bak";
+    return Exists(backup) && MoveFileExW(backup.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
 }

@@ -365,3 +365,22 @@ bool IsOwnOrigin(const std::wstring& value, unsigned port) {
         end = text.size();
     return IsOwnHost(text.substr(scheme.size(), end - scheme.size()), port);
 }
+
+bool IsOwnPageRequest(const std::map<std::wstring, std::wstring>& headers, unsigned port) {
+    bool named = false;
+    for (const wchar_t* name : {L"origin", L"referer"}) {
+        auto header = headers.find(name);
+        if (header == headers.end())
+            continue;
+        if (!IsOwnOrigin(header->second, port))
+            return false;
+        named = true;
+    }
+    auto site = headers.find(L"sec-fetch-site");
+    if (site != headers.end()) {
+        const std::wstring value = LowerAscii(TrimBlanks(site->second));
+        if (value != L"same-origin" && value != L"none")
+            return false;
+    }
+    return named;
+}

@@ -34,6 +34,13 @@ bool IsOwnHost(const std::wstring& host, unsigned port);
 // "http://" and a host that IsOwnHost accepts; a Referer's path is ignored.
 bool IsOwnOrigin(const std::wstring& value, unsigned port);
 
+// Whether a request (lower-cased header names) comes from this server's own
+// pages: an "Origin" or "Referer" names the server and none of them names
+// another, and a "Sec-Fetch-Site", when sent, says "same-origin" or "none".
+// A request that names no origin at all may come from any page (an image
+// tag with a no-referrer policy), so it is not one.
+bool IsOwnPageRequest(const std::map<std::wstring, std::wstring>& headers, unsigned port);
+
 // Bounds on what one request may make the server hold.
 struct RequestLimits {
     size_t maxLineChars = 8192;

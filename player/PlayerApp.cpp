@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "BrowserDialog.h"
+#include "ConfigSave.h"
 #include "LocalServer.h"
 #include "PlayerStrings.h"
 #include "StartupRules.h"
@@ -201,7 +202,12 @@ BOOL CQXHttpApp::InitInstance() {
         return FALSE;
     }
 
-    m_pServer = new CLocalServer();
+    // Before anything is served: a save cut short by the end of an earlier
+    // run must not leave the content without its configuration.
+    const std::wstring folder = ProgramFolder();
+    if (!folder.empty())
+        RestoreConfigBackup(folder + L"\\" + kConfigFileName);
+    m_pServer = new CLocalServer(folder);
 
     // Message-only: the window only carries messages, and so the program
     // also runs where no desktop is available.

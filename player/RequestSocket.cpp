@@ -388,14 +388,11 @@ void CRequestSocket::ProcessRequest() {
     }
 
     if (handler != handlers.end()) {
-        // A page of another site must not save: a present Origin or Referer
-        // has to name this server. Callers that send neither keep working.
-        for (const wchar_t* name : {L"origin", L"referer"}) {
-            auto header = r.headers.find(name);
-            if (header != r.headers.end() && !IsOwnOrigin(header->second, port)) {
-                SendStatusOnly(403);
-                return;
-            }
+        // A page of another site must not save, not even by an image tag
+        // that sends no Origin or Referer.
+        if (!IsOwnPageRequest(r.headers, port)) {
+            SendStatusOnly(403);
+            return;
         }
         std::wstring contentType;
         std::vector<unsigned char> answer;

@@ -23,12 +23,17 @@ const h = require('./play-harness');
 const SAVE = '/radozira/configurator/saveit.qxph';
 const BOM = Buffer.from([0xef, 0xbb, 0xbf]);
 
+// The content's own pages name themselves in a Referer.
+const ownPage = (port) => ({ Referer: `http://127.0.0.1:${port}/radozira/setup.html` });
+// A header given as undefined is left out.
+const defined = (headers) => Object.fromEntries(Object.entries(headers).filter(([, v]) => v !== undefined));
+
 function post(port, urlPath, body, method = 'POST', extraHeaders = {}) {
+  const headers = defined({ 'Content-Type': 'application/x-www-form-urlencoded', 'Content-Length': Buffer.byteLength(body), ...ownPage(port), ...extraHeaders });
   return new Promise((resolve, reject) => {
     const req = http.request(
       {
-        host: '127.0.0.1', port, path: urlPath, method, agent: false,
-        headers: { 'Content-Type': 'application/x-www-form-urlencoded', 'Content-Length': Buffer.byteLength(body), ...extraHeaders },
+        host: '127.0.0.1', port, path: urlPath, method, agent: false, headers,
       },
       (res) => {
         const chunks = [];
@@ -71,7 +76,7 @@ describe('play.exe configuration save', () => {
   });
 
   it('takes the fields from the query of a GET as well', async () => {
-    const r = await h.httpGet(play.port, `${SAVE}?saveit_l=../../configdata.json.js&saveit_c=%7B%7D`);
+    const r = await h.httpGet(play.port, `${SAVE}?saveit_l=../../configdata.json.js&saveit_c=%7B%7D`, { headers: ownPage(play.port) });
     assert.equal(r.body.toString(), 'UPDATED');
     assert.ok(fs.readFileSync(config).equals(Buffer.concat([BOM, Buffer.from('{}')])));
     assert.ok(!fs.existsSync(config + '.tmp') && !fs.existsSync(config + '.bak'));
@@ -92,28 +97,40 @@ describe('play.exe configuration save', () => {
     for (const loc of locations) {
       const r = await post(play.port, SAVE, `saveit_l=${loc}&saveit_c=evil`);
       assert.equal(r.body, 'FAILED', loc);
-      const q = await h.httpGet(play.port, `${SAVE}?saveit_l=${loc}&saveit_c=evil`);
+      const q = await h.httpGet(play.port, `${SAVE}?saveit_l=${loc}&saveit_c=evil`, { headers: ownPage(play.port) });
       assert.equal(q.body.toString(), 'FAILED', loc);
     }
     assert.deepEqual(snapshot(site.base), before);
   });
 
-  it('refuses with 403 and writes nothing when the request comes from another site', async () => {
+  it('refuses with 403 and writes nothing when the request comes from another site or names none', async () => {
     const body = 'saveit_l=../../configdata.json.js&saveit_c=evil';
     const own = `127.0.0.1:${play.port}`;
+    const none = { Referer: undefined };
     const before = snapshot(site.base);
     for (const headers of [
       { Host: 'evil.example' }, { Host: `evil.example:${play.port}` }, { Host: '127.0.0.1' },
       { Origin: 'http://evil.example' }, { Origin: 'null' }, { Origin: `http://${own}.evil.example` },
       { Referer: 'http://evil.example/page.html' }, { Referer: `http://evil.example/http://${own}/` },
+      { Referer: `http://127.0.0.1:${play.port + 1}/index.html` },
       { Origin: `http://${own}`, Referer: 'http://evil.example/' },
+      // The browser says where the request comes from, whatever else it names.
+      { 'Sec-Fetch-Site': 'cross-site' }, { 'Sec-Fetch-Site': 'same-site' },
+      { Origin: `http://${own}`, 'Sec-Fetch-Site': 'cross-site' },
+      // Naming no page at all, as an image tag with a no-referrer policy does.
+      none, { ...none, 'Sec-Fetch-Site': 'same-origin' },
     ]) {
       const r = await post(play.port, SAVE, body, 'POST', headers);
       assert.equal(r.status, 403, JSON.stringify(headers));
       assert.equal(r.body, '');
     }
-    const q = await h.httpGet(play.port, `${SAVE}?${body}`, { headers: { Origin: 'http://evil.example' } });
-    assert.equal(q.status, 403);
+    for (const headers of [{}, { 'Sec-Fetch-Site': 'cross-site', 'Sec-Fetch-Dest': 'image' }, { Origin: 'http://evil.example' }]) {
+      const q = await h.httpGet(play.port, `${SAVE}?${body}`, { headers });
+      assert.equal(q.status, 403, JSON.stringify(headers));
+      assert.equal(q.statusMessage, 'Forbidden');
+    }
+    const raw = await h.rawRequest(play.port, `GET ${SAVE}?${body} HTTP/1.0\r\n\r\n`);
+    assert.equal(raw.status, 'HTTP/1.1 403 Forbidden');
     assert.deepEqual(snapshot(site.base), before);
 
     // Nor can another site's name read the content.
@@ -122,20 +139,25 @@ describe('play.exe configuration save', () => {
     assert.equal(file.body.length, 0);
   });
 
-  it("saves from the server's own origin under either name, and without Origin or Referer", async () => {
-    for (const [i, headers] of [
-      { Origin: `http://127.0.0.1:${play.port}` },
-      { Origin: `http://localhost:${play.port}`, Host: `localhost:${play.port}` },
-      { Referer: `http://localhost:${play.port}/radozira/setup.html?x=1` },
-      {},
-    ].entries()) {
+  it("saves from the server's own pages under either name, by POST or GET", async () => {
+    const own = `localhost:${play.port}`;
+    const forms = [
+      { Origin: `http://127.0.0.1:${play.port}`, Referer: undefined },
+      { Origin: `http://${own}`, Host: own, 'Sec-Fetch-Site': 'same-origin' },
+      { Referer: `http://${own}/radozira/setup.html?x=1`, 'Sec-Fetch-Site': 'same-origin' },
+      { 'Sec-Fetch-Site': 'none' },
+    ];
+    for (const [i, headers] of forms.entries()) {
       const r = await post(play.port, SAVE, `saveit_l=../../configdata.json.js&saveit_c=v${i}`, 'POST', headers);
       assert.equal(r.status, 200, JSON.stringify(headers));
       assert.equal(r.body, 'UPDATED', JSON.stringify(headers));
       assert.ok(fs.readFileSync(config).equals(Buffer.concat([BOM, Buffer.from(`v${i}`)])));
+      const q = await h.httpGet(play.port, `${SAVE}?saveit_l=../../configdata.json.js&saveit_c=g${i}`, { headers: defined({ ...ownPage(play.port), ...headers }) });
+      assert.equal(q.body.toString(), 'UPDATED', JSON.stringify(headers));
+      assert.ok(fs.readFileSync(config).equals(Buffer.concat([BOM, Buffer.from(`g${i}`)])));
     }
     // No Host header at all, as a bare client may send.
-    const raw = await h.rawRequest(play.port, `GET ${SAVE}?saveit_l=../../configdata.json.js&saveit_c=raw HTTP/1.0\r\n\r\n`);
+    const raw = await h.rawRequest(play.port, `GET ${SAVE}?saveit_l=../../configdata.json.js&saveit_c=raw HTTP/1.0\r\nReferer: http://127.0.0.1:${play.port}/\r\n\r\n`);
     assert.equal(raw.body.toString(), 'UPDATED');
   });
 

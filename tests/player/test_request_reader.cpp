@@ -197,6 +197,30 @@ TEST(OwnOrigin, OnlyTheServersOwnNamesAndPortAreAccepted) {
         EXPECT_FALSE(IsOwnOrigin(origin, 8123)) << origin;
 }
 
+TEST(OwnOrigin, OnlyTheServersOwnPagesMaySendPrivateRequests) {
+    using Headers = std::map<std::wstring, std::wstring>;
+    const std::wstring own = L"http://localhost:8123";
+    for (const Headers& headers : {
+             Headers{{L"origin", own}},
+             Headers{{L"referer", own + L"/radozira/setup.html"}},
+             Headers{{L"origin", own}, {L"referer", own + L"/"}, {L"sec-fetch-site", L"same-origin"}},
+             Headers{{L"referer", own + L"/"}, {L"sec-fetch-site", L" None"}},
+         })
+        EXPECT_TRUE(IsOwnPageRequest(headers, 8123)) << headers.size();
+    for (const Headers& headers : {
+             Headers{},
+             Headers{{L"sec-fetch-site", L"same-origin"}},
+             Headers{{L"sec-fetch-site", L"cross-site"}},
+             Headers{{L"referer", own + L"/"}, {L"sec-fetch-site", L"cross-site"}},
+             Headers{{L"origin", own}, {L"sec-fetch-site", L"same-site"}},
+             Headers{{L"origin", own}, {L"sec-fetch-site", L""}},
+             Headers{{L"origin", own}, {L"referer", L"http://evil.example/"}},
+             Headers{{L"origin", L"null"}, {L"referer", own + L"/"}},
+             Headers{{L"referer", L"http://localhost:8124/"}},
+         })
+        EXPECT_FALSE(IsOwnPageRequest(headers, 8123)) << headers.size();
+}
+
 TEST(FormFields, PairsAreDecodedAndLaterOnesWin) {
     std::map<std::wstring, std::wstring> f;
     ParseUrlEncoded("a=1&b=x%20y+z&a=2&flag&&c=%C3%A9&d=caf\xC3\xA9", f);

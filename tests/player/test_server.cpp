@@ -9,6 +9,7 @@
 #include <future>
 #include <string>
 
+#include "ConfigSave.h"
 #include "HttpDate.h"
 #include "LocalServer.h"
 #include "RequestSocket.h"
@@ -389,16 +390,23 @@ const std::string kBom = "\xEF\xBB\xBF";
 
 class ConfigSaveTest : public ServerTest {
 protected:
+    // Saves come from the content's own pages, which name themselves.
+    std::string OwnPage() const {
+        return "Referer: http://127.0.0.1:" + std::to_string(server->port) + "/radozira/setup.html\r\n";
+    }
     Reply Post(const std::string& body, const std::string& method = "POST", const std::string& query = "") {
-        return Get(method + " " + kSave + (query.empty() ? "" : "?" + query) +
-                   " HTTP/1.1\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+        return Get(method + " " + kSave + (query.empty() ? "" : "?" + query) + " HTTP/1.1\r\n" + OwnPage() +
+                   "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
                    std::to_string(body.size()) + "\r\n\r\n" + body);
+    }
+    Reply SaveByGet(const std::string& query, const std::string& method = "GET") {
+        return Get(method + " " + kSave + "?" + query + " HTTP/1.1\r\n" + OwnPage() + "\r\n");
     }
     std::wstring Config() const { return root + L"\\configdata.json.js"; }
 };
 
 TEST_F(ConfigSaveTest, SavesThroughQueryOrPostBody) {
-    Reply r = GetUrl(kSave + "?saveit_l=../../configdata.json.js&saveit_c=%7B%22a%22%3A1%7D");
+    Reply r = SaveByGet("saveit_l=../../configdata.json.js&saveit_c=%7B%22a%22%3A1%7D");
     EXPECT_EQ(r.status, "HTTP/1.1 200 OK");
     EXPECT_EQ(r.Header("Content-Type"), "text/plain; charset=utf-8");
     EXPECT_EQ(r.Header("Content-Length"), "7");
@@ -434,7 +442,9 @@ TEST_F(ConfigSaveTest, RefusesOtherNamesAndPlaces) {
     WriteFileBytes(root + L"\\index.html", "keep");
     for (const char* location : {"../../ConfigData.json.js", "../../index.html", "../../../configdata.json.js",
                                  "../../../../configdata.json.js", "../../missing/configdata.json.js",
-                                 "..%5c..%5cconfigdata.json.js", "../../configdata.json.js%00"}) {
+                                 "..%5c..%5cconfigdata.json.js", "../../configdata.json.js%00",
+                                 "../../myconfigdata.json.js", "../../configdata.json.jsx", "../../configdata.json.js/",
+                                 "../../configdata.json.js.tmp", "../../configdata.json.js%20"}) {
         Reply r = Post(std::string("saveit_l=") + location + "&saveit_c=x");
         EXPECT_EQ(r.body, "FAILED") << location;
     }
@@ -465,12 +475,24 @@ TEST_F(ConfigSaveTest, ReplacesTheOldFileWhole) {
     EXPECT_FALSE(FileExists(Config() + L".tmp"));
 }
 
+TEST_F(ConfigSaveTest, PutsABackupBackOnlyWhereTheFileIsMissing) {
+    WriteFileBytes(Config() + L".bak", "old");
+    EXPECT_TRUE(RestoreConfigBackup(Config()));
+    EXPECT_EQ(ReadFileBytes(Config()), "old");
+    EXPECT_FALSE(FileExists(Config() + L".bak"));
+
+    WriteFileBytes(Config() + L".bak", "older");
+    EXPECT_TRUE(RestoreConfigBackup(Config()));
+    EXPECT_EQ(ReadFileBytes(Config()), "old");
+    EXPECT_FALSE(RestoreConfigBackup(root + L"\\missing.js"));
+}
+
 TEST_F(ConfigSaveTest, UrlIsMatchedExactly) {
     EXPECT_EQ(GetUrl("/radozira/configurator/SAVEIT.qxph?saveit_l=../../configdata.json.js&saveit_c=x").status,
               "HTTP/1.1 404 Not Found");
     EXPECT_FALSE(FileExists(Config()));
     // Any method reaches the handler.
-    Reply r = Get("PUT " + kSave + "?saveit_l=../../configdata.json.js&saveit_c=put HTTP/1.1\r\n\r\n");
+    Reply r = SaveByGet("saveit_l=../../configdata.json.js&saveit_c=put", "PUT");
     EXPECT_EQ(r.body, "UPDATED");
 }
 
