@@ -1,16 +1,27 @@
 #!/usr/bin/env node
 // Prints how long the recognition script's GetPlaybackContext takes on an
-// unrecognised page of about 5,000 elements (the page-feature walk is the
-// expensive part). Not a test: run by hand, `node scripts/bench-recognition.js [runs]`.
+// unrecognised page of about 5,000 and of about 40,000 elements (the
+// page-feature walk is the expensive part), and the ratio of the two: 8 when
+// the cost grows in step with the page, somewhat more in jsdom, whose own
+// walks of a large tree grow faster than the tree. With `--against <rev>` the
+// script of that git revision runs beside the working copy's, in the same
+// rounds, on its own copies of the pages, and both must give the same context.
+// Not a test: run by hand,
+//   node scripts/bench-recognition.js [rounds] [--against <rev>]
 'use strict';
 const path = require('path');
-const { page, inject } = require(path.join(__dirname, '..', 'tests', 'js', 'recognition-pages.js'));
+const { execFileSync } = require('child_process');
+const { page, scriptText, PREFIX, SUFFIX } = require(path.join(__dirname, '..', 'tests', 'js', 'recognition-pages.js'));
 
-const runs = Number(process.argv[2]) || 10;
+const args = process.argv.slice(2);
+const againstAt = args.indexOf('--against');
+const against = againstAt >= 0 ? args.splice(againstAt, 2)[1] : null;
+const rounds = Number(args[0]) || 9;
+const SIZES = [5000, 40000];
 
 // A business-form page: a table of records, a form with fields, navigation
 // links and panels, in proportions a real screen might have.
-function body() {
+function body(size) {
   const parts = [];
   let n = 0;
   const add = (html, count) => { parts.push(html); n += count; };
@@ -21,32 +32,73 @@ function body() {
   for (let i = 0; i < 40; i++) add(`<input type="hidden" name="h${i}">`, 1);
   add('</form><table class="list">', 1);
   let row = 0;
-  while (n < 4900) {
+  while (n < size - 100) {
     add(`<tr onclick="openRow(${row})"><td>${row}</td><td><span title="state">ok</span></td><td>Item ${row}</td></tr>`, 5);
     row++;
   }
   add('</table>', 0);
-  while (n < 5000) add('<div class="panel"><span>x</span></div>', 2);
-  return { html: parts.join(''), count: n };
+  while (n < size) add('<div class="panel"><span>x</span></div>', 2);
+  return parts.join('');
 }
 
-const { html, count } = body();
-const win = page('http://erp.example/orders/list?status=open', `<head><title>Orders</title></head><body>${html}</body>`);
-const R = inject(win);
-const elements = win.document.getElementsByTagName('*').length;
+function variant(name, text) {
+  const pages = SIZES.map((size) => {
+    const win = page('http://erp.example/orders/list?status=open',
+      `<head><title>Orders</title></head><body>${body(size)}</body>`);
+    win.eval(PREFIX + text + SUFFIX);
+    return { size, win, R: win.Velnor.Recognition, times: [], context: null, features: 0 };
+  });
+  return { name, pages };
+}
 
-const times = [];
-let context;
-for (let i = 0; i < runs; i++) {
-  const d = R.CreateBrowserDescriptor('', null, null);
-  R.SetFrames(d, [win], [-1], null, [0]);
+function run(p) {
+  const d = p.R.CreateBrowserDescriptor('', null, null);
+  p.R.SetFrames(d, [p.win], [-1], null, [0]);
   const started = process.hrtime.bigint();
-  context = R.GetPlaybackContext(d, 0);
-  times.push(Number(process.hrtime.bigint() - started) / 1e6);
+  const context = p.R.GetPlaybackContext(d, 0);
+  const ms = Number(process.hrtime.bigint() - started) / 1e6;
+  p.context = JSON.stringify([context.Type, context.ContextList, context.Defaults]);
+  p.features = JSON.parse(context.ContextList).length;
+  return ms;
 }
-times.sort((a, b) => a - b);
-const mean = times.reduce((a, b) => a + b, 0) / times.length;
-console.log(`page: ${elements} elements (${count} generated), context type ${context.Type}, ` +
-  `${JSON.parse(context.ContextList).length} features`);
-console.log(`GetPlaybackContext over ${runs} runs: min ${times[0].toFixed(1)} ms, ` +
-  `median ${times[Math.floor(times.length / 2)].toFixed(1)} ms, mean ${mean.toFixed(1)} ms, max ${times[times.length - 1].toFixed(1)} ms`);
+
+const median = (list) => {
+  const s = list.slice().sort((a, b) => a - b);
+  const mid = s.length >> 1;
+  return s.length % 2 ? s[mid] : (s[mid - 1] + s[mid]) / 2;
+};
+
+const variants = [variant('working copy', scriptText())];
+if (against) {
+  const text = execFileSync('git', ['show', `${against}:resources/extension/recognition.js`],
+    { cwd: path.join(__dirname, '..'), encoding: 'utf8', maxBuffer: 1 << 26 }).replace(/^\uFEFF/, '');
+  variants.push(variant(against, text));
+}
+
+// One warm-up round, then interleaved rounds whose order turns each time.
+const runs = [];
+for (const v of variants) for (const p of v.pages) runs.push(p);
+for (const p of runs) run(p);
+for (let r = 0; r < rounds; r++) {
+  const order = r % 2 ? runs.slice().reverse() : runs;
+  for (const p of order) p.times.push(run(p));
+}
+
+for (const v of variants) {
+  for (const p of v.pages) {
+    const elements = p.win.document.getElementsByTagName('*').length;
+    console.log(`${v.name}: ${elements} elements, median ${median(p.times).toFixed(1)} ms ` +
+      `(min ${Math.min(...p.times).toFixed(1)}, max ${Math.max(...p.times).toFixed(1)}, ${rounds} rounds), ` +
+      `${p.features} features`);
+  }
+  const [small, large] = v.pages.map((p) => median(p.times));
+  console.log(`${v.name}: ${SIZES[1]} / ${SIZES[0]} elements = ${(large / small).toFixed(1)} times`);
+}
+if (against) {
+  const [mine, theirs] = variants;
+  mine.pages.forEach((p, i) => {
+    const q = theirs.pages[i];
+    console.log(`${p.size} elements: working copy / ${against} = ${(median(p.times) / median(q.times)).toFixed(3)}, ` +
+      `context ${p.context === q.context ? 'the same' : 'DIFFERENT'}`);
+  });
+}

@@ -392,8 +392,52 @@ function handlerBody(fn) {
     return open >= 0 && close > open ? s.substring(open + 1, close) : s;
 }
 
+// The elements of a tag as an array. A live collection may search itself again
+// on every read (some engines look `length` up among the named items), so it
+// is read once.
+function elementsByTag(doc, tag) {
+    var live = doc.getElementsByTagName(tag);
+    var count = live.length;
+    var out = [];
+    for (var i = 0; i < count; i++) {
+        out.push(live[i]);
+    }
+    return out;
+}
+
+var XHTML_NAMESPACE = 'http://www.w3.org/1999/xhtml';
+
+// getElementsByTagName matches an HTML element by its name in any case and
+// any other element by its exact name; old engines have no namespaces.
+function isHtmlElement(el) {
+    var ns = el.namespaceURI;
+    return !ns || ns === XHTML_NAMESPACE;
+}
+
+// The first element of a tag in document order, as getElementsByTagName would
+// give it, found by a walk that stops there: the collection would cover the
+// whole page first.
+function firstByTag(doc, tag) {
+    var upper = tag.toUpperCase();
+    var node = doc.firstChild;
+    while (node) {
+        if (node.nodeType === 1 && (node.tagName === tag || (node.tagName === upper && isHtmlElement(node)))) {
+            return node;
+        }
+        if (node.firstChild) {
+            node = node.firstChild;
+            continue;
+        }
+        while (node && !node.nextSibling) {
+            node = node.parentNode;
+        }
+        node = node ? node.nextSibling : null;
+    }
+    return null;
+}
+
 function metaContent(doc, name) {
-    var metas = doc.getElementsByTagName('meta');
+    var metas = elementsByTag(doc, 'meta');
     var lower = name.toLowerCase();
     for (var i = 0; i < metas.length; i++) {
         if (attr(metas[i], 'name').toLowerCase() === lower) {
@@ -669,7 +713,7 @@ function findPart(rec, key) {
 
 function elementsWithClass(doc, tag, classes) {
     var out = [];
-    var els = doc.getElementsByTagName(tag);
+    var els = elementsByTag(doc, tag);
     for (var i = 0; i < els.length; i++) {
         var cls = ' ' + String(els[i].className || '') + ' ';
         var ok = true;
@@ -712,8 +756,8 @@ var probes = {
     },
     // ['attr', tag, attribute]: attribute of the first element of a tag
     attr: function (win, doc, spec) {
-        var els = doc.getElementsByTagName(spec[1]);
-        return els.length ? attr(els[0], spec[2]) : null;
+        var el = firstByTag(doc, spec[1]);
+        return el ? attr(el, spec[2]) : null;
     },
     // ['param', name...]: the first query parameter present
     param: function (win, doc, spec) {
@@ -801,11 +845,11 @@ var probes = {
     // ['classprefix', tag, prefix]: rest of the first class of the element
     // that starts with the prefix
     classprefix: function (win, doc, spec) {
-        var els = doc.getElementsByTagName(spec[1]);
-        if (!els.length) {
+        var el = firstByTag(doc, spec[1]);
+        if (!el) {
             return null;
         }
-        var classes = String(els[0].className || '').split(/\s+/);
+        var classes = String(el.className || '').split(/\s+/);
         for (var i = 0; i < classes.length; i++) {
             if (classes[i].length > spec[2].length && classes[i].indexOf(spec[2]) === 0) {
                 return classes[i].substring(spec[2].length);
@@ -1089,8 +1133,46 @@ function titleOrAlt(el) {
     return attr(el, 'title') || attr(el, 'alt');
 }
 
-function tagsOf(doc, tag, unlimited) {
-    var els = doc.getElementsByTagName(tag);
+// The tags that give page features, under each name an element's tagName may
+// carry: upper case for HTML elements, the tag itself for others (a link of
+// inline SVG counts, as getElementsByTagName counts it).
+var FEATURE_TAGS = {};
+(function () {
+    var tags = ['a', 'button', 'input', 'label', 'td', 'tr', 'textarea', 'form', 'div', 'span', 'img',
+        'h1', 'h2', 'h3', 'object', 'embed', 'select', 'th'];
+    for (var i = 0; i < tags.length; i++) {
+        FEATURE_TAGS[tags[i]] = tags[i];
+        FEATURE_TAGS[tags[i].toUpperCase()] = tags[i];
+    }
+})();
+
+// The feature elements of a document grouped by tag, each group in document
+// order, from one walk: asking for each tag apart walks the page each time.
+function featureElements(doc) {
+    var all = doc.getElementsByTagName('*');
+    var count = all.length;
+    var byTag = {};
+    for (var i = 0; i < count; i++) {
+        var el = all[i];
+        var name = el.tagName;
+        if (!hasOwn.call(FEATURE_TAGS, name)) {
+            continue;
+        }
+        var tag = FEATURE_TAGS[name];
+        if (name !== tag && !isHtmlElement(el)) {
+            continue;
+        }
+        if (hasOwn.call(byTag, tag)) {
+            byTag[tag].push(el);
+        } else {
+            byTag[tag] = [el];
+        }
+    }
+    return byTag;
+}
+
+function tagsOf(byTag, tag, unlimited) {
+    var els = hasOwn.call(byTag, tag) ? byTag[tag] : [];
     if (!unlimited && hasOwn.call(TAG_LIMITS, tag) && els.length > TAG_LIMITS[tag]) {
         return [];
     }
@@ -1099,6 +1181,7 @@ function tagsOf(doc, tag, unlimited) {
 
 function collectFeatures(win, doc, unlimited) {
     var set = new FeatureSet(unlimited);
+    var byTag = featureElements(doc);
     var els, el, i, h, v;
 
     var url = '';
@@ -1109,7 +1192,7 @@ function collectFeatures(win, doc, unlimited) {
     }
     addAddress(set, 'GAA', url, PAGE_ADDRESS);
 
-    els = tagsOf(doc, 'a', unlimited);
+    els = tagsOf(byTag, 'a', unlimited);
     for (i = 0; i < els.length; i++) {
         el = els[i];
         v = titleOrAlt(el);
@@ -1128,11 +1211,11 @@ function collectFeatures(win, doc, unlimited) {
         }
     }
 
-    els = tagsOf(doc, 'button', unlimited);
+    els = tagsOf(byTag, 'button', unlimited);
     for (i = 0; i < els.length; i++) {
         set.add('GAE', idOrName(els[i]) || textOf(els[i]));
     }
-    els = tagsOf(doc, 'input', unlimited);
+    els = tagsOf(byTag, 'input', unlimited);
     for (i = 0; i < els.length; i++) {
         el = els[i];
         var type = String(el.type || attr(el, 'type') || 'text').toLowerCase();
@@ -1141,20 +1224,20 @@ function collectFeatures(win, doc, unlimited) {
         }
         set.add(type === 'hidden' ? 'GAX' : 'GAW', type + ';' + (attr(el, 'name') || el.id));
     }
-    els = tagsOf(doc, 'label', unlimited);
+    els = tagsOf(byTag, 'label', unlimited);
     for (i = 0; i < els.length; i++) {
         set.add('GAF', idOrName(els[i]) || textOf(els[i]));
     }
 
-    addClickable(set, tagsOf(doc, 'td', unlimited), 'GAG', 'GAH');
-    addClickable(set, tagsOf(doc, 'tr', unlimited), 'GAI', 'GAJ');
+    addClickable(set, tagsOf(byTag, 'td', unlimited), 'GAG', 'GAH');
+    addClickable(set, tagsOf(byTag, 'tr', unlimited), 'GAI', 'GAJ');
 
-    els = tagsOf(doc, 'textarea', unlimited);
+    els = tagsOf(byTag, 'textarea', unlimited);
     for (i = 0; i < els.length; i++) {
         set.add('GAK', idOrName(els[i]));
     }
 
-    els = tagsOf(doc, 'form', unlimited);
+    els = tagsOf(byTag, 'form', unlimited);
     for (i = 0; i < els.length; i++) {
         set.add('GAL', idOrName(els[i]));
         var action = attr(els[i], 'action');
@@ -1163,7 +1246,7 @@ function collectFeatures(win, doc, unlimited) {
         }
     }
 
-    els = tagsOf(doc, 'div', unlimited);
+    els = tagsOf(byTag, 'div', unlimited);
     for (i = 0; i < els.length; i++) {
         el = els[i];
         h = clickHandler(el);
@@ -1179,12 +1262,12 @@ function collectFeatures(win, doc, unlimited) {
         set.add('GAP', el.className);
     }
 
-    els = tagsOf(doc, 'span', unlimited);
+    els = tagsOf(byTag, 'span', unlimited);
     for (i = 0; i < els.length; i++) {
         set.add('GAQ', titleOrAlt(els[i]));
     }
 
-    els = tagsOf(doc, 'img', unlimited);
+    els = tagsOf(byTag, 'img', unlimited);
     for (i = 0; i < els.length; i++) {
         el = els[i];
         var parent = el.parentNode;
@@ -1194,19 +1277,19 @@ function collectFeatures(win, doc, unlimited) {
         }
     }
 
-    addTexts(set, doc, 'h1', 'GAS', unlimited);
-    addTexts(set, doc, 'h2', 'GAT', unlimited);
-    addTexts(set, doc, 'h3', 'GAU', unlimited);
+    addTexts(set, byTag, 'h1', 'GAS', unlimited);
+    addTexts(set, byTag, 'h2', 'GAT', unlimited);
+    addTexts(set, byTag, 'h3', 'GAU', unlimited);
     set.add('GAV', doc.title);
 
-    addObjects(set, tagsOf(doc, 'object', unlimited));
-    addObjects(set, tagsOf(doc, 'embed', unlimited));
+    addObjects(set, tagsOf(byTag, 'object', unlimited));
+    addObjects(set, tagsOf(byTag, 'embed', unlimited));
 
-    els = tagsOf(doc, 'select', unlimited);
+    els = tagsOf(byTag, 'select', unlimited);
     for (i = 0; i < els.length; i++) {
         set.add('GAY', idOrName(els[i]));
     }
-    els = tagsOf(doc, 'th', unlimited);
+    els = tagsOf(byTag, 'th', unlimited);
     for (i = 0; i < els.length; i++) {
         el = els[i];
         set.add('GAZ', attr(el, 'title') || el.id || attr(el, 'name') || textOf(el));
@@ -1228,8 +1311,8 @@ function addClickable(set, els, idKey, titleKey) {
     }
 }
 
-function addTexts(set, doc, tag, key, unlimited) {
-    var els = tagsOf(doc, tag, unlimited);
+function addTexts(set, byTag, tag, key, unlimited) {
+    var els = tagsOf(byTag, tag, unlimited);
     for (var i = 0; i < els.length; i++) {
         set.add(key, textOf(els[i]));
     }
@@ -1568,7 +1651,7 @@ function declarationFromArray(a) {
 // Caches in the page documents
 
 function findCacheMeta(doc, name) {
-    var metas = doc.getElementsByTagName('meta');
+    var metas = elementsByTag(doc, 'meta');
     for (var i = 0; i < metas.length; i++) {
         if (attr(metas[i], 'name') === CACHE_PREFIX + name) {
             return metas[i];

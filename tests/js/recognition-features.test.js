@@ -92,6 +92,15 @@ test('tag and part limits', async (t) => {
     const links = (n) => repeat(n, (i) => `<a href="/l${i}" title="link ${i % 20}">l</a>`);
     assert.strictEqual(values(quenta('http://a.example/', links(100)).list, 'GAB').length, 20);
     assert.strictEqual(values(quenta('http://a.example/', links(101)).list, 'GAB').length, 0);
+    // a link of inline SVG is a link too; an element of another namespace
+    // counts only under its exact name
+    const svgLink = '<svg><a title="in svg"></a></svg>';
+    assert.ok(values(quenta('http://a.example/', links(99) + svgLink).list, 'GAB').includes('in svg'));
+    assert.strictEqual(values(quenta('http://a.example/', links(100) + svgLink).list, 'GAB').length, 0);
+    const foreign = `<script>[['SPAN', 'upper'], ['span', 'lower']].forEach(function (made) {
+      var el = document.createElementNS('urn:x', made[0]); el.setAttribute('title', made[1]);
+      document.body.appendChild(el); });</script>`;
+    assert.deepStrictEqual(values(quenta('http://a.example/', foreign).list, 'GAQ'), ['lower']);
     const heads = (n) => repeat(n, (i) => `<h1>head ${i}</h1>`);
     assert.strictEqual(values(quenta('http://a.example/', heads(15)).list, 'GAS').length, 5);
     assert.strictEqual(values(quenta('http://a.example/', heads(16)).list, 'GAS').length, 0);
@@ -129,4 +138,68 @@ test('tag and part limits', async (t) => {
     assert.ok(list.length > 200);
     assert.ok(list.every((f) => /^GA[A-Z.0-9]+:/.test(f)));
   });
+});
+
+// A page of some thousands of elements, built of blocks that each give one
+// value to most feature keys. Blocks sit at different depths and put their
+// elements in different orders, so values come in document order only when
+// every tag is walked in document order. Values are numbered out of block
+// order, so that a walk in block order is not the same as one sorted by value.
+function largePage(blocks) {
+  const expected = {};
+  const give = (key, value) => (expected[key] || (expected[key] = [])).push(value);
+  let html = '';
+  for (let b = 0; b < blocks; b++) {
+    const n = (b * 37) % blocks;
+    const pieces = [
+      () => { give('GAQ', `s${n}`); give('GAQ', `inner ${n}`);
+        return `<span title="s${n}"><b>x</b><span title="inner ${n}"></span></span>`; },
+      () => { give('GAZ', `t${n}`); give('GAG', `c${n}`); give('GAI', `r${n}`);
+        return `<table><tr id="r${n}" onclick="pick()"><th title="t${n}">h</th><td id="c${n}" onclick="x()">d</td><td>e</td></tr></table>`; },
+      () => { give('GAF', `l${n}`); give('GAX', `hidden;h${n}`);
+        return `<p><label>l${n}</label><i>i</i><input type="hidden" name="h${n}"></p>`; },
+      () => { give('GAB', `a${n}`); give('GAR', `g${n}`);
+        return `<a href="/x/${n}" title="a${n}">a</a><a href="/y"><img alt="g${n}" src="g.png"></a>`; },
+      () => { give('GAY', `y${n}`); give('GAE', `b${n}`);
+        return `<ul><li><select name="y${n}"></select></li><li><button id="b${n}">b</button></li></ul>`; },
+      () => repeat(6, () => '<p><em>filler</em> <strong>text</strong></p>'),
+    ];
+    let block = '';
+    for (let k = 0; k < pieces.length; k++) block += pieces[(k + b) % pieces.length]();
+    const depth = b % 4;
+    html += '<div>'.repeat(depth) + block + '</div>'.repeat(depth);
+  }
+  return { html, expected };
+}
+
+test('a large page gives every feature in document order, with and without limits', () => {
+  const { html, expected } = largePage(150);
+  const url = 'http://erp.example/orders/list';
+  const byKey = (list) => {
+    const out = {};
+    for (const f of list) {
+      const key = f.slice(0, f.indexOf(':'));
+      (out[key] || (out[key] = [])).push(f.slice(key.length + 1));
+    }
+    return out;
+  };
+
+  const all = quenta(url, html, '<title>Orders</title>', true);
+  assert.ok(all.context.ContextList.length < 32767, 'the whole list fits');
+  const got = byKey(all.list);
+  assert.deepStrictEqual(got, Object.assign({ 'GAA.H': ['erp.example'], 'GAA.P1': ['orders'], 'GAA.P2': ['list'],
+    GAV: ['orders'] }, expected));
+  const sizes = Object.keys(got).map((k) => got[k].length);
+  assert.deepStrictEqual(sizes, sizes.slice().sort((a, b) => a - b), 'smaller groups first');
+
+  // Links, cells, rows and divs are over their tag limits; the other keys
+  // keep the first values of the page, and the list stops at MaxSearch.
+  const limited = quenta(url, html, '<title>Orders</title>');
+  const kept = byKey(limited.list);
+  assert.strictEqual(limited.list.length, 80);
+  for (const key of ['GAB', 'GAG', 'GAI']) assert.ok(!(key in kept), key);
+  for (const key of ['GAQ', 'GAR', 'GAY']) assert.deepStrictEqual(kept[key], expected[key].slice(0, 20), key);
+  for (const key of Object.keys(kept)) {
+    if (expected[key]) assert.deepStrictEqual(kept[key], expected[key].slice(0, kept[key].length), key);
+  }
 });
