@@ -140,14 +140,41 @@ TEST_F(HotKeyTextsTest, StoredNamesAndEmptyValues) {
     EXPECT_TRUE(ContextMenuExists(L"Hintora\tF6"));
 }
 
-TEST_F(HotKeyTextsTest, TextsThatWouldBreakTheMenuKeyAreRefused) {
+TEST_F(HotKeyTextsTest, TextsTheHelperObjectCannotUseAreRefused) {
     m_sandbox.PutProduct(L"EnglishShortCut", L"F9");
     m_sandbox.PutProduct(L"ShortCut", L"F9");
     m_sandbox.user.PutString(kMenuExt + std::wstring(L"Hintora\tF9"), L"", L"x");
-    EXPECT_EQ(S_OK, SetShortCut(L"..\\..\\F9"));
+    // Texts that name no key would be shown while the key that works is F9.
+    for (const wchar_t* text : {L"Ctrl+Bogus", L"Ctrl", L"", L"Ctrl+F13", L"..\\..\\F9"})
+        EXPECT_EQ(E_INVALIDARG, SetShortCut(text)) << testing::PrintToString(std::wstring(text));
+    // A readable key with a word that would break the menu key is dropped.
     EXPECT_EQ(S_OK, SetShortCut(L"Ctrl\t+F9"));
     EXPECT_EQ(L"F9", m_sandbox.Product(L"EnglishShortCut"));
+    EXPECT_EQ(L"F9", m_sandbox.Product(L"ShortCut"));
+    EXPECT_EQ(L"<missing>", Button(L"MenuText"));
     EXPECT_TRUE(ContextMenuExists(L"Hintora\tF9"));
+    EXPECT_FALSE(ContextMenuExists(L"Hintora\tCtrl+Bogus"));
+}
+
+TEST_F(HotKeyTextsTest, AFailedStoreRestoresTheOldTexts) {
+    m_sandbox.PutProduct(L"Language", L"en");
+    m_sandbox.PutProduct(L"Name", L"Custom");
+    m_sandbox.PutProduct(L"EnglishShortCut", L"Ctrl+F3");
+    // Left from an earlier language: the shown form is not the English one.
+    m_sandbox.PutProduct(L"ShortCut", L"Strg+F3");
+    m_sandbox.machine.PutString(kButton, L"MenuText", L"Custom\tStrg+F3");
+    m_sandbox.machine.PutString(kButton, L"ButtonText", L"Custom");
+    m_sandbox.user.PutString(kMenuExt + std::wstring(L"Custom\tStrg+F3"), L"", L"res://x/203");
+
+    // A name of blanks gets past the checks, and the store refuses it.
+    CHintora::ModifyHintoraTextAndShortCut(L"   ", L"Alt+F6");
+    EXPECT_EQ(L"Ctrl+F3", m_sandbox.Product(L"EnglishShortCut")) << "the English form, never the shown one";
+    EXPECT_EQ(L"Custom", m_sandbox.Product(L"Name"));
+    EXPECT_EQ(L"Strg+F3", m_sandbox.Product(L"ShortCut"));
+    EXPECT_EQ(L"Custom\tStrg+F3", Button(L"MenuText"));
+    EXPECT_EQ(L"Custom", Button(L"ButtonText"));
+    EXPECT_TRUE(ContextMenuExists(L"Custom\tStrg+F3"));
+    EXPECT_FALSE(ContextMenuExists(L"   \tAlt+F6"));
 }
 
 TEST_F(HotKeyTextsTest, OptionsMenuText) {
