@@ -196,6 +196,7 @@ TEST_F(ConfigurationTest, QueryGathersTheProductKeyAndItsSubkeys) {
     // Stored quotes and backslashes cannot break the page's JSON parser;
     // only string values are reported, and no deeper key is visited.
     m_sandbox.PutProduct(L"PublishData", L"say \"hi\"\\");
+    m_sandbox.machine.PutString(kTestKey, L"odd\"name\\", L"v");
     DWORD number = 5;
     m_sandbox.machine.PutRaw(L"Software\\Veltrane\\Norvik\\Hintora", L"Number", REG_DWORD, &number, sizeof(number));
     m_sandbox.machine.PutString(std::wstring(kTestKey) + L"\\Deeper", L"hidden", L"1");
@@ -203,6 +204,7 @@ TEST_F(ConfigurationTest, QueryGathersTheProductKeyAndItsSubkeys) {
     text.assign(json, SysStringLen(json));
     SysFreeString(json);
     EXPECT_NE(std::wstring::npos, text.find(L"\"PublishData\":\"say \\\"hi\\\"\\\\\"")) << text;
+    EXPECT_NE(std::wstring::npos, text.find(L"\"odd\\\"name\\\\\":\"v\"")) << text;
     EXPECT_EQ(std::wstring::npos, text.find(L"Number")) << text;
     EXPECT_EQ(std::wstring::npos, text.find(L"hidden")) << text;
     object->Release();
