@@ -65,9 +65,11 @@ std::vector<std::wstring> SplitTokens(const std::wstring& text, wchar_t separato
 }
 
 std::wstring ContentUrlFromSetupAddress(const std::wstring& address) {
-    if (address.find(kSetupPageName) != std::wstring::npos)
-        return GetParentUrl(address);
-    return GetParentUrl(GetParentUrl(GetParentUrl(address)));
+    // A "/" in the query part or the fragment is no level of the address.
+    std::wstring path = address.substr(0, address.find_first_of(L"?#"));
+    if (path.find(kSetupPageName) != std::wstring::npos)
+        return GetParentUrl(path);
+    return GetParentUrl(GetParentUrl(GetParentUrl(path)));
 }
 
 STDMETHODIMP CHintora::Configure(BSTR* pLanguage, BSTR* pKey, BSTR* pPublishData, int* status) {
@@ -110,7 +112,10 @@ STDMETHODIMP CHintora::Configure(BSTR* pLanguage, BSTR* pKey, BSTR* pPublishData
                 WriteOptionsMenuText(language);
             }
 
-            std::wstring shortCut = key.empty() ? HotKeyTexts::kDefaultShortCut : key;
+            // A key the helper object cannot read counts as none.
+            WORD word = 0;
+            std::wstring shortCut =
+                CHintoraIEBHO::ShortCutWordFromText(key, word) ? key : std::wstring(HotKeyTexts::kDefaultShortCut);
             g_logger.Log(L"CHintora::Configure() - [%s] [%s]", HotKeyTexts::kDefaultName, shortCut.c_str());
 
             // A stored hot key wins. Its English form is the one handed on:
@@ -137,7 +142,9 @@ STDMETHODIMP CHintora::Save(BSTR* pVal) {
     if (!IsCallerAllowed())
         return E_ACCESSDENIED;
     try {
-        return static_cast<HRESULT>(SaveParameters(BstrText(*pVal)));
+        // A failed store reports a Win32 code, which a script would take
+        // for success.
+        return HRESULT_FROM_WIN32(SaveParameters(BstrText(*pVal)));
     } catch (...) {
         g_logger.LogError(L"CHintora::Save() exception", GetLastError(), true);
         return S_OK;

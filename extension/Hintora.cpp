@@ -11,6 +11,7 @@
 #include "RegistryScripts.h"
 #include "ThreadSlot.h"
 #include "TypeLibrary.h"
+#include "Version.h"
 
 #include <servprov.h>
 #include <shlguid.h>
@@ -25,7 +26,7 @@ BYTE g_bKeepMru = 0;
 
 const wchar_t CHintora::kClsid[] = L"{C0F7E046-4E1D-47C8-9354-4F53B5DC5CB8}";
 const wchar_t CHintora::kHelperClsid[] = L"{0A9FA9EA-2BAE-439D-89B0-65792127BBD7}";
-const wchar_t CHintora::kVersion[] = L"11.1.0.12";
+const wchar_t CHintora::kVersion[] = L"" HINTORA_VERSION_TEXT;
 const wchar_t CHintora::kKillBitPrefix[] = L"SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\";
 const wchar_t CHintora::kKillBitPrefixWow[] =
     L"SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\";

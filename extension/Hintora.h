@@ -139,8 +139,8 @@ bool IsTestParameter(const std::wstring& name);
 bool IsAdvancedParameter(const std::wstring& name);
 
 // The content URL that a setup page at this address configures: the address
-// cut before its last "/" for "hintorasetup.html", else before its third "/"
-// from the end.
+// without its query part and fragment, cut before its last "/" for
+// "hintorasetup.html", else before its third "/" from the end.
 std::wstring ContentUrlFromSetupAddress(const std::wstring& address);
 
 // The message that the tab has no working helper object (it is missing or

@@ -1,6 +1,7 @@
 #include "HintoraIEBHO.h"
 
 #include "Hintora.h"
+#include "JsCache.h"
 #include "Logger.h"
 #include "MessageCatalog.h"
 #include "Registry.h"
@@ -112,11 +113,11 @@ void CHintoraIEBHO::Initialize() {
         if (text == L"1")
             g_bDiagnosticMode = 1;
 
-        // "0" switches the script cache off for the rest of the process. The
-        // script cache is not part of the library yet: the setting is traced.
+        // "0" switches the script cache off for the rest of the process; no
+        // other value switches it on again.
         GetStringFromRegistry(HKEY_LOCAL_MACHINE, kAdvancedKey, L"usecache", text);
         if (text == L"0")
-            g_logger.Log(L"CHintoraIEBHO::Initialize() - usecache = 0");
+            JsCache::SetUseCache(false);
 
         GetStringFromRegistry(HKEY_LOCAL_MACHINE, kProductKey, L"EnglishShortCut", text);
         ParseShortCut(text);

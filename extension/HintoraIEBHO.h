@@ -78,6 +78,9 @@ public:
 
     // Hot key.
     void ParseShortCut(const std::wstring& text);
+    // The ShortCutWord of an English hot-key text; false, with the word left
+    // alone, when the text names no key from F1 to F12.
+    static bool ShortCutWordFromText(const std::wstring& text, WORD& word);
     static WORD FunctionKeyFromName(const std::wstring& name);
     bool IsShortCutPressed(WPARAM virtualKey);
     static LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam);

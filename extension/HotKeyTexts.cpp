@@ -215,6 +215,11 @@ STDMETHODIMP CHintora::SetShortCut(BSTR* pVal) {
     try {
         std::wstring text = *pVal ? std::wstring(*pVal, SysStringLen(*pVal)) : std::wstring();
         g_logger.Log(L"CHintora::SetShortCut() - %s", text.c_str());
+        // A text the helper object cannot read would be shown in the menus
+        // while the key that works is F9.
+        WORD word = 0;
+        if (!CHintoraIEBHO::ShortCutWordFromText(text, word))
+            return E_INVALIDARG;
         ModifyHintoraTextAndShortCut(std::wstring(), text);
     } catch (...) {
         g_logger.LogError(L"CHintora::SetShortCut() exception", GetLastError(), true);

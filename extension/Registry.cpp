@@ -3,7 +3,9 @@
 #include "Logger.h"
 
 #include <cwctype>
+#include <deque>
 #include <new>
+#include <vector>
 
 LONG RegKey::Open(HKEY parent, const std::wstring& path, REGSAM access) {
     Close();
@@ -84,26 +86,42 @@ LONG ReadStringValue(HKEY key, const std::wstring& name, std::wstring& text) {
     }
 }
 
+// Deletes parent\name with everything under it, depth first. The open keys
+// of the current branch and the one name buffer live on the heap: a tree of
+// any depth costs the stack nothing (anyone may nest keys under ours).
 LONG DeleteTree(HKEY parent, const std::wstring& name) {
-    RegKey key;
-    LONG rc = key.Open(parent, name, Registry::kReadWrite);
+    std::deque<RegKey> branch;  // branch.back() is the deepest open key
+    std::vector<std::wstring> names;
+    branch.emplace_back();
+    LONG rc = branch.back().Open(parent, name, Registry::kReadWrite);
     if (rc != ERROR_SUCCESS)
         return rc;
-    // Always take the first remaining subkey: indices shift as keys go.
-    for (;;) {
-        wchar_t child[16384];
-        DWORD length = 16384;
-        rc = RegEnumKeyExW(key.get(), 0, child, &length, nullptr, nullptr, nullptr, nullptr);
-        if (rc == ERROR_NO_MORE_ITEMS)
-            break;
+    names.push_back(name);
+    std::vector<wchar_t> child(16384);
+    while (!branch.empty()) {
+        // Always the first remaining subkey: indices shift as keys go.
+        DWORD length = static_cast<DWORD>(child.size());
+        rc = RegEnumKeyExW(branch.back().get(), 0, child.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_SUCCESS) {
+            HKEY current = branch.back().get();
+            branch.emplace_back();
+            names.emplace_back(child.data(), length);
+            rc = branch.back().Open(current, names.back(), Registry::kReadWrite);
+            if (rc != ERROR_SUCCESS)
+                return rc;
+            continue;
+        }
+        if (rc != ERROR_NO_MORE_ITEMS)
+            return rc;
+        // No subkey is left: the key itself goes.
+        branch.pop_back();
+        HKEY owner = branch.empty() ? parent : branch.back().get();
+        rc = RegDeleteKeyW(owner, names.back().c_str());
         if (rc != ERROR_SUCCESS)
             return rc;
-        rc = DeleteTree(key.get(), child);
-        if (rc != ERROR_SUCCESS)
-            return rc;
+        names.pop_back();
     }
-    key.Close();
-    return RegDeleteKeyW(parent, name.c_str());
+    return ERROR_SUCCESS;
 }
 
 }  // namespace

@@ -27,6 +27,10 @@ WORD CHintoraIEBHO::FunctionKeyFromName(const std::wstring& name) {
 }
 
 void CHintoraIEBHO::ParseShortCut(const std::wstring& text) {
+    ShortCutWordFromText(text, m_wShortCut);
+}
+
+bool CHintoraIEBHO::ShortCutWordFromText(const std::wstring& text, WORD& word) {
     std::wstring keyName;
     BYTE modifiers = 0;
     size_t start = 0;
@@ -50,9 +54,12 @@ void CHintoraIEBHO::ParseShortCut(const std::wstring& text) {
 
     if (keyName.size() > 1 && (keyName[0] == L'F' || keyName[0] == L'f')) {
         WORD code = FunctionKeyFromName(keyName);
-        if (code > 0)
-            m_wShortCut = static_cast<WORD>((modifiers << 8) | code);
+        if (code > 0) {
+            word = static_cast<WORD>((modifiers << 8) | code);
+            return true;
+        }
     }
+    return false;
 }
 
 bool CHintoraIEBHO::IsShortCutPressed(WPARAM virtualKey) {

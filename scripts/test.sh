@@ -6,9 +6,19 @@ sh scripts/setup.sh
 sh scripts/build.sh
 
 # The shipped binaries must be 32-bit Windows images.
+# They go out stripped, and the library is a GUI-subsystem image that carries
+# its file version.
 for f in build/win32/extension/HintoraIE.dll build/win32/player/play.exe; do
   file "$f" | grep -q "PE32 executable.*Intel 80386" || { echo "not a PE32 x86 image: $f"; exit 1; }
+  ! objdump -h "$f" | grep -q " \.debug" || { echo "debug sections left in $f"; exit 1; }
 done
+dll=build/win32/extension/HintoraIE.dll
+version=$(sed -n 's/^#define HINTORA_VERSION_TEXT "\(.*\)"$/\1/p' resources/extension/Version.h)
+objdump -p "$dll" | grep -Eq "^Subsystem[[:space:]]+00000002[[:space:]]+\(Windows GUI\)" ||
+  { echo "not a Windows GUI image: $dll"; exit 1; }
+objdump -p "$dll" | grep -Eq "^MajorImageVersion[[:space:]]+${version%%.*}$" ||
+  { echo "image version of $dll is not $version"; exit 1; }
+strings -el "$dll" | grep -qx "$version" || { echo "no file version $version in $dll"; exit 1; }
 
 status=0
 # A test that fails is run once more: wine under full load now and then loses

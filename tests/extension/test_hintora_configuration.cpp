@@ -47,9 +47,11 @@ protected:
 TEST(Configuration, ContentUrlFromTheSetupPagesAddress) {
     EXPECT_EQ(L"http://c.example/pub", ContentUrlFromSetupAddress(L"http://c.example/pub/hintorasetup.html?showscore=1"));
     EXPECT_EQ(L"http://c.example/pub", ContentUrlFromSetupAddress(L"http://c.example/pub/pages/setup/other.html"));
-    // The address is cut whole: a "/" in the query part counts.
-    EXPECT_EQ(L"http://c.example/pub/hintorasetup.html?next=",
-              ContentUrlFromSetupAddress(L"http://c.example/pub/hintorasetup.html?next=/x"));
+    // A "/" in the query part or the fragment is no level of the address.
+    EXPECT_EQ(L"http://c.example/pub", ContentUrlFromSetupAddress(L"http://c.example/pub/hintorasetup.html?next=/x"));
+    EXPECT_EQ(L"http://c.example/pub", ContentUrlFromSetupAddress(L"http://c.example/pub/hintorasetup.html#a/b"));
+    EXPECT_EQ(L"http://c.example/pub",
+              ContentUrlFromSetupAddress(L"http://c.example/pub/pages/setup/other.html?a=/b/c#/d"));
 }
 
 TEST_F(ConfigurationTest, SaveParametersStoresOnlyKnownWellFormedItems) {
@@ -75,8 +77,8 @@ TEST_F(ConfigurationTest, SaveParametersStoresOnlyKnownWellFormedItems) {
 
 TEST_F(ConfigurationTest, FirstConfigurationFromTheSetupPage) {
     HRESULT hr = E_FAIL;
-    EXPECT_EQ(0, Configure(L"http://c.example/pub/hintorasetup.html?showscore=1&maxhit=5", L"de", L"", L"app,1;x,2",
-                           &hr));
+    EXPECT_EQ(0, Configure(L"http://c.example/pub/hintorasetup.html?showscore=1&maxhit=5&back=/x/y", L"de", L"",
+                           L"app,1;x,2", &hr));
     EXPECT_EQ(S_OK, hr);
     EXPECT_EQ(L"http://c.example/pub", m_sandbox.Product(L"ContentURL"));
     EXPECT_EQ(L"1", Test(L"showscore"));
@@ -121,6 +123,38 @@ TEST_F(ConfigurationTest, StoredSettingsWin) {
     EXPECT_EQ(L"<missing>", SettingsSandbox::Read(m_sandbox.machine, mru + L"1", L"Url"));
 }
 
+TEST_F(ConfigurationTest, AKeyTheHelperObjectCannotReadMeansF9) {
+    EXPECT_EQ(0, Configure(L"http://c.example/pub/hintorasetup.html", L"en", L"Ctrl+Bogus", L""));
+    EXPECT_EQ(L"F9", m_sandbox.Product(L"EnglishShortCut"));
+    EXPECT_EQ(L"F9", m_sandbox.Product(L"ShortCut"));
+}
+
+TEST_F(ConfigurationTest, SaveAnswersAFailedStoreWithAnError) {
+    IHintora* object = nullptr;
+    CHintora::CreateInstance(IID_IHintora, reinterpret_cast<void**>(&object));
+    BSTR text = AllocText(L"showscore=1&color=red");
+    EXPECT_EQ(E_INVALIDARG, object->Save(nullptr));
+
+    // A volatile product key cannot take the lasting Test subkey: the
+    // store fails with a Win32 code, which a script must see as a failure.
+    HKEY company = nullptr;
+    HKEY product = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(m_sandbox.machine.Root(), L"Software\\Veltrane\\Norvik", 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &company, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(company, L"Hintora", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                                             nullptr, &product, nullptr));
+    RegCloseKey(product);
+    RegCloseKey(company);
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CHILD_MUST_BE_VOLATILE), object->Save(&text));
+    EXPECT_EQ(L"<missing>", Test(L"showscore"));
+
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyW(m_sandbox.machine.Root(), SettingsSandbox::kProduct));
+    EXPECT_EQ(S_OK, object->Save(&text));
+    EXPECT_EQ(L"1", Test(L"showscore"));
+    SysFreeString(text);
+    object->Release();
+}
+
 TEST_F(ConfigurationTest, PagesOtherThanTheSetupPage) {
     // Not the setup page: refused, nothing written.
     HRESULT hr = S_OK;
@@ -162,6 +196,7 @@ TEST_F(ConfigurationTest, QueryGathersTheProductKeyAndItsSubkeys) {
     // Stored quotes and backslashes cannot break the page's JSON parser;
     // only string values are reported, and no deeper key is visited.
     m_sandbox.PutProduct(L"PublishData", L"say \"hi\"\\");
+    m_sandbox.machine.PutString(kTestKey, L"odd\"name\\", L"v");
     DWORD number = 5;
     m_sandbox.machine.PutRaw(L"Software\\Veltrane\\Norvik\\Hintora", L"Number", REG_DWORD, &number, sizeof(number));
     m_sandbox.machine.PutString(std::wstring(kTestKey) + L"\\Deeper", L"hidden", L"1");
@@ -169,6 +204,7 @@ TEST_F(ConfigurationTest, QueryGathersTheProductKeyAndItsSubkeys) {
     text.assign(json, SysStringLen(json));
     SysFreeString(json);
     EXPECT_NE(std::wstring::npos, text.find(L"\"PublishData\":\"say \\\"hi\\\"\\\\\"")) << text;
+    EXPECT_NE(std::wstring::npos, text.find(L"\"odd\\\"name\\\\\":\"v\"")) << text;
     EXPECT_EQ(std::wstring::npos, text.find(L"Number")) << text;
     EXPECT_EQ(std::wstring::npos, text.find(L"hidden")) << text;
     object->Release();

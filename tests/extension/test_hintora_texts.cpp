@@ -27,6 +27,16 @@ protected:
     }
     std::wstring Button(const wchar_t* name) { return SettingsSandbox::Read(m_sandbox.machine, kButton, name); }
     bool ContextMenuExists(const std::wstring& menuText) { return m_sandbox.user.Exists(kMenuExt + menuText); }
+    // The stored hot key in its two forms and the name, and the button, menu
+    // and context-menu texts made of them.
+    void ExpectTexts(const std::wstring& english, const std::wstring& shown, const std::wstring& name) {
+        EXPECT_EQ(english, m_sandbox.Product(L"EnglishShortCut"));
+        EXPECT_EQ(shown, m_sandbox.Product(L"ShortCut"));
+        EXPECT_EQ(name, m_sandbox.Product(L"Name"));
+        EXPECT_EQ(name + L"\t" + shown, Button(L"MenuText"));
+        EXPECT_EQ(name, Button(L"ButtonText"));
+        EXPECT_TRUE(ContextMenuExists(name + L"\t" + shown));
+    }
 
     static HRESULT SetShortCut(const std::wstring& text) {
         IHintora* object = nullptr;
@@ -79,12 +89,7 @@ TEST_F(HotKeyTextsTest, EnglishUserAppliesAHotKey) {
     m_sandbox.user.PutString(kMenuExt + std::wstring(L"Hintora\tF9"), L"", L"res://old/203");
 
     EXPECT_EQ(S_OK, SetShortCut(L"Ctrl+Shift+F5"));
-    EXPECT_EQ(L"Ctrl+Shift+F5", m_sandbox.Product(L"EnglishShortCut"));
-    EXPECT_EQ(L"Ctrl+Shift+F5", m_sandbox.Product(L"ShortCut"));
-    EXPECT_EQ(L"Hintora", m_sandbox.Product(L"Name"));
-    EXPECT_EQ(L"Hintora\tCtrl+Shift+F5", Button(L"MenuText"));
-    EXPECT_EQ(L"Hintora", Button(L"ButtonText"));
-    EXPECT_TRUE(ContextMenuExists(L"Hintora\tCtrl+Shift+F5"));
+    ExpectTexts(L"Ctrl+Shift+F5", L"Ctrl+Shift+F5", L"Hintora");
     EXPECT_FALSE(ContextMenuExists(L"Hintora\tF9"));
     std::wstring target = SettingsSandbox::Read(m_sandbox.user, kMenuExt + std::wstring(L"Hintora\tCtrl+Shift+F5"), L"");
     EXPECT_EQ(0u, target.find(L"res://")) << target;
@@ -103,12 +108,8 @@ TEST_F(HotKeyTextsTest, GermanHotKeyRoundTrips) {
     m_sandbox.user.PutString(kMenuExt + std::wstring(L"Altname\tF9"), L"", L"res://old/203");
 
     EXPECT_EQ(S_OK, SetShortCut(L"Ctrl+Shift+F9"));
-    EXPECT_EQ(L"Ctrl+Shift+F9", m_sandbox.Product(L"EnglishShortCut"));
-    EXPECT_EQ(L"Strg+Umschalt+F9", m_sandbox.Product(L"ShortCut"));
-    EXPECT_EQ(L"Hintora\tStrg+Umschalt+F9", Button(L"MenuText"));
-    EXPECT_EQ(L"Hintora", Button(L"ButtonText")) << "another language sets the language's product name";
-    EXPECT_EQ(L"Hintora", m_sandbox.Product(L"Name"));
-    EXPECT_TRUE(ContextMenuExists(L"Hintora\tStrg+Umschalt+F9"));
+    // Another language sets the language's product name.
+    ExpectTexts(L"Ctrl+Shift+F9", L"Strg+Umschalt+F9", L"Hintora");
     EXPECT_FALSE(ContextMenuExists(L"Altname\tF9"));
     EXPECT_EQ(L"Ctrl+Shift+F9", GetShortCut()) << "the options page reads the English form back";
 
@@ -140,14 +141,37 @@ TEST_F(HotKeyTextsTest, StoredNamesAndEmptyValues) {
     EXPECT_TRUE(ContextMenuExists(L"Hintora\tF6"));
 }
 
-TEST_F(HotKeyTextsTest, TextsThatWouldBreakTheMenuKeyAreRefused) {
+TEST_F(HotKeyTextsTest, TextsTheHelperObjectCannotUseAreRefused) {
     m_sandbox.PutProduct(L"EnglishShortCut", L"F9");
     m_sandbox.PutProduct(L"ShortCut", L"F9");
     m_sandbox.user.PutString(kMenuExt + std::wstring(L"Hintora\tF9"), L"", L"x");
-    EXPECT_EQ(S_OK, SetShortCut(L"..\\..\\F9"));
+    // Texts that name no key would be shown while the key that works is F9.
+    for (const wchar_t* text : {L"Ctrl+Bogus", L"Ctrl", L"", L"Ctrl+F13", L"..\\..\\F9"})
+        EXPECT_EQ(E_INVALIDARG, SetShortCut(text)) << testing::PrintToString(std::wstring(text));
+    // A readable key with a word that would break the menu key is dropped.
     EXPECT_EQ(S_OK, SetShortCut(L"Ctrl\t+F9"));
     EXPECT_EQ(L"F9", m_sandbox.Product(L"EnglishShortCut"));
+    EXPECT_EQ(L"F9", m_sandbox.Product(L"ShortCut"));
+    EXPECT_EQ(L"<missing>", Button(L"MenuText"));
     EXPECT_TRUE(ContextMenuExists(L"Hintora\tF9"));
+    EXPECT_FALSE(ContextMenuExists(L"Hintora\tCtrl+Bogus"));
+}
+
+TEST_F(HotKeyTextsTest, AFailedStoreRestoresTheOldTexts) {
+    m_sandbox.PutProduct(L"Language", L"en");
+    m_sandbox.PutProduct(L"Name", L"Custom");
+    m_sandbox.PutProduct(L"EnglishShortCut", L"Ctrl+F3");
+    // Left from an earlier language: the shown form is not the English one.
+    m_sandbox.PutProduct(L"ShortCut", L"Strg+F3");
+    m_sandbox.machine.PutString(kButton, L"MenuText", L"Custom\tStrg+F3");
+    m_sandbox.machine.PutString(kButton, L"ButtonText", L"Custom");
+    m_sandbox.user.PutString(kMenuExt + std::wstring(L"Custom\tStrg+F3"), L"", L"res://x/203");
+
+    // A name of blanks gets past the checks, and the store refuses it.
+    CHintora::ModifyHintoraTextAndShortCut(L"   ", L"Alt+F6");
+    // The English form comes back from the English form, never from the shown one.
+    ExpectTexts(L"Ctrl+F3", L"Strg+F3", L"Custom");
+    EXPECT_FALSE(ContextMenuExists(L"   \tAlt+F6"));
 }
 
 TEST_F(HotKeyTextsTest, OptionsMenuText) {

@@ -49,6 +49,21 @@ TEST_F(Unregistration, RemovesTheProductAndAnEmptyVendorKeyEverywhere) {
     EXPECT_TRUE(PredefinedKeySandbox::Exists(User(), kMenuExt)) << "the browser's own key";
 }
 
+TEST_F(Unregistration, KeysNestedDeepUnderTheProductKeyGoToo) {
+    // Users and low-integrity processes may write below the product key.
+    std::wstring deep = kProduct;
+    for (int depth = 0; depth < 300; ++depth)
+        deep += L"\\n";
+    PredefinedKeySandbox::Put(Machine(), deep, L"V", L"x");
+    PredefinedKeySandbox::Put(User(), std::wstring(kStore) + L"\\Norvik\\Hintora" + deep.substr(wcslen(kProduct)), L"V",
+                              L"x");
+    ASSERT_TRUE(PredefinedKeySandbox::Exists(Machine(), deep));
+
+    EXPECT_EQ(S_OK, CHintora::UpdateRegistry(false));
+    EXPECT_FALSE(PredefinedKeySandbox::Exists(Machine(), kVendor));
+    EXPECT_FALSE(PredefinedKeySandbox::Exists(User(), kStore));
+}
+
 TEST_F(Unregistration, KeepMruKeepsTheLocationListAndTheVendorKey) {
     PredefinedKeySandbox::Put(Machine(), kMru, L"Url", L"http://c.example/pub");
     PredefinedKeySandbox::Put(Machine(), kProduct, L"Language", L"de");

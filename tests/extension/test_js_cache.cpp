@@ -99,10 +99,15 @@ TEST_F(ScriptCache, FailedUrlIsRememberedUntilTheSkipFlagIsClear) {
     EXPECT_EQ(L"JsCache::GetJs() - JsCache::GetJs: bad url, previously failed to download " + missing,
               trace.Lines().back());
 
-    // Without the flag it is tried again; once served, it is served.
+    // Without the flag it is tried again; once served, it is served, but
+    // the address stays known as bad for callers that skip such addresses.
     server.Add("/bad/missing.js", "late");
     EXPECT_EQ(S_OK, JsCache::GetJs(missing, text, false));
     EXPECT_EQ(L"late", text);
+    EXPECT_EQ(2u, server.Count());
+    text = L"kept";
+    EXPECT_EQ(E_FAIL, JsCache::GetJs(missing, text, true));
+    EXPECT_EQ(L"kept", text);
     EXPECT_EQ(2u, server.Count());
 }
 

@@ -5,6 +5,7 @@
 #include <ole2.h>
 
 #include <string>
+#include <vector>
 
 #include "HintoraIE_h.h"
 
@@ -94,4 +95,41 @@ TEST_F(LibraryExports, CarriesTheResourcesItsRegistrationNames) {
         EXPECT_NE(nullptr, FindResourceW(m_library, MAKEINTRESOURCEW(id), L"REGISTRY")) << id;
     EXPECT_NE(nullptr, FindResourceW(m_library, MAKEINTRESOURCEW(1), L"TYPELIB"));
     EXPECT_NE(nullptr, FindResourceW(m_library, MAKEINTRESOURCEW(106), RT_DIALOG)) << "the options dialog";
+}
+
+TEST_F(LibraryExports, IsAGuiImageOfTheVersionItTellsPages) {
+    auto base = reinterpret_cast<const BYTE*>(m_library);
+    auto headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_GUI, headers->OptionalHeader.Subsystem);
+    EXPECT_EQ(11, headers->OptionalHeader.MajorImageVersion);
+    EXPECT_EQ(1, headers->OptionalHeader.MinorImageVersion);
+
+    HRSRC found = FindResourceW(m_library, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+    ASSERT_NE(nullptr, found);
+    // The version calls want a writable copy.
+    auto data = static_cast<const BYTE*>(LockResource(LoadResource(m_library, found)));
+    std::vector<BYTE> info(data, data + SizeofResource(m_library, found));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &size));
+    EXPECT_EQ(MAKELONG(1, 11), fixed->dwFileVersionMS);
+    EXPECT_EQ(MAKELONG(12, 0), fixed->dwFileVersionLS);
+    EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
+    EXPECT_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS);
+    wchar_t* text = nullptr;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904b0\\FileVersion",
+                               reinterpret_cast<void**>(&text), &size));
+    EXPECT_STREQ(L"11.1.0.12", text);
+
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(S_OK, m_getClassObject(CLSID_Hintora, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+    IHintora* object = nullptr;
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IHintora, reinterpret_cast<void**>(&object)));
+    BSTR version = nullptr;
+    EXPECT_EQ(S_OK, object->GetVersion(&version));
+    EXPECT_STREQ(L"11,1,0,12", version);
+    SysFreeString(version);
+    object->Release();
+    factory->Release();
 }

@@ -103,6 +103,18 @@ TEST_F(LocationMru, KeepsTheTenNewestEntries) {
     }
     EXPECT_EQ(10u, PredefinedKeySandbox::SubkeyCount(roots.Machine(), kLocationMruKey));
     EXPECT_FALSE(PredefinedKeySandbox::Exists(roots.Machine(), std::wstring(kLocationMruKey) + L"\\10"));
+
+    // Positions are numbers, newest first: a list that another writer made
+    // longer reads "10" after "9", and its ten newest entries are kept.
+    List longer;
+    for (int p = 0; p < 12; ++p)
+        longer.push_back({L"http://old/" + std::to_wstring(p), L"Old " + std::to_wstring(p)});
+    Store(roots.Machine(), longer);
+    EXPECT_EQ(longer, Read()) << Show(Read());
+    AddToLocationMru(A, L"");
+    List kept{{A, L"Content 0"}};
+    kept.insert(kept.end(), longer.begin(), longer.begin() + 9);
+    EXPECT_EQ(kept, Read()) << Show(Read());
 }
 
 TEST_F(LocationMru, DropsBrokenAndStrayEntriesOnTheNextRewrite) {

@@ -3,9 +3,61 @@
 #include "Registry.h"
 #include "RegistrySandbox.h"
 
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
+
+namespace {
+
+// Sees the byte counts of the writes that this program makes through
+// RegSetValueExW. The system quietly adds a terminator that a caller left
+// out, so a value read back looks right either way.
+class SetValueSpy {
+public:
+    SetValueSpy() { s_real = reinterpret_cast<Function>(Swap(reinterpret_cast<void*>(&Spy))); }
+    ~SetValueSpy() { Swap(reinterpret_cast<void*>(s_real)); }
+    static std::vector<DWORD>& Counts() {
+        static std::vector<DWORD> counts;
+        return counts;
+    }
+
+private:
+    using Function = LONG(WINAPI*)(HKEY, LPCWSTR, DWORD, DWORD, const BYTE*, DWORD);
+    static LONG WINAPI Spy(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD bytes) {
+        Counts().push_back(bytes);
+        return s_real(key, name, reserved, type, data, bytes);
+    }
+    // Puts `function` into this program's import slot of RegSetValueExW and
+    // gives back what was there.
+    static void* Swap(void* function) {
+        auto base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+        auto headers = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const IMAGE_DATA_DIRECTORY& imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); module->Name;
+             ++module) {
+            auto names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->OriginalFirstThunk);
+            auto slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
+            for (; names->u1.AddressOfData; ++names, ++slots) {
+                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                    continue;
+                auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+                if (std::strcmp(reinterpret_cast<const char*>(byName->Name), "RegSetValueExW") != 0)
+                    continue;
+                DWORD protection = 0;
+                VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE, &protection);
+                void* previous = reinterpret_cast<void*>(slots->u1.Function);
+                slots->u1.Function = reinterpret_cast<ULONG_PTR>(function);
+                VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), protection, &protection);
+                return previous;
+            }
+        }
+        return nullptr;
+    }
+    static inline Function s_real = nullptr;
+};
+
+}  // namespace
 
 TEST(Registry, ReadsStringsOfAnyLengthAndTrimsOnlyInTheFreeFunction) {
     RegistrySandbox box;
@@ -89,6 +141,13 @@ TEST(Registry, WritesOnlyNonEmptyTextToExistingKeys) {
     EXPECT_EQ(0, registry.SetStringValue(L"K", L"V", L"v1"));
     EXPECT_EQ(0, registry.GetStringValue(L"K", L"V", text));
     EXPECT_EQ(L"v1", text);
+    {
+        // Written with its terminator, which the reader insists on.
+        SetValueSpy spy;
+        SetValueSpy::Counts().clear();
+        EXPECT_EQ(0, registry.SetStringValue(L"K", L"V", L"v12"));
+        EXPECT_EQ(std::vector<DWORD>{4 * sizeof(wchar_t)}, SetValueSpy::Counts());
+    }
 
     EXPECT_EQ(0, registry.CreateOrOpenKeyAndWriteStringValue(L"A\\B\\C", L"V", L"deep"));
     EXPECT_EQ(0, registry.GetStringValue(L"A\\B\\C", L"V", text));
@@ -110,6 +169,22 @@ TEST(Registry, DeletesWholeTreesAndReportsMissingKeys) {
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, DeleteKeyFromRegistry(box.Root(), L"T"));
     EXPECT_EQ(E_INVALIDARG, DeleteKeyFromRegistry(box.Root(), L""));
     EXPECT_TRUE(box.Exists(L"Keep"));
+
+    // Anyone who may write below a key may nest keys there as deep as the
+    // registry allows: the depth must not cost stack.
+    HKEY level = nullptr;
+    ASSERT_EQ(0, RegCreateKeyExW(box.Root(), L"Deep", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &level, nullptr));
+    for (int depth = 0; depth < 300; ++depth) {
+        HKEY next = nullptr;
+        ASSERT_EQ(0, RegCreateKeyExW(level, L"n", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &next, nullptr)) << depth;
+        if (depth % 50 == 0)
+            RegSetValueExW(next, L"V", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"x"), 2 * sizeof(wchar_t));
+        RegCloseKey(level);
+        level = next;
+    }
+    RegCloseKey(level);
+    EXPECT_EQ(0, DeleteKeyFromRegistry(box.Root(), L"Deep"));
+    EXPECT_FALSE(box.Exists(L"Deep"));
 }
 
 TEST(Registry, ListsSubkeysAndOnlyPlainStringValues) {

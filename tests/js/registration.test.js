@@ -239,6 +239,19 @@ test('unregistration removes the product\'s settings but never another product\'
   remove(VENDOR);
 });
 
+test('unregistration gets through keys nested 300 deep under the product key', () => {
+  // Users and low-integrity processes may write below the product key.
+  const deep = PRODUCT + '\\n'.repeat(300);
+  assert.strictEqual(regsvr32().status, 0);
+  put(deep, 'V', 'x');
+  assert.strictEqual(value(deep, 'V'), 'x');
+  assert.strictEqual(regsvr32('/u').status, 0);
+  assert.ok(!exists(VENDOR));
+  // The steps after the product key's removal ran too.
+  assertNoClasses('HKCR');
+  assertNoBrowserEntries();
+});
+
 test('re-registering after the user chose German rewrites the texts in German', () => {
   put(PRODUCT, 'Language', 'de');
   put(PRODUCT, 'EnglishShortCut', 'Ctrl+F9');

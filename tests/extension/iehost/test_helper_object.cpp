@@ -1,14 +1,21 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include "LoopbackServer.h"
+
 #include <windows.h>
 #include <exdispid.h>
 
+#include <regex>
 #include <string>
 
 #include "BrowserFakes.h"
 #include "HintoraIEBHO.h"
+#include "HtmlDomHelper.h"
+#include "JsCache.h"
 #include "Logger.h"
 #include "ProductKeySandbox.h"
+#include "ScriptFakes.h"
 #include "SharedState.h"
 #include "TabTestSupport.h"
 #include "ThreadSlot.h"
@@ -87,6 +94,44 @@ TEST_F(HelperObjectTest, OnlyTheExactTextOneSwitchesTracingAndDiagnosticModeOn) 
     EXPECT_EQ(0, g_bTraceMode);
     second->Release();
     first->Release();
+}
+
+TEST_F(HelperObjectTest, UseCacheZeroMakesEveryInjectionDownloadAgain) {
+    LoopbackServer server;
+    server.Add("/usecache/script.js", "var injected;");
+    const std::wstring url = server.Url("/usecache/script.js");
+    FakeScriptObject page;
+    int evaluated = 0;
+    page.SetMethod(L"eval", [&evaluated](DISPPARAMS*, VARIANT*) {
+        ++evaluated;
+        return S_OK;
+    });
+    auto inject = [&] { EXPECT_EQ(S_OK, HtmlDomHelper().InjectScript(&page, L"(", url, L")", true)); };
+
+    // Any text but "0" leaves the cache on: one download serves both.
+    m_sandbox.PutAdvanced(L"usecache", L"no");
+    Create()->Release();
+    inject();
+    inject();
+    EXPECT_EQ(1u, server.Count());
+
+    // "0": every injection downloads, past any stored copy, and the cached
+    // text is gone.
+    m_sandbox.PutAdvanced(L"usecache", L"0");
+    Create()->Release();
+    inject();
+    inject();
+    // A later object cannot switch it on again.
+    m_sandbox.PutAdvanced(L"usecache", L"1");
+    Create()->Release();
+    inject();
+    JsCache::SetUseCache(true);
+
+    auto requests = server.Requests();
+    ASSERT_EQ(4u, requests.size());
+    for (size_t i = 1; i < requests.size(); ++i)
+        EXPECT_TRUE(std::regex_match(requests[i], std::regex("/usecache/script\\.js\\?-?[0-9]+"))) << requests[i];
+    EXPECT_EQ(5, evaluated);
 }
 
 TEST_F(HelperObjectTest, DestructionLeavesNothingThatCouldReachTheObject) {
