@@ -451,28 +451,29 @@ TEST_F(HelpRequestTest, TheReadySignalHandsTheRequestOverOnce) {
 // A content server may take minutes: neither wait gives up, only closing
 // the tab ends them.
 TEST_F(HelpRequestTest, WaitsForTheGatewayHaveNoLimitAndEndWithTheTab) {
-    const int ticks = 1000;  // well beyond two minutes of polling
+    // Ticks driven by hand, well beyond two minutes of polling: the wait
+    // goes on and the request stays busy.
+    auto pollLong = [](TIMERPROC procedure, const UINT_PTR& wait) {
+        UINT_PTR id = wait;
+        ASSERT_NE(0u, id);
+        for (int tick = 0; tick < 1000; ++tick)
+            procedure(nullptr, WM_TIMER, id, 0);
+        EXPECT_EQ(id, wait);
+        EXPECT_TRUE(Busy());
+    };
 
     // The new gateway never reports itself ready.
     EXPECT_EQ(S_OK, m_bho->Start());
-    UINT_PTR ready = m_bho->m_nGatewayReadyTimer;
-    ASSERT_NE(0u, ready);
-    for (int tick = 0; tick < ticks; ++tick)
-        CHintoraIEBHO::GatewayReadyTimerProc(nullptr, WM_TIMER, ready, 0);
-    EXPECT_EQ(ready, m_bho->m_nGatewayReadyTimer);
-    EXPECT_TRUE(Busy());
+    pollLong(CHintoraIEBHO::GatewayReadyTimerProc, m_bho->m_nGatewayReadyTimer);
     EXPECT_EQ(L"Hintora_GatewayOpening", Status());
+    UINT_PTR ready = m_bho->m_nGatewayReadyTimer;
 
     // A running gateway never reports itself closed.
     CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayRunning);
     m_bho->CloseGatewayWindow();
-    UINT_PTR closing = m_bho->m_nGatewayClosingTimer;
-    ASSERT_NE(0u, closing);
-    for (int tick = 0; tick < ticks; ++tick)
-        CHintoraIEBHO::GatewayClosingTimerProc(nullptr, WM_TIMER, closing, 0);
-    EXPECT_EQ(closing, m_bho->m_nGatewayClosingTimer);
-    EXPECT_TRUE(Busy());
+    pollLong(CHintoraIEBHO::GatewayClosingTimerProc, m_bho->m_nGatewayClosingTimer);
     EXPECT_EQ(L"Hintora_CloseGateway", Status());
+    UINT_PTR closing = m_bho->m_nGatewayClosingTimer;
     EXPECT_TRUE(m_messages.empty());
     EXPECT_EQ(1u, m_openings.size());
 

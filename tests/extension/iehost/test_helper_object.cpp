@@ -9,6 +9,7 @@
 #include "HintoraIEBHO.h"
 #include "Logger.h"
 #include "ProductKeySandbox.h"
+#include "ScriptFakes.h"
 #include "SharedState.h"
 #include "TabTestSupport.h"
 #include "ThreadSlot.h"
@@ -238,29 +239,15 @@ TEST_F(HelperObjectTest, OtherNavigationsOnlyClearTheDocumentCompleteFlag) {
     // A new window is let open and only traced.
     TraceCapture trace;
     IDispatch* opened = nullptr;
-    VARIANT openedRef;
-    VariantInit(&openedRef);
-    openedRef.vt = VT_BYREF | VT_DISPATCH;
-    openedRef.ppdispVal = &opened;
-    VARIANT flags;
-    VariantInit(&flags);
-    flags.vt = VT_I4;
-    flags.lVal = 0x6;
-    VARIANT context;
-    VariantInit(&context);
-    context.vt = VT_BSTR;
-    context.bstrVal = SysAllocString(L"http://page.example/list");
-    VARIANT target;
-    VariantInit(&target);
-    target.vt = VT_BSTR;
-    target.bstrVal = SysAllocString(L"http://page.example/popup");
-    EXPECT_EQ(S_OK, browser.Fire(DISPID_NEWWINDOW3, {openedRef, BoolRefArg(&cancel), flags, context, target}));
+    Var flags(static_cast<LONG>(0x6));
+    Var context(L"http://page.example/list");
+    Var target(L"http://page.example/popup");
+    EXPECT_EQ(S_OK,
+              browser.Fire(DISPID_NEWWINDOW3, {DispatchRefArg(&opened), BoolRefArg(&cancel), flags, context, target}));
     EXPECT_TRUE(trace.Has(L"CHintoraIEBHO::OnNewWindow3 - url: http://page.example/popup"));
     EXPECT_TRUE(trace.Has(L"CHintoraIEBHO::OnNewWindow3 - urlContext: http://page.example/list"));
     EXPECT_EQ(VARIANT_FALSE, cancel);
     EXPECT_EQ(nullptr, opened);
-    VariantClear(&context);
-    VariantClear(&target);
 
     // Malformed or unknown events are ignored without harm.
     EXPECT_EQ(S_OK, browser.Fire(DISPID_BEFORENAVIGATE2, {}));
