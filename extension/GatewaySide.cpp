@@ -174,6 +174,8 @@ void CALLBACK CHintoraIEBHO::BrowserContextReadyTimerProc(HWND, UINT, UINT_PTR i
             g_logger.Log(L"CHintoraIEBHO::BrowserContextReadyTimerProc() - got event, no bho");
             return;
         }
+        // The no-match message is modal: the tab may close under it.
+        ComPtr<IHintoraIEBHO> keepAlive(bho);
         g_logger.Log(L"CHintoraIEBHO::BrowserContextReadyTimerProc() - context is ready");
         bho->ShowContent();
     } catch (...) {
@@ -264,7 +266,11 @@ HRESULT CHintoraIEBHO::ShowContent() {
 void CALLBACK CHintoraIEBHO::FrameCompleteTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     try {
         CHintoraIEBHO* bho = ThreadBhoSlot::Get();
-        if (!bho || !bho->bEnabled || !bho->IsTocLoaded())
+        if (!bho)
+            return;
+        // Page script runs from here on, and may let the tab close.
+        ComPtr<IHintoraIEBHO> keepAlive(bho);
+        if (!bho->bEnabled || !bho->IsTocLoaded())
             return;
         StopOwnTimer(id, &bho->m_nFrameCompleteTimer);
         g_logger.Log(L"CHintoraIEBHO::FrameCompleteTimerProc() - document is ready");
@@ -380,6 +386,7 @@ void CALLBACK CHintoraIEBHO::GatewayWaitingToCloseTimerProc(HWND, UINT, UINT_PTR
         CHintoraIEBHO* bho = ThreadBhoSlot::Get();
         if (!bho)
             return;
+        ComPtr<IHintoraIEBHO> keepAlive(bho);
         std::wstring status;
         GetGatewayStatus(status);
         if (status != SharedState::kCloseGateway)

@@ -194,7 +194,6 @@ void CHintoraIEBHO::CloseGatewayWindow() {
     if (status == SharedState::kGatewayRunning) {
         g_logger.Log(L"CHintoraIEBHO::CloseGatewayWindow() signal to gateway to close itself");
         SetGatewayStatus(SharedState::kCloseGateway);
-        m_nGatewayClosingTicks = 0;
         StartTimer(m_nGatewayClosingTimer, GatewayClosingTimerProc);
         if (!m_nGatewayClosingTimer)
             g_logger.LogError(L"CHintoraIEBHO::CloseGatewayWindow() - couldn't wait for the gateway to close",
@@ -214,27 +213,14 @@ void CALLBACK CHintoraIEBHO::GatewayClosingTimerProc(HWND, UINT, UINT_PTR id, DW
             return;
         }
         ComPtr<IHintoraIEBHO> keepAlive(bho);
+        // The wait has no limit: a slow content server is still served, and
+        // closing the tab ends the wait.
         std::wstring status;
         GetGatewayStatus(status);
         if (status == SharedState::kGatewayClosed) {
             StopOwnTimer(id, &bho->m_nGatewayClosingTimer);
             g_logger.Log(L"CHintoraIEBHO::GatewayClosingTimerProc() - gateway closed, now open the new one");
             bho->OpenGatewayWindow();
-            return;
-        }
-        // A gateway whose process ended, or whose page never watched the
-        // status, never reports itself closed.
-        if (++bho->m_nGatewayClosingTicks > kGatewayClosingTickLimit) {
-            StopOwnTimer(id, &bho->m_nGatewayClosingTimer);
-            g_logger.Log(L"CHintoraIEBHO::GatewayClosingTimerProc() - gateway did not close, status: %s, giving up",
-                         status.c_str());
-            if (bho->m_bBlockNewGateway) {
-                // No new gateway was wanted: the failure that asked for the
-                // close has been reported already.
-                bho->m_bBlockNewGateway = 0;
-            } else {
-                bho->ShowError(ErrorTexts::kGatewayWindowFailed);
-            }
         }
     } catch (...) {
         g_logger.LogError(L"CHintoraIEBHO::GatewayClosingTimerProc() exception", GetLastError(), false);
@@ -277,7 +263,6 @@ HRESULT CHintoraIEBHO::OpenGatewayWindow() {
     SetGatewayStatus(SharedState::kGatewayOpening);
     g_logger.Log(L"CHintoraIEBHO::OpenGatewayWindow() - OpenWindow succeeded, gateway window: [%08IX]",
                  reinterpret_cast<UINT_PTR>(gateway.Get()));
-    m_nGatewayReadyTicks = 0;
     StartTimer(m_nGatewayReadyTimer, GatewayReadyTimerProc);
     if (!m_nGatewayReadyTimer)
         g_logger.LogError(L"CHintoraIEBHO::OpenGatewayWindow() - couldn't wait for the gateway", GetLastError(), false);
@@ -296,14 +281,9 @@ void CALLBACK CHintoraIEBHO::GatewayReadyTimerProc(HWND, UINT, UINT_PTR id, DWOR
                 g_logger.Log(L"CHintoraIEBHO::GatewayReadyTimerProc() - no bho");
                 return;
             }
-            // A gateway that never gets ready (its page failed to load, or has
-            // no gateway script) would keep this tab polling and busy, and a
-            // later gateway's signal could land here instead of its own tab.
-            if (++bho->m_nGatewayReadyTicks > kGatewayReadyTickLimit) {
-                StopOwnTimer(id, &bho->m_nGatewayReadyTimer);
-                g_logger.Log(L"CHintoraIEBHO::GatewayReadyTimerProc() - gateway not ready, giving up");
-                SetBusyState(FALSE);
-            }
+            // No limit: a gateway that never gets ready keeps the request
+            // busy until its window closes (its helper object then clears the
+            // flag) or a later request finds it still opening.
             return;
         }
         StopOwnTimer(id, bho ? &bho->m_nGatewayReadyTimer : nullptr);

@@ -177,13 +177,7 @@ public:
     UINT_PTR m_nGatewayReadyTimer = 0;
     UINT_PTR m_nGatewayWaitingToCloseTimer = 0;
     UINT_PTR m_nGatewayClosingTimer = 0;
-    // Ticks so far of the waits for the old gateway to close and for the new
-    // one to be ready; each wait gives up after its limit.
-    LONG m_nGatewayClosingTicks = 0;
-    LONG m_nGatewayReadyTicks = 0;
     static const LONG kDocumentWaitTicks = 150;
-    static const LONG kGatewayClosingTickLimit = 150;
-    static const LONG kGatewayReadyTickLimit = 400;
 
     // The object's thread timers. A stopped timer's id is forgotten: the
     // system hands ids out again, and a kill by a stale id would stop another

@@ -200,21 +200,27 @@ void CHintoraIEBHO::GetBusyState(BOOL& state) {
 }
 
 HANDLE CHintoraIEBHO::GetEvent(const std::wstring& name, BOOL manualReset) {
-    std::lock_guard<std::mutex> guard(g_sharedLock);
-    auto kept = g_events.find(name);
-    if (kept != g_events.end())
-        return kept->second;
+    HANDLE event = nullptr;
+    DWORD error = ERROR_SUCCESS;
+    {
+        std::lock_guard<std::mutex> guard(g_sharedLock);
+        auto kept = g_events.find(name);
+        if (kept != g_events.end())
+            return kept->second;
 
-    SetLowIntegrityLabelOnKernelObject(name);
-    SetLastError(ERROR_SUCCESS);
-    HANDLE event = CreateEventW(nullptr, manualReset, FALSE, name.c_str());
-    DWORD error = GetLastError();
-    SetLowIntegrityLabelOnKernelObject(name);
+        SetLowIntegrityLabelOnKernelObject(name);
+        SetLastError(ERROR_SUCCESS);
+        event = CreateEventW(nullptr, manualReset, FALSE, name.c_str());
+        error = GetLastError();
+        SetLowIntegrityLabelOnKernelObject(name);
+        // The process keeps one handle per name, so a pending signal
+        // outlives the tab that set it.
+        if (event)
+            g_events[name] = event;
+    }
+    // Writing a trace line may dispatch messages, and a timer reaching the
+    // shared state from there would wait on the lock forever.
     g_logger.Log(L"CHintoraIEBHO::GetEvent() -> event name: %s, event: [%08IX], error code: %d", name.c_str(),
                  reinterpret_cast<UINT_PTR>(event), static_cast<int>(error));
-    // The process keeps one handle per name, so a pending signal outlives
-    // the tab that set it.
-    if (event)
-        g_events[name] = event;
     return event;
 }

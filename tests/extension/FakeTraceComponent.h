@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +12,9 @@
 class FakeTraceComponent : public IDispatch {
 public:
     std::vector<std::pair<std::wstring, std::wstring>> lines;  // (tag, text)
+    // Runs after each line is written, as whatever the writer's call may let
+    // run meanwhile.
+    std::function<void()> afterWrite;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv)
@@ -43,6 +47,8 @@ public:
             return DISP_E_BADPARAMCOUNT;
         // Arguments arrive last-first.
         lines.emplace_back(params->rgvarg[1].bstrVal, params->rgvarg[0].bstrVal);
+        if (afterWrite)
+            afterWrite();
         return S_OK;
     }
 

@@ -5,6 +5,7 @@
 #include "Logger.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <new>
 #include <string>
@@ -39,6 +40,7 @@ public:
         return std::find(lines.begin(), lines.end(), text) != lines.end();
     }
     void Clear() { m_registration->Component().lines.clear(); }
+    void AfterWrite(std::function<void()> hook) { m_registration->Component().afterWrite = std::move(hook); }
 
 private:
     std::unique_ptr<FakeTraceRegistration> m_registration;

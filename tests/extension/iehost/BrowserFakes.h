@@ -139,6 +139,13 @@ inline VARIANT RefArg(VARIANT* target) {
     v.pvarVal = target;
     return v;
 }
+inline VARIANT DispatchRefArg(IDispatch** target) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BYREF | VT_DISPATCH;
+    v.ppdispVal = target;
+    return v;
+}
 inline VARIANT BoolRefArg(VARIANT_BOOL* target) {
     VARIANT v;
     VariantInit(&v);

@@ -261,8 +261,12 @@ public:
         ++closes;
         return S_OK;
     }
+    // Runs while a modal message window is up.
+    std::function<void()> duringDialog;
     HRESULT STDMETHODCALLTYPE showModalDialog(BSTR, VARIANT*, VARIANT*, VARIANT*) override {
         dialogs.push_back(g_currentMessage.Get());
+        if (duringDialog)
+            duringDialog();
         return S_OK;
     }
     // The window's own script members are those of its page.

@@ -114,11 +114,22 @@ protected:
         CHintoraIEBHO::SetBusyState(TRUE);
         CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayOpening);
         m_page.reset(new GatewayPage);
+        CreateHelperObject();
+    }
+    void CreateHelperObject() {
         IObjectWithSite* site = nullptr;
         ASSERT_EQ(S_OK, CHintoraIEBHO::CreateInstance(IID_IObjectWithSite, reinterpret_cast<void**>(&site)));
         m_bho = static_cast<CHintoraIEBHO*>(site);
         m_page->top.window.AddRef();
         m_bho->m_spWindow = &m_page->top.window;
+    }
+    // The tab closes: the browser lets go of the object. It must live on
+    // until the call that runs has ended.
+    void CloseTab() {
+        CHintoraIEBHO* closing = m_bho;
+        m_bho = nullptr;
+        closing->Release();
+        EXPECT_EQ(closing, ThreadBhoSlot::Get()) << "the object was destroyed under a running call";
     }
     void TearDown() override {
         if (m_bho)
@@ -144,6 +155,8 @@ protected:
 }  // namespace
 
 TEST_F(GatewayWindow, TheGatewayPageIsPreparedAndReportedReady) {
+    TimerRecorder timers;
+    ASSERT_TRUE(timers.Active());
     CHintoraIEBHO::ClearBrowserContext();
     WriteContext(L"stale", L"quenta");
     CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayOpening);
@@ -166,6 +179,8 @@ TEST_F(GatewayWindow, TheGatewayPageIsPreparedAndReportedReady) {
     EXPECT_TRUE(Signalled(SharedState::kGatewayReadyEvent));
     EXPECT_NE(0u, m_bho->m_nBrowserContextReadyTimer);
     EXPECT_NE(0u, m_bho->m_nGatewayWaitingToCloseTimer);
+    EXPECT_THAT(TimerRecorder::PeriodsOf(CHintoraIEBHO::BrowserContextReadyTimerProc), ElementsAre(150u));
+    EXPECT_THAT(TimerRecorder::PeriodsOf(CHintoraIEBHO::GatewayWaitingToCloseTimerProc), ElementsAre(150u));
 
     // A page without the Velnor object stays as it is.
     PageLog().clear();
@@ -226,9 +241,12 @@ TEST_F(GatewayWindow, ThePageGetsTheContextAndThePreferredLanguages) {
 }
 
 TEST_F(GatewayWindow, TheTypeIsComparedWithoutRegardToCase) {
+    TimerRecorder timers;
+    ASSERT_TRUE(timers.Active());
     WriteContext(L"web", L"QuEnTa");
     m_bho->ShowContent();
     EXPECT_NE(0u, m_bho->m_nFrameCompleteTimer);
+    EXPECT_THAT(TimerRecorder::PeriodsOf(CHintoraIEBHO::FrameCompleteTimerProc), ElementsAre(150u));
     EXPECT_EQ(VT_BSTR, m_bho->m_varApplication.vt);
     EXPECT_TRUE(Busy()) << "busy until the content frame has shown the content";
 
@@ -354,6 +372,45 @@ TEST_F(GatewayWindow, ACloseRequestClosesTheGatewayWithinATick) {
         EXPECT_EQ(FAILED(answer) ? closes + 1 : closes, m_page->top.window.closes)
             << "the window's own close only when the page's close failed";
     }
+}
+
+TEST_F(GatewayWindow, ATabClosedDuringATimersCallIsFreedOnlyWhenTheCallEnds) {
+    // The user closes the tab while the no-match message is up.
+    WriteContext(L"web", L"nomatch");
+    SetEvent(CHintoraIEBHO::GetEvent(SharedState::kBrowserContextReadyEvent, FALSE));
+    m_page->top.window.duringDialog = [this] { CloseTab(); };
+    CHintoraIEBHO::BrowserContextReadyTimerProc(nullptr, WM_TIMER, 0, 0);
+    EXPECT_EQ(1u, m_page->top.window.dialogs.size());
+    EXPECT_TRUE(m_page->Called(L"CloseWindow(")) << "the call ran to its end";
+    EXPECT_FALSE(Busy());
+    EXPECT_EQ(nullptr, ThreadBhoSlot::Get()) << "and then let go of the object";
+
+    // ... while the content frame is handed the context.
+    PageLog().clear();
+    CreateHelperObject();
+    WriteContext(L"web", L"quenta");
+    m_bho->ShowContent();
+    m_page->content.tocLoaded = true;
+    m_page->content.Namespace(L"Quenta").SetMethod(L"ShowContent", [this](DISPPARAMS*, VARIANT*) {
+        CloseTab();
+        return S_OK;
+    });
+    CHintoraIEBHO::FrameCompleteTimerProc(nullptr, WM_TIMER, 0, 0);
+    EXPECT_FALSE(Busy());
+    EXPECT_TRUE(ContextIsEmpty());
+    EXPECT_EQ(nullptr, ThreadBhoSlot::Get());
+
+    // ... while the gateway closes itself on request.
+    PageLog().clear();
+    CreateHelperObject();
+    CHintoraIEBHO::SetGatewayStatus(SharedState::kCloseGateway);
+    m_page->gateway->SetMethod(L"CloseWindow", [this](DISPPARAMS*, VARIANT*) {
+        CloseTab();
+        return E_FAIL;
+    });
+    CHintoraIEBHO::GatewayWaitingToCloseTimerProc(nullptr, WM_TIMER, 0, 0);
+    EXPECT_EQ(1, m_page->top.window.closes) << "the window's own close after the page's failed";
+    EXPECT_EQ(nullptr, ThreadBhoSlot::Get());
 }
 
 // One help request across two processes: this process is the page tab, a

@@ -20,6 +20,7 @@
 #include "TraceCapture.h"
 
 using ::testing::_;
+using ::testing::ElementsAre;
 using ::testing::Invoke;
 using ::testing::NiceMock;
 
@@ -202,6 +203,8 @@ TEST_F(HelpRequestTest, ATabThatNeverCompletedADocumentIgnoresTheRequest) {
 }
 
 TEST_F(HelpRequestTest, ARequestDuringLoadStartsWithinOneTickOfCompletion) {
+    TimerRecorder timers;
+    ASSERT_TRUE(timers.Active());
     m_bho->bEnabled = 0;
     EXPECT_EQ(S_FALSE, m_bho->Start());
     UINT_PTR firstWait = m_bho->m_nStartTimer;
@@ -230,6 +233,9 @@ TEST_F(HelpRequestTest, ARequestDuringLoadStartsWithinOneTickOfCompletion) {
     PumpFor(400);
     ExpectAcceptedAndOpened();
     EXPECT_EQ(0, WaitForDocumentCompleteCounter);
+    // Both waits poll every 150 ms.
+    EXPECT_THAT(TimerRecorder::PeriodsOf(CHintoraIEBHO::StartTimerProc), ElementsAre(150u, 150u));
+    EXPECT_THAT(TimerRecorder::PeriodsOf(CHintoraIEBHO::GatewayReadyTimerProc), ElementsAre(150u));
 }
 
 TEST_F(HelpRequestTest, APageThatNeverCompletesGoesOnAfter151Ticks) {
@@ -349,6 +355,8 @@ TEST_F(HelpRequestTest, ABusyRequestRefusesUnlessItsGatewayIsStillOpening) {
 }
 
 TEST_F(HelpRequestTest, ARunningGatewayIsAskedToCloseAndTheNewOneOpensOnlyOnceItHasClosed) {
+    TimerRecorder timers;
+    ASSERT_TRUE(timers.Active());
     CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayRunning);
     SetEvent(m_ready);  // left over from an earlier gateway
 
@@ -370,6 +378,7 @@ TEST_F(HelpRequestTest, ARunningGatewayIsAskedToCloseAndTheNewOneOpensOnlyOnceIt
     EXPECT_EQ(0u, m_bho->m_nGatewayClosingTimer);
     EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::GatewayClosingTimerProc() - gateway closed, now open the new one"));
     ExpectAcceptedAndOpened();
+    EXPECT_THAT(TimerRecorder::PeriodsOf(CHintoraIEBHO::GatewayClosingTimerProc), ElementsAre(150u));
 }
 
 TEST_F(HelpRequestTest, AGatewayWindowThatCannotOpenEndsTheRequestWithError013) {
@@ -439,50 +448,45 @@ TEST_F(HelpRequestTest, TheReadySignalHandsTheRequestOverOnce) {
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(m_ready, 0));
 }
 
-TEST_F(HelpRequestTest, WaitsForTheGatewayGiveUpWithATraceLine) {
-    // The old gateway never reports itself closed.
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayRunning);
-    EXPECT_EQ(S_OK, m_bho->Start());
-    UINT_PTR closing = m_bho->m_nGatewayClosingTimer;
-    ASSERT_NE(0u, closing);
-    for (LONG tick = 0; tick < CHintoraIEBHO::kGatewayClosingTickLimit; ++tick)
-        CHintoraIEBHO::GatewayClosingTimerProc(nullptr, WM_TIMER, closing, 0);
-    EXPECT_EQ(closing, m_bho->m_nGatewayClosingTimer);
-    EXPECT_TRUE(Busy());
-    CHintoraIEBHO::GatewayClosingTimerProc(nullptr, WM_TIMER, closing, 0);
-    EXPECT_EQ(0u, m_bho->m_nGatewayClosingTimer);
-    EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::GatewayClosingTimerProc() - gateway did not close"));
-    ASSERT_EQ(1u, m_messages.size());
-    EXPECT_EQ(ErrorJson(L"013."), m_messages[0]);
-    EXPECT_FALSE(Busy());
-    EXPECT_TRUE(m_openings.empty());
-
-    // When no new gateway was wanted, giving up only drops the one-shot flag.
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayRunning);
-    m_bho->m_bBlockNewGateway = 1;
-    m_bho->CloseGatewayWindow();
-    closing = m_bho->m_nGatewayClosingTimer;
-    for (LONG tick = 0; tick <= CHintoraIEBHO::kGatewayClosingTickLimit; ++tick)
-        CHintoraIEBHO::GatewayClosingTimerProc(nullptr, WM_TIMER, closing, 0);
-    EXPECT_EQ(0u, m_bho->m_nGatewayClosingTimer);
-    EXPECT_EQ(0, m_bho->m_bBlockNewGateway);
-    EXPECT_EQ(1u, m_messages.size());
+// A content server may take minutes: neither wait gives up, only closing
+// the tab ends them.
+TEST_F(HelpRequestTest, WaitsForTheGatewayHaveNoLimitAndEndWithTheTab) {
+    // Ticks driven by hand, well beyond two minutes of polling: the wait
+    // goes on and the request stays busy.
+    auto pollLong = [](TIMERPROC procedure, const UINT_PTR& wait) {
+        UINT_PTR id = wait;
+        ASSERT_NE(0u, id);
+        for (int tick = 0; tick < 1000; ++tick)
+            procedure(nullptr, WM_TIMER, id, 0);
+        EXPECT_EQ(id, wait);
+        EXPECT_TRUE(Busy());
+    };
 
     // The new gateway never reports itself ready.
-    m_messages.clear();
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayClosed);
     EXPECT_EQ(S_OK, m_bho->Start());
+    pollLong(CHintoraIEBHO::GatewayReadyTimerProc, m_bho->m_nGatewayReadyTimer);
+    EXPECT_EQ(L"Hintora_GatewayOpening", Status());
     UINT_PTR ready = m_bho->m_nGatewayReadyTimer;
-    ASSERT_NE(0u, ready);
-    for (LONG tick = 0; tick < CHintoraIEBHO::kGatewayReadyTickLimit; ++tick)
-        CHintoraIEBHO::GatewayReadyTimerProc(nullptr, WM_TIMER, ready, 0);
-    EXPECT_EQ(ready, m_bho->m_nGatewayReadyTimer);
-    EXPECT_TRUE(Busy());
-    CHintoraIEBHO::GatewayReadyTimerProc(nullptr, WM_TIMER, ready, 0);
-    EXPECT_EQ(0u, m_bho->m_nGatewayReadyTimer);
-    EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::GatewayReadyTimerProc() - gateway not ready, giving up"));
-    EXPECT_FALSE(Busy());
+
+    // A running gateway never reports itself closed.
+    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayRunning);
+    m_bho->CloseGatewayWindow();
+    pollLong(CHintoraIEBHO::GatewayClosingTimerProc, m_bho->m_nGatewayClosingTimer);
+    EXPECT_EQ(L"Hintora_CloseGateway", Status());
+    UINT_PTR closing = m_bho->m_nGatewayClosingTimer;
     EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(1u, m_openings.size());
+
+    // Closing the tab ends the closing wait; the object's end ends the other.
+    m_bho->OnQuit();
+    EXPECT_EQ(0u, m_bho->m_nGatewayClosingTimer);
+    EXPECT_FALSE(KillTimer(nullptr, closing));
+    EXPECT_EQ(ready, m_bho->m_nGatewayReadyTimer);
+    m_bho->SetSite(nullptr);
+    m_bho->Release();
+    m_bho = nullptr;
+    EXPECT_FALSE(KillTimer(nullptr, ready));
+    EXPECT_FALSE(Busy());
 }
 
 TEST_F(HelpRequestTest, AnExceptionEndsTheRequestWithError012) {

@@ -19,6 +19,7 @@
 #include "SharedState.h"
 #include "TabTestSupport.h"
 #include "ThreadSlot.h"
+#include "TraceCapture.h"
 
 using ::testing::_;
 using ::testing::Invoke;
@@ -219,10 +220,15 @@ TEST_F(HelperObjectTest, TheSetupPageIsReplacedByTheContentServersErrorPage) {
         CHintoraIEBHO* bho = Create();
         bho->SetSite(site.Unknown());
 
+        // The setup page opens in a frame: that frame's browser is stopped
+        // and sent on, the tab's own is left alone.
+        FakeBrowser frame;
+        EXPECT_CALL(browser, Stop()).Times(0);
+        EXPECT_CALL(browser, Navigate2(_, _, _, _, _)).Times(0);
         std::wstring expected = std::wstring(content) + L"/hintorasetup.html?error=1";
         ::testing::InSequence order;
-        EXPECT_CALL(browser, Stop()).WillOnce(Return(S_OK));
-        EXPECT_CALL(browser, Navigate2(_, _, _, _, _))
+        EXPECT_CALL(frame, Stop()).WillOnce(Return(S_OK));
+        EXPECT_CALL(frame, Navigate2(_, _, _, _, _))
             .WillOnce(Invoke([&](VARIANT* url, VARIANT* flags, VARIANT* frame, VARIANT* post, VARIANT* headers) {
                 EXPECT_EQ(VT_BSTR, url->vt);
                 EXPECT_EQ(expected, std::wstring(url->bstrVal));
@@ -241,7 +247,7 @@ TEST_F(HelperObjectTest, TheSetupPageIsReplacedByTheContentServersErrorPage) {
         VARIANT_BOOL cancel = VARIANT_FALSE;
         bho->bEnabled = 1;
         EXPECT_EQ(S_OK, browser.Fire(DISPID_BEFORENAVIGATE2,
-                                     {DispatchArg(&browser), RefArg(&url), RefArg(&empty[0]), RefArg(&empty[1]),
+                                     {DispatchArg(&frame), RefArg(&url), RefArg(&empty[0]), RefArg(&empty[1]),
                                       RefArg(&empty[2]), RefArg(&empty[3]), BoolRefArg(&cancel)}));
         EXPECT_EQ(0, bho->bEnabled);
         EXPECT_EQ(VARIANT_FALSE, cancel);
@@ -274,6 +280,19 @@ TEST_F(HelperObjectTest, OtherNavigationsOnlyClearTheDocumentCompleteFlag) {
     EXPECT_EQ(0, bho->bEnabled);
     VariantClear(&url);
 
+    // A new window is let open and only traced.
+    TraceCapture trace;
+    IDispatch* opened = nullptr;
+    Var flags(static_cast<LONG>(0x6));
+    Var context(L"http://page.example/list");
+    Var target(L"http://page.example/popup");
+    EXPECT_EQ(S_OK,
+              browser.Fire(DISPID_NEWWINDOW3, {DispatchRefArg(&opened), BoolRefArg(&cancel), flags, context, target}));
+    EXPECT_TRUE(trace.Has(L"CHintoraIEBHO::OnNewWindow3 - url: http://page.example/popup"));
+    EXPECT_TRUE(trace.Has(L"CHintoraIEBHO::OnNewWindow3 - urlContext: http://page.example/list"));
+    EXPECT_EQ(VARIANT_FALSE, cancel);
+    EXPECT_EQ(nullptr, opened);
+
     // Malformed or unknown events are ignored without harm.
     EXPECT_EQ(S_OK, browser.Fire(DISPID_BEFORENAVIGATE2, {}));
     EXPECT_EQ(S_OK, browser.Fire(DISPID_STATUSTEXTCHANGE, {}));
@@ -299,7 +318,10 @@ TEST_F(HelperObjectTest, QuitStopsTheBrowserAndItsWaits) {
     bho->Release();
 }
 
-TEST_F(HelperObjectTest, DocumentCompleteTakesTheTopWindow) {
+TEST_F(HelperObjectTest, DocumentCompleteTakesTheTopWindowAndTheUrl) {
+    m_sandbox.PutProduct(L"ContentURL", L"http://content.example/pub");
+    m_sandbox.PutAdvanced(L"tracemode", L"1");
+    TraceCapture trace;
     FakeBrowser browser;
     FakeSite site;
     FakeWindow window;
@@ -318,9 +340,18 @@ TEST_F(HelperObjectTest, DocumentCompleteTakesTheTopWindow) {
     url.vt = VT_BSTR;
     url.bstrVal = SysAllocString(L"http://page.example/");
     EXPECT_EQ(S_OK, browser.Fire(DISPID_DOCUMENTCOMPLETE, {DispatchArg(&browser), RefArg(&url)}));
-    VariantClear(&url);
     EXPECT_EQ(1, bho->bEnabled);
     EXPECT_EQ(static_cast<IHTMLWindow2*>(&window), bho->m_spWindow);
+    EXPECT_TRUE(trace.Has(L"CHintoraIEBHO::OnDocumentComplete() - url = http://page.example/"));
+    EXPECT_EQ(0, bho->m_bHostsGateway);
+
+    // The address decides whether this window shows the gateway page.
+    VariantClear(&url);
+    url.vt = VT_BSTR;
+    url.bstrVal = SysAllocString(L"http://content.example/pub/radozira/hintora_gateway.html");
+    EXPECT_EQ(S_OK, browser.Fire(DISPID_DOCUMENTCOMPLETE, {DispatchArg(&browser), RefArg(&url)}));
+    EXPECT_EQ(1, bho->m_bHostsGateway);
+    VariantClear(&url);
 
     IHTMLWindow2* got = nullptr;
     bho->GetWindow(&got);

@@ -216,6 +216,41 @@ TEST_F(Recognition, OneLeaderPerDomainIsInjectedAndTheFirstContextWins) {
         << "the lists were emptied by the first run";
 }
 
+TEST_F(Recognition, LeadersAreInjectedInFrameOrderAndAFailedOneOnlyUntilALaterLeaderSucceeds) {
+    TraceCapture trace;
+    // Domains that sort otherwise than the frames stand: z, z, a, z, m.
+    Frame& top = NewFrame(L"top", L"http://z.example/", L"z.example");
+    Frame& same = NewFrame(L"same", L"http://z.example/1", L"z.example");
+    Frame& a = NewFrame(L"A", L"http://a.example/", L"a.example");
+    Frame& again = NewFrame(L"again", L"http://z.example/2", L"z.example");
+    Frame& m = NewFrame(L"M", L"http://m.example/", L"m.example");
+    for (Frame* child : {&same, &a, &again, &m})
+        top.Add(*child);
+    // The top frame refuses the script twice, then would take it.
+    int attempts = 0;
+    top.script.SetMethod(L"eval", [&attempts](DISPPARAMS*, VARIANT*) {
+        bool refused = attempts++ < 2;
+        PageLog().push_back(refused ? L"top.refused" : L"top.inject");
+        return refused ? E_FAIL : S_OK;
+    });
+    Script script;
+    SetContext(script, L"web", L"quenta", L"{}");
+    InstallRecognition(top, script);
+    Show(top);
+
+    m_bho->ProceedWithRecognition();
+
+    EXPECT_THAT(m_bho->frameLeaderIndexArray, ElementsAre(0, 0, 2, 0, 4));
+    std::vector<std::wstring> injections;
+    for (const std::wstring& call : PageLog())
+        if (call.find(L".inject") != std::wstring::npos || call.find(L".refused") != std::wstring::npos)
+            injections.push_back(call);
+    EXPECT_THAT(injections, ElementsAre(L"top.refused", L"top.refused", L"A.inject", L"M.inject"));
+    EXPECT_TRUE(trace.Has(L"CHintoraIEBHO::ProceedWithRecognition() - Couldn't inject script, leader frame index: 0"));
+    EXPECT_TRUE(trace.Has(L"CHintoraIEBHO::ProceedWithRecognition() - NOT injected into frameLeaderIndexArray[3] = 0"));
+    EXPECT_TRUE(Signalled(ContextReady())) << "failed injections do not end the run";
+}
+
 TEST_F(Recognition, LongContextTextsAreCutToTheirFields) {
     Frame& top = NewFrame(L"top", L"http://x.example/", L"x.example");
     Script script;

@@ -1,13 +1,16 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "HintoraIEBHO.h"
 #include "SharedState.h"
 #include "TabTestSupport.h"
+#include "TraceCapture.h"
 
 TEST(SharedState, FirstAccessCreatesAZeroBlock) {
     HANDLE existing = OpenFileMappingW(FILE_MAP_READ, FALSE, SharedState::kMappingName);
@@ -178,4 +181,43 @@ TEST(SharedState, AnExistingEventKeepsItsPendingSignal) {
     ResetEvent(kept);
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(other, 0));
     CloseHandle(other);
+}
+
+namespace {
+
+DWORD WINAPI ReachTheMapping(LPVOID) {
+    return OpenSharedMemoryMapping() ? 0 : 1;
+}
+
+}  // namespace
+
+TEST(SharedState, EachNameGetsOneKeptHandleTracedOnceAndOutsideTheLock) {
+    // Whatever the trace call lets run meanwhile (here another thread) can
+    // still reach the shared state.
+    TraceCapture trace;
+    std::vector<DWORD> waits;
+    std::vector<HANDLE> threads;
+    trace.AfterWrite([&] {
+        threads.push_back(CreateThread(nullptr, 0, ReachTheMapping, nullptr, 0, nullptr));
+        waits.push_back(WaitForSingleObject(threads.back(), 10000));
+    });
+    std::wstring name = L"Hintora_TestEvent_" + std::to_wstring(GetCurrentProcessId());
+    HANDLE event = CHintoraIEBHO::GetEvent(name, FALSE);
+    trace.AfterWrite(nullptr);
+    // A thread that was kept waiting gets through once the call is over.
+    for (HANDLE thread : threads) {
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+    }
+    ASSERT_NE(nullptr, event);
+    EXPECT_THAT(waits, ::testing::ElementsAre(static_cast<DWORD>(WAIT_OBJECT_0)));
+
+    // Later calls hand out the kept handle: no handle per poll.
+    for (int poll = 0; poll < 3; ++poll)
+        EXPECT_EQ(event, CHintoraIEBHO::GetEvent(name, FALSE));
+    size_t traced = 0;
+    for (const std::wstring& line : trace.Lines())
+        traced += line.find(L"CHintoraIEBHO::GetEvent() -> event name: " + name) == 0;
+    EXPECT_EQ(1u, traced);
+    EXPECT_NE(event, CHintoraIEBHO::GetEvent(name + L"_other", FALSE));
 }
