@@ -32,10 +32,11 @@ const size_t kReceiveSize = 1024;
 // A request body is read in larger pieces: under wine every receive costs
 // several round trips to the wine server.
 const size_t kBodyPiece = 64 * 1024;
-// The file goes out in chunks of this size, for the same reason. 256 KB
-// reaches most of what wine allows (a larger chunk gains little), and keeps
-// the memory of many parallel downloads small.
-const size_t kSendChunk = 256 * 1024;
+// The file goes out in chunks of this size, for the same reason. 512 KB
+// reaches what wine allows a blocking server (256 KB about three quarters of
+// it, 1 MB no more than 512 KB), and keeps the buffers of the most
+// connections the server holds open at 256 MB, well inside a 32-bit process.
+const size_t kSendChunk = 512 * 1024;
 const int kChunksPerNotification = 64;
 const wchar_t kDefaultDateFormat[] = L"%a, %d %b %Y %H:%M:%S GMT";
 
