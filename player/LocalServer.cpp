@@ -20,14 +20,19 @@ std::wstring ProgramFolder() {
 CListenSocket::~CListenSocket() = default;
 
 void CListenSocket::OnAccept(int) {
+    // Beyond the cap a new connection is closed at once; those already open
+    // go on being served.
+    if (CRequestSocket::LiveCount() >= kMaxConnections) {
+        CAsyncSocket refused;
+        Accept(refused);
+        return;
+    }
     CRequestSocket* connection = new (std::nothrow) CRequestSocket(server);
     if (!connection)
         return;
-    if (Accept(*connection)) {
-        connection->AsyncSelect(FD_READ | FD_CLOSE);
-    } else {
+    // The connection inherits its notifications from this socket.
+    if (!Accept(*connection))
         connection->Release();
-    }
 }
 
 CLocalServer::CLocalServer() : CLocalServer(ProgramFolder()) {}
@@ -55,7 +60,7 @@ void CLocalServer::StopListening() {
 void CLocalServer::StartListening() {
     StopListening();
     listenSocket = new CListenSocket(this);
-    if (!listenSocket->Create(0, FD_ACCEPT, L"127.0.0.1") || !listenSocket->Listen(SOMAXCONN)) {
+    if (!listenSocket->Create(0, FD_ACCEPT | CRequestSocket::kEvents, L"127.0.0.1") || !listenSocket->Listen(SOMAXCONN)) {
         ShowPlayerMessage(IDS_SOCKET_FAILED, MB_ICONEXCLAMATION);
         StopListening();
         return;

@@ -14,6 +14,9 @@ public:
 
     CLocalServer* server;
 
+    // Open connections at most.
+    static const size_t kMaxConnections = 512;
+
 protected:
     void OnAccept(int error) override;
 };

@@ -1,8 +1,10 @@
 #include "RequestSocket.h"
 
+#include <algorithm>
 #include <ctime>
 #include <new>
 #include <set>
+#include <unordered_map>
 
 #include "HttpDate.h"
 #include "LocalServer.h"
@@ -24,8 +26,17 @@ std::set<CRequestSocket*>& LiveSockets() {
 UINT_PTR g_timer = 0;
 DWORD g_idleTimeoutMs = 60000;
 DWORD g_lingerTimeoutMs = 5000;
+DWORD g_headDeadlineMs = 30000;
 
 const size_t kReceiveSize = 1024;
+// A request body is read in larger pieces: under wine every receive costs
+// several round trips to the wine server.
+const size_t kBodyPiece = 64 * 1024;
+// The file goes out in chunks of this size, for the same reason. 512 KB
+// reaches what wine allows a blocking server (256 KB about three quarters of
+// it, 1 MB no more than 512 KB), and keeps the buffers of the most
+// connections the server holds open at 256 MB, well inside a 32-bit process.
+const size_t kSendChunk = 512 * 1024;
 const int kChunksPerNotification = 64;
 const wchar_t kDefaultDateFormat[] = L"%a, %d %b %Y %H:%M:%S GMT";
 
@@ -41,7 +52,7 @@ int64_t FileTimeToUnix(const FILETIME& ft) {
     return static_cast<int64_t>((v.QuadPart - 116444736000000000ULL) / 10000000ULL);
 }
 
-bool LookupMimeType(const std::wstring& extension, std::wstring& type) {
+bool LookupMimeTypeUncached(const std::wstring& extension, std::wstring& type) {
     if (!extension.empty()) {
         HKEY key;
         if (RegOpenKeyExW(HKEY_CLASSES_ROOT, extension.c_str(), 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
@@ -59,6 +70,22 @@ bool LookupMimeType(const std::wstring& extension, std::wstring& type) {
         }
     }
     return LookupMimeTable(extension, type);
+}
+
+// The type of each extension is looked up once for the program's life. Only
+// extensions of files that exist in the folder get here, so the map stays
+// small. Never destroyed, like the socket map.
+bool LookupMimeType(const std::wstring& extension, std::wstring& type) {
+    static auto* known = new std::unordered_map<std::wstring, std::pair<bool, std::wstring>>;
+    std::wstring key = LowerAscii(extension);
+    auto it = known->find(key);
+    if (it == known->end()) {
+        std::wstring found;
+        bool ok = LookupMimeTypeUncached(extension, found);
+        it = known->emplace(key, std::make_pair(ok, found)).first;
+    }
+    type = it->second.second;
+    return it->second.first;
 }
 
 }  // namespace
@@ -80,19 +107,18 @@ CRequestSocket::CRequestSocket(CLocalServer* owner)
       m_answered(false),
       m_peerClosed(false),
       m_draining(false),
-      m_lastActivity(GetTickCount64()) {
+      m_lastActivity(GetTickCount64()),
+      m_opened(m_lastActivity),
+      m_fileSize(0) {
     RegisterHandlers();
     LiveSockets().insert(this);
+    // One timer watches every connection and stays for the program's life.
     if (!g_timer)
         g_timer = SetTimer(nullptr, 0, 1000, TimerProc);
 }
 
 CRequestSocket::~CRequestSocket() {
     LiveSockets().erase(this);
-    if (LiveSockets().empty() && g_timer) {
-        KillTimer(nullptr, g_timer);
-        g_timer = 0;
-    }
     CloseFile();
     if (request) {
         request->finished = 1;
@@ -112,9 +138,10 @@ long CRequestSocket::Release() {
     return n;
 }
 
-void CRequestSocket::SetTimeouts(DWORD idleMs, DWORD lingerMs) {
+void CRequestSocket::SetTimeouts(DWORD idleMs, DWORD lingerMs, DWORD headMs) {
     g_idleTimeoutMs = idleMs;
     g_lingerTimeoutMs = lingerMs;
+    g_headDeadlineMs = headMs;
 }
 
 size_t CRequestSocket::LiveCount() {
@@ -127,8 +154,9 @@ void CALLBACK CRequestSocket::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
     for (CRequestSocket* s : snapshot) {
         if (!LiveSockets().count(s))
             continue;
+        bool headDue = !s->m_answered && s->reader.State() < kBody;
         DWORD limit = s->m_draining ? g_lingerTimeoutMs : g_idleTimeoutMs;
-        if (now - s->m_lastActivity >= limit)
+        if (now - s->m_lastActivity >= limit || (headDue && now - s->m_opened >= g_headDeadlineMs))
             s->CloseNow(true);
     }
 }
@@ -161,6 +189,8 @@ void CRequestSocket::OnReceive(int) {
             return;
         }
     }
+    if (reader.State() == kBody && buffer.size() < kBodyPiece)
+        buffer.resize(kBodyPiece);
     int n = Receive(buffer.data(), static_cast<int>(buffer.size()));
     if (n == SOCKET_ERROR || n == 0)
         return;  // an error or the end of input: the close notification follows
@@ -173,7 +203,9 @@ void CRequestSocket::Complete() {
     m_answered = true;
     buffer.clear();
     ProcessRequest();
-    AsyncSelect(FD_WRITE | FD_CLOSE);
+    // The write notification that came with the connection was passed over
+    // while reading; the next comes only after a send that would block.
+    SendSome();
 }
 
 void CRequestSocket::OnClose(int error) {
@@ -235,33 +267,29 @@ void CRequestSocket::DrainInput() {
 // --- sending ----------------------------------------------------------------
 
 void CRequestSocket::OnSend(int) {
-    if (!m_answered || m_draining)
-        return;
-    // The file still goes out in chunks of the buffer's size, but several of
-    // them per notification while the connection takes them whole: under
-    // load every notification round trip costs far more than a send.
+    if (m_answered && !m_draining)
+        SendSome();
+}
+
+void CRequestSocket::SendSome() {
+    // Sends until the connection would block (a write notification then
+    // follows when there is room), the answer is out, or this connection has
+    // had its share: several chunks per notification, since under load every
+    // notification round trip costs far more than a send.
     for (int chunk = 0; chunk < kChunksPerNotification; ++chunk) {
-        if (pending > 0) {
+        while (pending > 0) {
             int sent = Send(buffer.data(), pending);
             if (sent == SOCKET_ERROR) {
-                if (WSAGetLastError() == WSAEWOULDBLOCK) {
-                    AsyncSelect(FD_WRITE | FD_CLOSE);
-                    return;
-                }
-                CloseNow(true);
+                if (WSAGetLastError() != WSAEWOULDBLOCK)
+                    CloseNow(true);
                 return;
             }
             Touch();
             if (request)
                 request->bytesSent += sent;
-            if (sent < pending) {
-                // Keep the buffer's size: it sets the size of the next chunks.
-                memmove(buffer.data(), buffer.data() + sent, pending - sent);
-                pending -= sent;
-                AsyncSelect(FD_WRITE | FD_CLOSE);
-                return;
-            }
-            pending = 0;
+            // Keep the buffer's size: it sets the size of the next chunks.
+            memmove(buffer.data(), buffer.data() + sent, pending - sent);
+            pending -= sent;
         }
         if (file != INVALID_HANDLE_VALUE) {
             DWORD read = 0;
@@ -276,7 +304,9 @@ void CRequestSocket::OnSend(int) {
             return;
         }
     }
-    AsyncSelect(FD_WRITE | FD_CLOSE);
+    // No send has blocked, so no write notification would come: ask for one,
+    // and let the other connections have their turn first.
+    AsyncSelect(kEvents);
 }
 
 void CRequestSocket::FinishAnswer() {
@@ -290,7 +320,8 @@ void CRequestSocket::FinishAnswer() {
     ShutDown(SD_SEND);
     m_draining = true;
     Touch();
-    AsyncSelect(FD_READ | FD_CLOSE);
+    // Reading re-arms the read notification passed over while answering.
+    DrainInput();
 }
 
 void CRequestSocket::CloseFile() {
@@ -569,7 +600,8 @@ bool CRequestSocket::OpenTargetFile() {
         AddContentType();
         LARGE_INTEGER size;
         // The whole 64-bit size: files of 4 GiB and more are sent whole too.
-        AddHeader(L"Content-length", GetFileSizeEx(file, &size) ? static_cast<long long>(size.QuadPart) : 0LL);
+        m_fileSize = GetFileSizeEx(file, &size) ? static_cast<int64_t>(size.QuadPart) : 0;
+        AddHeader(L"Content-length", static_cast<long long>(m_fileSize));
         FILETIME written;
         if (GetFileTime(file, nullptr, nullptr, &written)) {
             std::wstring format = LoadPlayerString(IDS_HTTP_DATE_FORMAT);
@@ -600,6 +632,11 @@ void CRequestSocket::AddContentType() {
 void CRequestSocket::ReadFirstChunk() {
     if (file == INVALID_HANDLE_VALUE)
         return;
+    // The buffer grows for the file, up to one chunk: a small file goes out
+    // with its headers in one send, a large one in chunks of full size.
+    size_t want = static_cast<size_t>(std::min<int64_t>(pending + m_fileSize, kSendChunk));
+    if (buffer.size() < want)
+        buffer.resize(want);
     DWORD room = static_cast<DWORD>(buffer.size() - pending);
     DWORD read = 0;
     if (room > 0 && ReadFile(file, buffer.data() + pending, room, &read, nullptr) && read > 0)

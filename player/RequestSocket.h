@@ -21,10 +21,15 @@ public:
 
     // Time-outs for a connection that makes no progress: while the request is
     // read or the answer sent, and after the answer while the peer is given
-    // the chance to close first.
-    static void SetTimeouts(DWORD idleMs, DWORD lingerMs);
-    // Number of live request sockets (tests).
+    // the chance to close first. The head deadline counts from the opening
+    // of the connection, so that a client trickling bytes cannot keep it.
+    static void SetTimeouts(DWORD idleMs, DWORD lingerMs, DWORD headMs = 30000);
+    // Number of live request sockets.
     static size_t LiveCount();
+
+    // Notifications of a connection, selected once on the listening socket
+    // and inherited by every accepted one.
+    static const long kEvents = FD_READ | FD_WRITE | FD_CLOSE;
 
     typedef bool (CRequestSocket::*UrlHandler)(std::wstring& contentType,
                                                std::vector<unsigned char>& answer);
@@ -39,6 +44,7 @@ private:
     // Reading
     void Complete();
     void FinishAnswer();
+    void SendSome();
     void DrainInput();
     void CloseNow(bool shutDownFirst);
     void Touch();
@@ -88,6 +94,8 @@ private:
     bool m_peerClosed;    // the peer sent FIN; finish the answer, then close
     bool m_draining;      // answer sent; waiting for the peer to close
     ULONGLONG m_lastActivity;
+    ULONGLONG m_opened;
+    int64_t m_fileSize;   // of the open file, as its headers give it
 };
 
 // Sets the time of the last request that the idle watch reads, and writes

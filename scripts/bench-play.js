@@ -1,50 +1,105 @@
 'use strict';
-// Throughput of play.exe under wine beside `python3 -m http.server` on the
-// same files: requests per second for a 10 KB file, MB/s for a 50 MB file.
-// Not a test. Needs the 64-bit build (sh scripts/build.sh).
-//   node scripts/bench-play.js [seconds-per-run] [concurrency]
-const { spawn } = require('node:child_process');
+// Throughput of play.exe under wine, side by side in one run with
+//  - a minimal blocking Winsock server built from scripts/bench/winsock-ref.c
+//    and run in the same wine prefix: what wine allows a file server;
+//  - python3 -m http.server on the same files.
+// A 50 MB download (curl, MB/s) and a 10 KB file at concurrency 8 with one
+// request per connection (a raw-socket client in child processes,
+// requests/s). Rounds are interleaved, the table shows medians and the
+// ratios play/reference (50 MB) and play/python (10 KB). Not a test; needs
+// the 64-bit build (sh scripts/build.sh).
+//   node scripts/bench-play.js [rounds] [seconds-per-10KB-run] [--play PATH]
+// --play measures another build of play.exe (say, one from before a change).
+const { spawn, spawnSync, execFileSync } = require('node:child_process');
 const fs = require('node:fs');
-const http = require('node:http');
 const net = require('node:net');
 const path = require('node:path');
-const h = require('../tests/js/play-harness');
 
-const seconds = Number(process.argv[2] || 5);
-const concurrency = Number(process.argv[3] || 8);
+const CONCURRENCY = 8;
+const SMALL = 10 * 1024;
+const LARGE = 50 * 1024 * 1024;
 
-function get(port, urlPath) {
-  return new Promise((resolve, reject) => {
-    const req = http.get({ host: '127.0.0.1', port, path: urlPath, agent: false }, (res) => {
-      let n = 0;
-      res.on('data', (d) => (n += d.length));
-      res.on('end', () => (res.statusCode === 200 ? resolve(n) : reject(new Error(`status ${res.statusCode}`))));
-      res.on('error', reject);
+// --- the 10 KB client ----------------------------------------------------
+// Runs in a child process (node bench-play.js --client PORT PATH CONC MS),
+// so that several can share the load when we check that the client is not
+// what limits the rate. Prints the number of complete answers and the time.
+function runClient([port, urlPath, conc, ms]) {
+  const request = Buffer.from(`GET ${urlPath} HTTP/1.1\r\nHost: 127.0.0.1:${port}\r\nConnection: close\r\n\r\n`);
+  const end = Date.now() + Number(ms);
+  let count = 0;
+  let failures = 0;
+  const one = () =>
+    new Promise((resolve) => {
+      let bytes = 0;
+      let ok = null;
+      const s = net.connect(Number(port), '127.0.0.1', () => s.write(request));
+      s.on('data', (d) => {
+        if (ok === null) ok = /^HTTP\/1\.[01] 200 /.test(d.subarray(0, 13).toString('latin1'));
+        bytes += d.length;
+      });
+      s.on('error', () => {});
+      s.on('close', () => {
+        if (ok && bytes > SMALL) count++;
+        else failures++;
+        resolve();
+      });
     });
-    req.on('error', reject);
+  const start = Date.now();
+  Promise.all(
+    Array.from({ length: Number(conc) }, async () => {
+      while (Date.now() < end) await one();
+    }),
+  ).then(() => {
+    process.stdout.write(JSON.stringify({ count, failures, seconds: (Date.now() - start) / 1000 }));
   });
 }
 
-async function requestsPerSecond(port, urlPath) {
-  const end = Date.now() + seconds * 1000;
-  let count = 0;
-  const start = Date.now();
-  await Promise.all(
-    Array.from({ length: concurrency }, async () => {
-      while (Date.now() < end) {
-        await get(port, urlPath);
-        count++;
-      }
-    }),
-  );
-  return count / ((Date.now() - start) / 1000);
+if (process.argv[2] === '--client') {
+  runClient(process.argv.slice(3));
+  return;
 }
 
-async function megabytesPerSecond(port, urlPath, runs = 3) {
-  let bytes = 0;
-  const start = Date.now();
-  for (let i = 0; i < runs; i++) bytes += await get(port, urlPath);
-  return bytes / (1024 * 1024) / ((Date.now() - start) / 1000);
+const h = require('../tests/js/play-harness');
+
+const positional = process.argv.slice(2).filter((a, i, all) => a !== '--play' && all[i - 1] !== '--play');
+const rounds = Number(positional[0] || 5);
+const seconds = Number(positional[1] || 4);
+const playArg = process.argv.indexOf('--play');
+const playExe = playArg > 0 ? path.resolve(process.argv[playArg + 1]) : h.playExe;
+
+const median = (xs) => {
+  const s = [...xs].sort((a, b) => a - b);
+  return s.length % 2 ? s[(s.length - 1) / 2] : (s[s.length / 2 - 1] + s[s.length / 2]) / 2;
+};
+
+function clientProcess(port, urlPath, conc, ms) {
+  return new Promise((resolve, reject) => {
+    const child = spawn(process.execPath, [__filename, '--client', String(port), urlPath, String(conc), String(ms)], {
+      stdio: ['ignore', 'pipe', 'inherit'],
+    });
+    let out = '';
+    child.stdout.on('data', (d) => (out += d));
+    child.on('exit', (code) => (code === 0 ? resolve(JSON.parse(out)) : reject(new Error(`client failed (${code})`))));
+  });
+}
+
+// Requests per second of `processes` clients that share CONCURRENCY.
+async function requestsPerSecond(port, processes = 1) {
+  const results = await Promise.all(
+    Array.from({ length: processes }, () => clientProcess(port, '/small.bin', CONCURRENCY / processes, seconds * 1000)),
+  );
+  const failures = results.reduce((n, r) => n + r.failures, 0);
+  if (failures) throw new Error(`${failures} failed 10 KB requests on port ${port}`);
+  return results.reduce((n, r) => n + r.count / r.seconds, 0);
+}
+
+// One 50 MB download by curl; MB/s from curl's own transfer time.
+function megabytesPerSecond(port) {
+  const out = execFileSync('curl', ['-s', '-o', '/dev/null', '-w', '%{http_code} %{size_download} %{time_total}',
+    `http://127.0.0.1:${port}/large.bin`], { encoding: 'utf8' });
+  const [code, size, time] = out.trim().split(' ');
+  if (code !== '200' || Number(size) !== LARGE) throw new Error(`50 MB download from port ${port}: ${out}`);
+  return Number(size) / (1024 * 1024) / Number(time);
 }
 
 function freePort() {
@@ -56,8 +111,8 @@ function freePort() {
   });
 }
 
-async function waitForPort(port) {
-  for (let i = 0; i < 100; i++) {
+async function waitForPort(port, name) {
+  for (let i = 0; i < 300; i++) {
     try {
       await new Promise((resolve, reject) => {
         const s = net.connect(port, '127.0.0.1', () => s.end(resolve));
@@ -68,33 +123,85 @@ async function waitForPort(port) {
       await h.sleep(100);
     }
   }
-  throw new Error('python http.server did not start');
+  throw new Error(`${name} did not start`);
+}
+
+// Builds the reference server when its source is newer than the program.
+function buildReference() {
+  const source = path.join(__dirname, 'bench', 'winsock-ref.c');
+  const exe = path.join(h.buildDir, 'bench', 'winsock-ref.exe');
+  if (!fs.existsSync(exe) || fs.statSync(exe).mtimeMs < fs.statSync(source).mtimeMs) {
+    fs.mkdirSync(path.dirname(exe), { recursive: true });
+    const r = spawnSync('x86_64-w64-mingw32-gcc', ['-O2', '-o', exe, source, '-lws2_32'], { stdio: 'inherit' });
+    if (r.status !== 0) throw new Error('could not build the reference server');
+  }
+  return exe;
+}
+
+function table(header, rows) {
+  const widths = header.map((t, i) => Math.max(t.length, ...rows.map((r) => r[i].length)));
+  const line = (cells) => cells.map((c, i) => (i ? c.padStart(widths[i]) : c.padEnd(widths[i]))).join('  ');
+  return [line(header), ...rows.map(line)].join('\n');
 }
 
 async function main() {
-  if (!fs.existsSync(h.playExe)) throw new Error(`build first: ${h.playExe} is missing`);
-  const site = h.makeSite({ 'small.bin': Buffer.alloc(10 * 1024, 's'), 'large.bin': Buffer.alloc(50 * 1024 * 1024, 'l') });
-  let play, python;
+  if (!fs.existsSync(playExe)) throw new Error(`build first: ${playExe} is missing`);
+  const refExe = buildReference();
+  const site = h.makeSite({ 'small.bin': Buffer.alloc(SMALL, 's'), 'large.bin': Buffer.alloc(LARGE, 'l') });
+  if (playExe !== h.playExe) fs.copyFileSync(playExe, path.join(site.site, 'play.exe'));
+  let play, ref, python;
   try {
     play = await h.startPlay(site.site, []);
+    const refPort = await freePort();
+    ref = spawn(h.wineRun, [h.prefix, refExe, String(refPort), h.winPath(site.site)], { stdio: 'ignore', env: h.playEnv() });
     const pyPort = await freePort();
     python = spawn('python3', ['-m', 'http.server', String(pyPort), '--bind', '127.0.0.1'], { cwd: site.site, stdio: 'ignore' });
-    await waitForPort(pyPort);
+    await waitForPort(refPort, 'the reference server');
+    await waitForPort(pyPort, 'python3 http.server');
 
-    const rows = [];
-    for (const [name, port] of [['play.exe (wine)', play.port], ['python3 http.server', pyPort]]) {
-      const rps = await requestsPerSecond(port, '/small.bin');
-      const mbps = await megabytesPerSecond(port, '/large.bin');
-      rows.push([name, rps.toFixed(0), mbps.toFixed(1)]);
+    const servers = [
+      { name: 'play.exe (wine)', port: play.port },
+      { name: 'winsock reference (wine)', port: refPort },
+      { name: 'python3 http.server', port: pyPort },
+    ];
+    for (const s of servers) {
+      s.rps = [];
+      s.mbps = [];
+      megabytesPerSecond(s.port); // warm the file cache and wine's first calls
     }
-    const header = ['server', '10 KB requests/s', '50 MB MB/s'];
-    const widths = header.map((t, i) => Math.max(t.length, ...rows.map((r) => r[i].length)));
-    const line = (cells) => cells.map((c, i) => (i ? c.padStart(widths[i]) : c.padEnd(widths[i]))).join('  ');
-    console.log(`concurrency ${concurrency}, ${seconds} s per run`);
-    console.log(line(header));
-    for (const r of rows) console.log(line(r));
+
+    // The client must not be the limit: the same concurrency spread over two
+    // client processes has to give no more than one process does.
+    const single = [];
+    const split = [];
+    for (let r = 0; r < 3; r++) {
+      single.push(await requestsPerSecond(pyPort, 1));
+      split.push(await requestsPerSecond(pyPort, 2));
+    }
+
+    for (let r = 0; r < rounds; r++) {
+      const order = servers.map((_, i) => servers[(i + r) % servers.length]);
+      for (const s of order) {
+        s.mbps.push(megabytesPerSecond(s.port));
+        s.rps.push(await requestsPerSecond(s.port));
+      }
+      process.stderr.write(`round ${r + 1}/${rounds} done\n`);
+    }
+
+    const [p, w, py] = servers;
+    console.log(`${rounds} interleaved rounds; medians. 50 MB: one curl download per round.`);
+    console.log(`10 KB: concurrency ${CONCURRENCY}, one request per connection, ${seconds} s per run.`);
+    console.log(table(['server', '10 KB requests/s', '50 MB MB/s'],
+      servers.map((s) => [s.name, median(s.rps).toFixed(0), median(s.mbps).toFixed(1)])));
+    console.log(`client check against python (10 KB): one process ${median(single).toFixed(0)}/s, ` +
+      `two processes ${median(split).toFixed(0)}/s`);
+    const big = median(p.mbps) / median(w.mbps);
+    const small = median(p.rps) / median(py.rps);
+    console.log(`play/reference, 50 MB:  ${big.toFixed(2)} (target >= 0.5)`);
+    console.log(`play/python, 10 KB c=8: ${small.toFixed(2)} (target >= 1.0)`);
   } finally {
     if (python) python.kill();
+    if (ref) ref.kill();
     if (play) await play.stop();
     h.removeSite(site);
   }

@@ -325,4 +325,4 @@ function readLog(site) {
   return fs.existsSync(file) ? fs.readFileSync(file, 'latin1') : null;
 }
 
-module.exports = { makeSite, removeSite, startPlay, rawRequest, httpGet, readLog, sleep, within, playExe, recorderExe, winPath, root };
+module.exports = { makeSite, removeSite, startPlay, rawRequest, httpGet, readLog, sleep, within, playExe, recorderExe, winPath, root, prefix, wineRun, buildDir, playEnv };

@@ -205,6 +205,31 @@ TEST_F(ServerTest, ServesAFileWithItsHeaders) {
     EXPECT_EQ(r.body, "");
 }
 
+TEST_F(ServerTest, TheRegistrysContentTypeWinsOverTheTable) {
+    // ".mht" is in the table as message/rfc822.
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L".mht", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    wchar_t old[256];
+    DWORD oldSize = sizeof(old), kind = 0;
+    bool hadOld = RegQueryValueExW(key, L"Content Type", nullptr, &kind, reinterpret_cast<BYTE*>(old), &oldSize) ==
+                  ERROR_SUCCESS;
+    const wchar_t mine[] = L"text/x-from-registry";
+    RegSetValueExW(key, L"Content Type", 0, REG_SZ, reinterpret_cast<const BYTE*>(mine), sizeof(mine));
+    WriteFileBytes(root + L"\\page.mht", "mht");
+    WriteFileBytes(root + L"\\other.MHT", "MHT");
+    Reply first = GetUrl("/page.mht");
+    Reply second = GetUrl("/other.MHT");
+    if (hadOld)
+        RegSetValueExW(key, L"Content Type", 0, kind, reinterpret_cast<const BYTE*>(old), oldSize);
+    else
+        RegDeleteValueW(key, L"Content Type");
+    RegCloseKey(key);
+    EXPECT_EQ(first.Header("Content-type"), "text/x-from-registry");
+    EXPECT_EQ(second.Header("Content-type"), "text/x-from-registry");
+    EXPECT_EQ(second.body, "MHT");
+}
+
 TEST_F(ServerTest, FoldersRedirectToTheirDefaultDocument) {
     std::string port = std::to_string(server->port);
     Reply r = GetUrl("/sub");
@@ -345,6 +370,31 @@ TEST_F(ServerTest, IdleConnectionsAreClosed) {
     EXPECT_LT(waited, std::chrono::seconds(8));
     r = Get("");  // connects and says nothing
     EXPECT_EQ(r.bytes, "");
+
+    // A byte every 200 ms keeps the connection from being idle, but its head
+    // is due a fixed time after it opened.
+    CRequestSocket::SetTimeouts(60000, 500, 1500);
+    start = std::chrono::steady_clock::now();
+    std::future<bool> trickle = std::async(std::launch::async, [this] {
+        SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in addr = {};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(static_cast<u_short>(server->port));
+        inet_pton(AF_INET, "127.0.0.1", &addr.sin_addr);
+        bool closed = false;
+        if (connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0) {
+            for (int i = 0; i < 50 && !closed; ++i) {
+                closed = send(s, "X", 1, 0) != 1;
+                Sleep(200);
+            }
+        }
+        closesocket(s);
+        return closed;
+    });
+    EXPECT_TRUE(Pump(trickle));
+    waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GT(waited, std::chrono::milliseconds(1400));
+    EXPECT_LT(waited, std::chrono::seconds(6));
     CRequestSocket::SetTimeouts(60000, 5000);
     EXPECT_EQ(GetUrl("/hello.txt").body, "hello world");
 }
