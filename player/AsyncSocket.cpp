@@ -58,7 +58,7 @@ LRESULT CALLBACK CAsyncSocket::WindowProc(HWND hwnd, UINT message, WPARAM wParam
     return 0;
 }
 
-CAsyncSocket::CAsyncSocket() : m_hSocket(INVALID_SOCKET) {}
+CAsyncSocket::CAsyncSocket() : m_hSocket(INVALID_SOCKET), m_peer(), m_hasPeer(false) {}
 
 CAsyncSocket::~CAsyncSocket() {
     Close();
@@ -75,6 +75,7 @@ void CAsyncSocket::Close() {
     SocketMap().erase(m_hSocket);
     closesocket(m_hSocket);
     m_hSocket = INVALID_SOCKET;
+    m_hasPeer = false;
 }
 
 bool CAsyncSocket::Create(UINT port, long events, const wchar_t* address) {
@@ -105,10 +106,14 @@ bool CAsyncSocket::Listen(int backlog) {
 }
 
 bool CAsyncSocket::Accept(CAsyncSocket& connected) {
-    SOCKET s = accept(m_hSocket, nullptr, nullptr);
+    sockaddr_in peer = {};
+    int len = sizeof(peer);
+    SOCKET s = accept(m_hSocket, reinterpret_cast<sockaddr*>(&peer), &len);
     if (s == INVALID_SOCKET)
         return false;
     connected.Attach(s);
+    connected.m_peer = peer;
+    connected.m_hasPeer = len == sizeof(peer) && peer.sin_family == AF_INET;
     return true;
 }
 
@@ -147,6 +152,8 @@ bool CAsyncSocket::GetSockName(std::wstring& address, UINT& port) {
 }
 
 bool CAsyncSocket::GetPeerName(std::wstring& address, UINT& port) {
+    if (m_hasPeer)
+        return AddressOf(m_peer, address, port);
     sockaddr_in addr = {};
     int len = sizeof(addr);
     if (getpeername(m_hSocket, reinterpret_cast<sockaddr*>(&addr), &len) == SOCKET_ERROR)

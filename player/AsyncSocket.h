@@ -45,4 +45,9 @@ private:
     CAsyncSocket(const CAsyncSocket&) = delete;
     CAsyncSocket& operator=(const CAsyncSocket&) = delete;
     void Attach(SOCKET s);
+
+    // The peer's address as accept() gave it: under wine every socket call
+    // costs round trips to the wine server, so it is not asked for again.
+    sockaddr_in m_peer;
+    bool m_hasPeer;
 };

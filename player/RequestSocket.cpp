@@ -107,6 +107,8 @@ CRequestSocket::CRequestSocket(CLocalServer* owner)
       m_answered(false),
       m_peerClosed(false),
       m_draining(false),
+      m_readPassedOver(false),
+      m_writeSelected(false),
       m_lastActivity(GetTickCount64()),
       m_opened(m_lastActivity),
       m_fileSize(0) {
@@ -179,9 +181,12 @@ void CRequestSocket::OnReceive(int) {
         DrainInput();
         return;
     }
-    // Read notifications already queued when the request completed.
-    if (m_answered)
+    // Read notifications already queued when the request completed; the
+    // next read notification comes only after a receive.
+    if (m_answered) {
+        m_readPassedOver = true;
         return;
+    }
     if (!request) {
         request = new (std::nothrow) CRequest;
         if (!request) {
@@ -203,8 +208,6 @@ void CRequestSocket::Complete() {
     m_answered = true;
     buffer.clear();
     ProcessRequest();
-    // The write notification that came with the connection was passed over
-    // while reading; the next comes only after a send that would block.
     SendSome();
 }
 
@@ -282,6 +285,8 @@ void CRequestSocket::SendSome() {
             if (sent == SOCKET_ERROR) {
                 if (WSAGetLastError() != WSAEWOULDBLOCK)
                     CloseNow(true);
+                else
+                    SelectWriteNotifications();
                 return;
             }
             Touch();
@@ -306,7 +311,14 @@ void CRequestSocket::SendSome() {
     }
     // No send has blocked, so no write notification would come: ask for one,
     // and let the other connections have their turn first.
-    AsyncSelect(kEvents);
+    m_writeSelected = false;
+    SelectWriteNotifications();
+}
+
+void CRequestSocket::SelectWriteNotifications() {
+    // Selecting them posts one at once where there is room already.
+    if (!m_writeSelected)
+        m_writeSelected = AsyncSelect(kSendingEvents);
 }
 
 void CRequestSocket::FinishAnswer() {
@@ -320,8 +332,10 @@ void CRequestSocket::FinishAnswer() {
     ShutDown(SD_SEND);
     m_draining = true;
     Touch();
-    // Reading re-arms the read notification passed over while answering.
-    DrainInput();
+    // The peer's close, or more input, is notified; only a read notification
+    // passed over while answering has to be re-armed by reading.
+    if (m_readPassedOver)
+        DrainInput();
 }
 
 void CRequestSocket::CloseFile() {

@@ -28,8 +28,11 @@ public:
     static size_t LiveCount();
 
     // Notifications of a connection, selected once on the listening socket
-    // and inherited by every accepted one.
-    static const long kEvents = FD_READ | FD_WRITE | FD_CLOSE;
+    // and inherited by every accepted one. Write notifications are asked for
+    // only by an answer that fills the connection: under wine each one is a
+    // round trip, and most answers go out in one send.
+    static const long kEvents = FD_READ | FD_CLOSE;
+    static const long kSendingEvents = kEvents | FD_WRITE;
 
     typedef bool (CRequestSocket::*UrlHandler)(std::wstring& contentType,
                                                std::vector<unsigned char>& answer);
@@ -45,6 +48,7 @@ private:
     void Complete();
     void FinishAnswer();
     void SendSome();
+    void SelectWriteNotifications();
     void DrainInput();
     void CloseNow(bool shutDownFirst);
     void Touch();
@@ -93,6 +97,8 @@ private:
     bool m_answered;      // ProcessRequest ran: never answer twice
     bool m_peerClosed;    // the peer sent FIN; finish the answer, then close
     bool m_draining;      // answer sent; waiting for the peer to close
+    bool m_readPassedOver;  // a read notification came while answering
+    bool m_writeSelected;   // write notifications are selected
     ULONGLONG m_lastActivity;
     ULONGLONG m_opened;
     int64_t m_fileSize;   // of the open file, as its headers give it
