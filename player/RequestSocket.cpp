@@ -309,14 +309,13 @@ void CRequestSocket::SendSome() {
             return;
         }
     }
-    // No send has blocked, so no write notification would come: ask for one,
-    // and let the other connections have their turn first.
-    m_writeSelected = false;
-    SelectWriteNotifications();
+    // No send has blocked, so no write notification would come: selecting
+    // them again posts one at once, and the other connections have their
+    // turn first.
+    m_writeSelected = AsyncSelect(kSendingEvents);
 }
 
 void CRequestSocket::SelectWriteNotifications() {
-    // Selecting them posts one at once where there is room already.
     if (!m_writeSelected)
         m_writeSelected = AsyncSelect(kSendingEvents);
 }

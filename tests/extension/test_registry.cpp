@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "ImportPatch.h"
 #include "Registry.h"
 #include "RegistrySandbox.h"
 
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,8 +15,9 @@ namespace {
 // out, so a value read back looks right either way.
 class SetValueSpy {
 public:
-    SetValueSpy() { s_real = reinterpret_cast<Function>(Swap(reinterpret_cast<void*>(&Spy))); }
-    ~SetValueSpy() { Swap(reinterpret_cast<void*>(s_real)); }
+    SetValueSpy() : m_patch("RegSetValueExW", reinterpret_cast<void*>(&Spy)) {
+        s_real = m_patch.Original<Function>();
+    }
     static std::vector<DWORD>& Counts() {
         static std::vector<DWORD> counts;
         return counts;
@@ -28,33 +29,8 @@ private:
         Counts().push_back(bytes);
         return s_real(key, name, reserved, type, data, bytes);
     }
-    // Puts `function` into this program's import slot of RegSetValueExW and
-    // gives back what was there.
-    static void* Swap(void* function) {
-        auto base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-        auto headers = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-        const IMAGE_DATA_DIRECTORY& imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        for (auto module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); module->Name;
-             ++module) {
-            auto names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->OriginalFirstThunk);
-            auto slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
-            for (; names->u1.AddressOfData; ++names, ++slots) {
-                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                    continue;
-                auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-                if (std::strcmp(reinterpret_cast<const char*>(byName->Name), "RegSetValueExW") != 0)
-                    continue;
-                DWORD protection = 0;
-                VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE, &protection);
-                void* previous = reinterpret_cast<void*>(slots->u1.Function);
-                slots->u1.Function = reinterpret_cast<ULONG_PTR>(function);
-                VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), protection, &protection);
-                return previous;
-            }
-        }
-        return nullptr;
-    }
     static inline Function s_real = nullptr;
+    ImportPatch m_patch;
 };
 
 }  // namespace

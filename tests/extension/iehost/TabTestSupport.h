@@ -6,13 +6,13 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "HintoraIEBHO.h"
+#include "ImportPatch.h"
 #include "SharedState.h"
 
 inline std::unique_ptr<SharedStateBlock> ReadBlock() {
@@ -118,26 +118,15 @@ inline DWORD FinishPeer(HANDLE peer, DWORD milliseconds) {
 }
 
 // Records the period of every thread timer the library starts while it
-// lives: it takes SetTimer's place in this program's import table, which is
-// where the library's calls go through.
+// lives.
 class TimerRecorder {
 public:
-    TimerRecorder() {
-        m_slot = FindImport("SetTimer");
-        if (!m_slot)
-            return;
+    TimerRecorder() : m_patch("SetTimer", reinterpret_cast<void*>(&Record)) {
         Periods().clear();
-        s_original = reinterpret_cast<SetTimerFunction>(*m_slot);
-        Put(reinterpret_cast<void*>(&Record));
+        s_original = m_patch.Original<SetTimerFunction>();
     }
-    ~TimerRecorder() {
-        if (m_slot)
-            Put(reinterpret_cast<void*>(s_original));
-    }
-    TimerRecorder(const TimerRecorder&) = delete;
-    TimerRecorder& operator=(const TimerRecorder&) = delete;
 
-    bool Active() const { return m_slot != nullptr; }
+    bool Active() const { return m_patch.Active(); }
     // The periods with which timers of this procedure were started, in order.
     static std::vector<UINT> PeriodsOf(TIMERPROC procedure) {
         std::vector<UINT> periods;
@@ -159,37 +148,6 @@ private:
         return s_original(window, id, period, procedure);
     }
 
-    // The import-table entry of a user32 function in this program's image.
-    static void** FindImport(const char* function) {
-        BYTE* image = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-        auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(image);
-        auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(image + dos->e_lfanew);
-        const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        if (!imports.VirtualAddress)
-            return nullptr;
-        for (auto* module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(image + imports.VirtualAddress); module->Name;
-             ++module) {
-            if (lstrcmpiA(reinterpret_cast<const char*>(image + module->Name), "user32.dll") != 0)
-                continue;
-            auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(image + module->OriginalFirstThunk);
-            auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(image + module->FirstThunk);
-            for (; names->u1.AddressOfData; ++names, ++slots) {
-                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                    continue;
-                auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(image + names->u1.AddressOfData);
-                if (strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0)
-                    return reinterpret_cast<void**>(&slots->u1.Function);
-            }
-        }
-        return nullptr;
-    }
-    void Put(void* target) {
-        DWORD protection = 0;
-        VirtualProtect(m_slot, sizeof(void*), PAGE_READWRITE, &protection);
-        *m_slot = target;
-        VirtualProtect(m_slot, sizeof(void*), protection, &protection);
-    }
-
     static inline SetTimerFunction s_original = nullptr;
-    void** m_slot = nullptr;
+    ImportPatch m_patch;
 };
