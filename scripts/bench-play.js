@@ -8,8 +8,9 @@
 // requests/s). Rounds are interleaved, the table shows medians and the
 // ratios play/reference (50 MB) and play/python (10 KB). Not a test; needs
 // the 64-bit build (sh scripts/build.sh).
-//   node scripts/bench-play.js [rounds] [seconds-per-10KB-run] [--play PATH]
-// --play measures another build of play.exe (say, one from before a change).
+//   node scripts/bench-play.js [rounds] [seconds-per-10KB-run] [--play PATH] [--against PATH]
+// --play measures another build of play.exe; --against runs a second build
+// (say, one from before a change) beside it in the same rounds.
 const { spawn, spawnSync, execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const net = require('node:net');
@@ -61,11 +62,16 @@ if (process.argv[2] === '--client') {
 
 const h = require('../tests/js/play-harness');
 
-const positional = process.argv.slice(2).filter((a, i, all) => a !== '--play' && all[i - 1] !== '--play');
+const OPTIONS = ['--play', '--against'];
+const positional = process.argv.slice(2).filter((a, i, all) => !OPTIONS.includes(a) && !OPTIONS.includes(all[i - 1]));
 const rounds = Number(positional[0] || 5);
 const seconds = Number(positional[1] || 4);
-const playArg = process.argv.indexOf('--play');
-const playExe = playArg > 0 ? path.resolve(process.argv[playArg + 1]) : h.playExe;
+const option = (name) => {
+  const at = process.argv.indexOf(name);
+  return at > 0 ? path.resolve(process.argv[at + 1]) : null;
+};
+const playExe = option('--play') || h.playExe;
+const againstExe = option('--against');
 
 const median = (xs) => {
   const s = [...xs].sort((a, b) => a - b);
@@ -145,13 +151,18 @@ function table(header, rows) {
 }
 
 async function main() {
-  if (!fs.existsSync(playExe)) throw new Error(`build first: ${playExe} is missing`);
+  for (const exe of [playExe, againstExe].filter(Boolean))
+    if (!fs.existsSync(exe)) throw new Error(`build first: ${exe} is missing`);
   const refExe = buildReference();
-  const site = h.makeSite({ 'small.bin': Buffer.alloc(SMALL, 's'), 'large.bin': Buffer.alloc(LARGE, 'l') });
+  const files = { 'small.bin': Buffer.alloc(SMALL, 's'), 'large.bin': Buffer.alloc(LARGE, 'l') };
+  const site = h.makeSite(files);
   if (playExe !== h.playExe) fs.copyFileSync(playExe, path.join(site.site, 'play.exe'));
-  let play, ref, python;
+  const otherSite = againstExe ? h.makeSite(files) : null;
+  if (otherSite) fs.copyFileSync(againstExe, path.join(otherSite.site, 'play.exe'));
+  let play, other, ref, python;
   try {
     play = await h.startPlay(site.site, []);
+    if (otherSite) other = await h.startPlay(otherSite.site, []);
     const refPort = await freePort();
     ref = spawn(h.wineRun, [h.prefix, refExe, String(refPort), h.winPath(site.site)], { stdio: 'ignore', env: h.playEnv() });
     const pyPort = await freePort();
@@ -164,6 +175,7 @@ async function main() {
       { name: 'winsock reference (wine)', port: refPort },
       { name: 'python3 http.server', port: pyPort },
     ];
+    if (other) servers.push({ name: `play.exe ${path.basename(againstExe)} (wine)`, port: other.port });
     for (const s of servers) {
       s.rps = [];
       s.mbps = [];
@@ -188,7 +200,7 @@ async function main() {
       process.stderr.write(`round ${r + 1}/${rounds} done\n`);
     }
 
-    const [p, w, py] = servers;
+    const [p, w, py, o] = servers;
     console.log(`${rounds} interleaved rounds; medians. 50 MB: one curl download per round.`);
     console.log(`10 KB: concurrency ${CONCURRENCY}, one request per connection, ${seconds} s per run.`);
     console.log(table(['server', '10 KB requests/s', '50 MB MB/s'],
@@ -199,11 +211,17 @@ async function main() {
     const small = median(p.rps) / median(py.rps);
     console.log(`play/reference, 50 MB:  ${big.toFixed(2)} (target >= 0.5)`);
     console.log(`play/python, 10 KB c=8: ${small.toFixed(2)} (target >= 1.0)`);
+    if (o) {
+      console.log(`${o.name}: /reference, 50 MB ${(median(o.mbps) / median(w.mbps)).toFixed(2)}; ` +
+        `/python, 10 KB c=8 ${(median(o.rps) / median(py.rps)).toFixed(2)}`);
+    }
   } finally {
     if (python) python.kill();
     if (ref) ref.kill();
     if (play) await play.stop();
+    if (other) await other.stop();
     h.removeSite(site);
+    if (otherSite) h.removeSite(otherSite);
   }
 }
 

@@ -10,7 +10,7 @@
 //   node scripts/bench-recognition.js [rounds] [--against <rev>]
 'use strict';
 const path = require('path');
-const { execFileSync } = require('child_process');
+const { execFileSync, fork } = require('child_process');
 const { page, scriptText, PREFIX, SUFFIX } = require(path.join(__dirname, '..', 'tests', 'js', 'recognition-pages.js'));
 
 const args = process.argv.slice(2);
@@ -68,37 +68,70 @@ const median = (list) => {
   return s.length % 2 ? s[mid] : (s[mid - 1] + s[mid]) / 2;
 };
 
-const variants = [variant('working copy', scriptText())];
-if (against) {
-  const text = execFileSync('git', ['show', `${against}:resources/extension/recognition.js`],
+function scriptOf(rev) {
+  if (!rev) return scriptText();
+  return execFileSync('git', ['show', `${rev}:resources/extension/recognition.js`],
     { cwd: path.join(__dirname, '..'), encoding: 'utf8', maxBuffer: 1 << 26 }).replace(/^\uFEFF/, '');
-  variants.push(variant(against, text));
 }
 
-// One warm-up round, then interleaved rounds whose order turns each time.
-const runs = [];
-for (const v of variants) for (const p of v.pages) runs.push(p);
-for (const p of runs) run(p);
-for (let r = 0; r < rounds; r++) {
-  const order = r % 2 ? runs.slice().reverse() : runs;
-  for (const p of order) p.times.push(run(p));
-}
-
-for (const v of variants) {
-  for (const p of v.pages) {
-    const elements = p.win.document.getElementsByTagName('*').length;
-    console.log(`${v.name}: ${elements} elements, median ${median(p.times).toFixed(1)} ms ` +
-      `(min ${Math.min(...p.times).toFixed(1)}, max ${Math.max(...p.times).toFixed(1)}, ${rounds} rounds), ` +
-      `${p.features} features`);
-  }
-  const [small, large] = v.pages.map((p) => median(p.times));
-  console.log(`${v.name}: ${SIZES[1]} / ${SIZES[0]} elements = ${(large / small).toFixed(1)} times`);
-}
-if (against) {
-  const [mine, theirs] = variants;
-  mine.pages.forEach((p, i) => {
-    const q = theirs.pages[i];
-    console.log(`${p.size} elements: working copy / ${against} = ${(median(p.times) / median(q.times)).toFixed(3)}, ` +
-      `context ${p.context === q.context ? 'the same' : 'DIFFERENT'}`);
+// Each script runs in a process of its own, so that neither one's garbage
+// is collected in the other's time; the rounds still alternate between them.
+if (process.argv[2] === '--child') {
+  const v = variant(process.argv[3] || 'working copy', scriptOf(process.argv[3]));
+  for (const p of v.pages) run(p); // warm-up
+  process.on('message', (reverse) => {
+    const order = reverse ? v.pages.slice().reverse() : v.pages;
+    for (const p of order) p.times.push(run(p));
+    process.send(v.pages.map((p) => ({
+      size: p.size, time: p.times[p.times.length - 1], context: p.context, features: p.features,
+      elements: p.win.document.getElementsByTagName('*').length,
+    })));
   });
+  process.send('ready');
+} else {
+  main();
+}
+
+function child(rev) {
+  const proc = fork(__filename, rev ? ['--child', rev] : ['--child']);
+  const next = () => new Promise((resolve) => proc.once('message', resolve));
+  return { name: rev || 'working copy', proc, next, ready: next(), pages: null };
+}
+
+async function main() {
+  const variants = [child(null)];
+  if (against) variants.push(child(against));
+  for (const v of variants) await v.ready;
+  for (let r = 0; r < rounds; r++) {
+    const order = r % 2 ? variants.slice().reverse() : variants;
+    for (const v of order) {
+      v.proc.send(r % 2 === 1);
+      const results = await v.next();
+      if (!v.pages) v.pages = results.map((x) => ({ ...x, times: [] }));
+      results.forEach((x, i) => v.pages[i].times.push(x.time));
+    }
+  }
+  for (const v of variants) v.proc.kill();
+  report(variants);
+}
+
+function report(variants) {
+  for (const v of variants) {
+    for (const p of v.pages) {
+      const elements = p.elements;
+      console.log(`${v.name}: ${elements} elements, median ${median(p.times).toFixed(1)} ms ` +
+        `(min ${Math.min(...p.times).toFixed(1)}, max ${Math.max(...p.times).toFixed(1)}, ${rounds} rounds), ` +
+        `${p.features} features`);
+    }
+    const [small, large] = v.pages.map((p) => median(p.times));
+    console.log(`${v.name}: ${SIZES[1]} / ${SIZES[0]} elements = ${(large / small).toFixed(1)} times`);
+  }
+  if (against) {
+    const [mine, theirs] = variants;
+    mine.pages.forEach((p, i) => {
+      const q = theirs.pages[i];
+      console.log(`${p.size} elements: working copy / ${against} = ${(median(p.times) / median(q.times)).toFixed(3)}, ` +
+        `context ${p.context === q.context ? 'the same' : 'DIFFERENT'}`);
+    });
+  }
 }
