@@ -3,15 +3,15 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include "ClassFactory.h"
-#include "ComModule.h"
-#include "DocUIHandler.h"
-#include "Hintora.h"
-#include "HintoraIEBHO.h"
-#include "HintoraOptions.h"
+#include "base/ClassFactory.h"
+#include "base/ComModule.h"
+#include "base/ThreadSlot.h"
+#include "helper/HintoraIEBHO.h"
 #include "HintoraIE_h.h"
 #include "RegistryScripts.h"
-#include "ThreadSlot.h"
+#include "scriptable/Hintora.h"
+#include "scriptable/HintoraOptions.h"
+#include "ui/DocUIHandler.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "MessageCatalog.h"
+#include "messages/MessageCatalog.h"
 
 #include <cwctype>
 #include <mutex>

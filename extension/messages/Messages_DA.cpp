@@ -1,6 +1,6 @@
 // Danish texts of the message catalogue. Every language table adds
 // the same 60 keys in the same order.
-#include "MessageCatalog.h"
+#include "messages/MessageCatalog.h"
 
 void MessageCatalog::LoadDA() {
     const wchar_t* const language = L"DA";

@@ -1,6 +1,6 @@
 // Hungarian texts of the message catalogue. Every language table adds
 // the same 60 keys in the same order.
-#include "MessageCatalog.h"
+#include "messages/MessageCatalog.h"
 
 void MessageCatalog::LoadHU() {
     const wchar_t* const language = L"HU";

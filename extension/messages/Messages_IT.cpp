@@ -1,6 +1,6 @@
 // Italian texts of the message catalogue. Every language table adds
 // the same 60 keys in the same order.
-#include "MessageCatalog.h"
+#include "messages/MessageCatalog.h"
 
 void MessageCatalog::LoadIT() {
     const wchar_t* const language = L"IT";

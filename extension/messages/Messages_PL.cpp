@@ -1,6 +1,6 @@
 // Polish texts of the message catalogue. Every language table adds
 // the same 60 keys in the same order.
-#include "MessageCatalog.h"
+#include "messages/MessageCatalog.h"
 
 void MessageCatalog::LoadPL() {
     const wchar_t* const language = L"PL";

@@ -1,6 +1,6 @@
 // Russian texts of the message catalogue. Every language table adds
 // the same 60 keys in the same order.
-#include "MessageCatalog.h"
+#include "messages/MessageCatalog.h"
 
 void MessageCatalog::LoadRU() {
     const wchar_t* const language = L"RU";

@@ -13,9 +13,9 @@
 
 #include <string>
 
-#include "RegistrySandbox.h"
 #include "FakeSite.h"
 #include "NotImplComBases.h"
+#include "RegistrySandbox.h"
 
 inline BSTR AllocText(const std::wstring& text) {
     return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));

@@ -1,8 +1,8 @@
 #pragma once
 // Turns tracing on and points the process's one logger at a fake trace
 // component for the life of the object, so tests can read the exact lines.
+#include "base/Logger.h"
 #include "FakeTraceComponent.h"
-#include "Logger.h"
 
 #include <algorithm>
 #include <functional>

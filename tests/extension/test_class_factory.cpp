@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ClassFactory.h"
+#include "base/ClassFactory.h"
 
 #include <objbase.h>
 

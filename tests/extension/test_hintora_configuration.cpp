@@ -5,8 +5,9 @@
 
 #include <string>
 
-#include "Hintora.h"
 #include "HintoraFakes.h"
+#include "scriptable/Hintora.h"
+#include "settings/ProductSettings.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "Hintora.h"
 #include "HintoraFakes.h"
-#include "MessageWindows.h"
+#include "scriptable/Hintora.h"
+#include "ui/MessageWindows.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "Hintora.h"
 #include "HintoraFakes.h"
+#include "scriptable/Hintora.h"
 
 namespace {
 

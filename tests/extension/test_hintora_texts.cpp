@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "Hintora.h"
 #include "HintoraFakes.h"
-#include "HotKeyTexts.h"
+#include "scriptable/Hintora.h"
+#include "settings/HotKeyTexts.h"
 
 namespace {
 

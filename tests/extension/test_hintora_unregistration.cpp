@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "Hintora.h"
 #include "PredefinedKeySandbox.h"
+#include "scriptable/Hintora.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "HtmlDomHelper.h"
-#include "Logger.h"
+#include "base/Logger.h"
+#include "helper/HtmlDomHelper.h"
 #include "NotImplComBases.h"
 #include "ScriptFakes.h"
 #include "TraceCapture.h"

@@ -3,9 +3,9 @@
 
 #include "LoopbackServer.h"
 
-#include "HtmlDomHelper.h"
-#include "HttpRequest.h"
-#include "JsCache.h"
+#include "helper/HtmlDomHelper.h"
+#include "helper/HttpRequest.h"
+#include "helper/JsCache.h"
 #include "ScriptFakes.h"
 #include "TraceCapture.h"
 

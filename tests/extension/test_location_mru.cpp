@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "LocationMru.h"
 #include "PredefinedKeySandbox.h"
+#include "scriptable/LocationMru.h"
 
 #include <atomic>
 #include <string>

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "base/Logger.h"
 #include "FakeTraceComponent.h"
-#include "Logger.h"
 
 #include <string>
 
@@ -26,7 +26,7 @@ TEST(Logger, WritesNothingAndFormatsNothingWhileTracingIsOff) {
     Logger logger;
     ASSERT_EQ(1, logger.ConnectionState());
     g_bTraceMode = 0;
-    EXPECT_EQ(L"", logger.Log(L"CHintoraIEBHO::GetLanguage() - language: %s", L"DE"));
+    EXPECT_EQ(L"", logger.Log(L"GetLanguage() - language: %s", L"DE"));
     logger.LogError(L"context", ERROR_ACCESS_DENIED, true);
     EXPECT_TRUE(registration.Component().lines.empty());
 }
@@ -36,8 +36,8 @@ TEST(Logger, FormatsWideAndNarrowStringsAndNumbers) {
     Logger logger;  // no component registered: formats, sends nothing
     EXPECT_EQ(2, logger.ConnectionState());
     // %s must read a wide string; the narrow-%s trap would print one letter.
-    EXPECT_EQ(L"CHintoraIEBHO::GetLanguage() - language: DE",
-              logger.Log(L"CHintoraIEBHO::GetLanguage() - language: %s", L"DE"));
+    EXPECT_EQ(L"GetLanguage() - language: DE",
+              logger.Log(L"GetLanguage() - language: %s", L"DE"));
     EXPECT_EQ(L"narrow [abc] wide [\x00e9t\x00e9]", logger.Log(L"narrow [%hs] wide [%s]", "abc", L"\x00e9t\x00e9"));
     EXPECT_EQ(L"-5 0000002a 0000BEEF 80070057",
               logger.Log(L"%d %08x %08X %08lx", -5, 42, 0xBEEF, 0x80070057UL));

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "LowIntegrity.h"
+#include "base/LowIntegrity.h"
 #include "RegistrySandbox.h"
 
 #include <aclapi.h>

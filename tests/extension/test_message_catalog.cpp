@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "MessageCatalog.h"
+#include "messages/MessageCatalog.h"
 
 namespace {
 

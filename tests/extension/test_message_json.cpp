@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "HintoraIEBHO.h"
-#include "MessageWindows.h"
+#include "helper/HintoraIEBHO.h"
 #include "ProductKeySandbox.h"
+#include "ui/MessageWindows.h"
 
 #include <thread>
 #include <vector>

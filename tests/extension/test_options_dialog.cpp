@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "ClassFactory.h"
-#include "ControlHost.h"
-#include "DocUIHandler.h"
+#include "base/ClassFactory.h"
 #include "HintoraIE_h.h"
-#include "OptionsDialog.h"
 #include "OptionsFakes.h"
+#include "ui/ControlHost.h"
+#include "ui/DocUIHandler.h"
+#include "ui/OptionsDialog.h"
 
 using ::testing::InSequence;
 using ::testing::Return;

@@ -9,9 +9,9 @@
 #include <functional>
 #include <string>
 
-#include "ControlHost.h"
-#include "OptionsDialog.h"
 #include "OptionsFakes.h"
+#include "ui/ControlHost.h"
+#include "ui/OptionsDialog.h"
 
 using ::testing::Return;
 

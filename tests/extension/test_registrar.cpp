@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "ComModule.h"
+#include "base/ComModule.h"
+#include "base/Registrar.h"
 #include "PredefinedKeySandbox.h"
-#include "Registrar.h"
 #include "RegistryDump.h"
 #include "RegistryScripts.h"
 

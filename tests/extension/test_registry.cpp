@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "base/Registry.h"
 #include "ImportPatch.h"
-#include "Registry.h"
 #include "RegistrySandbox.h"
 
 #include <map>

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "RegScript.h"
+#include "base/RegScript.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ThreadSlot.h"
+#include "base/ThreadSlot.h"
 
 TEST(ThreadBhoSlot, OnlyInternetExplorerHostsGetTheSlot) {
     EXPECT_TRUE(ThreadBhoSlot::IsBrowserHostPath(L"C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE"));

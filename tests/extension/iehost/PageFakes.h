@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "MessageWindows.h"
 #include "NotImplComBases.h"
 #include "ScriptFakes.h"
+#include "ui/MessageWindows.h"
 
 // Every call the pages' script received, across all frames, in order.
 inline std::vector<std::wstring>& PageLog() {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "HintoraIEBHO.h"
+#include "helper/HintoraIEBHO.h"
+#include "helper/SharedState.h"
 #include "ImportPatch.h"
-#include "SharedState.h"
 
 inline std::unique_ptr<SharedStateBlock> ReadBlock() {
     std::unique_ptr<SharedStateBlock> block(new SharedStateBlock());

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ThreadSlot.h"
+#include "base/ThreadSlot.h"
 
 // This program stands where Internet Explorer stands: the slot is allocated
 // as the library's process attach does it.

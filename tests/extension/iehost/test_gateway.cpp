@@ -6,14 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "HintoraIEBHO.h"
-#include "MessageCatalog.h"
+#include "base/ThreadSlot.h"
+#include "helper/HintoraIEBHO.h"
+#include "helper/SharedState.h"
+#include "messages/MessageCatalog.h"
 #include "PageFakes.h"
 #include "PredefinedKeySandbox.h"
 #include "ProductKeySandbox.h"
-#include "SharedState.h"
+#include "settings/ProductSettings.h"
 #include "TabTestSupport.h"
-#include "ThreadSlot.h"
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;

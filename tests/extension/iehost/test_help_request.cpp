@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "base/Logger.h"
+#include "base/ThreadSlot.h"
 #include "BrowserFakes.h"
-#include "HintoraIEBHO.h"
-#include "Logger.h"
-#include "MessageCatalog.h"
-#include "MessageWindows.h"
+#include "helper/HintoraIEBHO.h"
+#include "helper/SharedState.h"
+#include "messages/MessageCatalog.h"
 #include "ProductKeySandbox.h"
-#include "SharedState.h"
 #include "TabTestSupport.h"
-#include "ThreadSlot.h"
 #include "TraceCapture.h"
+#include "ui/MessageWindows.h"
 
 using ::testing::_;
 using ::testing::ElementsAre;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "LoopbackServer.h"
+#include "settings/ProductSettings.h"
 
 #include <windows.h>
 #include <exdispid.h>
@@ -9,16 +10,16 @@
 #include <regex>
 #include <string>
 
+#include "base/Logger.h"
+#include "base/ThreadSlot.h"
 #include "BrowserFakes.h"
-#include "HintoraIEBHO.h"
-#include "HtmlDomHelper.h"
-#include "JsCache.h"
-#include "Logger.h"
+#include "helper/HintoraIEBHO.h"
+#include "helper/HtmlDomHelper.h"
+#include "helper/JsCache.h"
+#include "helper/SharedState.h"
 #include "ProductKeySandbox.h"
 #include "ScriptFakes.h"
-#include "SharedState.h"
 #include "TabTestSupport.h"
-#include "ThreadSlot.h"
 #include "TraceCapture.h"
 
 using ::testing::_;
@@ -366,34 +367,34 @@ TEST_F(HelperObjectTest, DocumentCompleteTakesTheTopWindowAndTheUrl) {
 
 TEST_F(HelperObjectTest, SettingsQueriesGiveTheirDefaultsAndExactMatches) {
     std::wstring language = L"xx";
-    CHintoraIEBHO::GetLanguage(language);
+    ProductSettings::GetLanguage(language);
     EXPECT_EQ(L"en", language);
     m_sandbox.PutProduct(L"Language", L"");
-    CHintoraIEBHO::GetLanguage(language);
+    ProductSettings::GetLanguage(language);
     EXPECT_EQ(L"en", language);
     m_sandbox.PutProduct(L"Language", L" de ");
-    CHintoraIEBHO::GetLanguage(language);
+    ProductSettings::GetLanguage(language);
     EXPECT_EQ(L"de", language);
 
     std::wstring order = L"stale";
-    CHintoraIEBHO::GetApplicationOrder(order);
+    ProductSettings::GetApplicationOrder(order);
     EXPECT_EQ(L"", order);
-    EXPECT_EQ(0, CHintoraIEBHO::SetApplicationOrder(L""));
+    EXPECT_EQ(0, ProductSettings::SetApplicationOrder(L""));
     EXPECT_FALSE(m_sandbox.Box().HasValue(ProductKeySandbox::kProduct, L"ApplicationOrder"));
-    EXPECT_EQ(0, CHintoraIEBHO::SetApplicationOrder(L"crm,web"));
-    EXPECT_EQ(0, CHintoraIEBHO::GetApplicationOrder(order));
+    EXPECT_EQ(0, ProductSettings::SetApplicationOrder(L"crm,web"));
+    EXPECT_EQ(0, ProductSettings::GetApplicationOrder(order));
     EXPECT_EQ(L"crm,web", order);
 
     m_sandbox.PutProduct(L"PublishData", L";a,1;;b,2;b,3;c,4,x;");
     std::wstring value = L"unchanged";
-    CHintoraIEBHO::GetPublishData(L"b", value);
+    ProductSettings::GetPublishData(L"b", value);
     EXPECT_EQ(L"2", value);
     value = L"unchanged";
-    CHintoraIEBHO::GetPublishData(L"c", value);
+    ProductSettings::GetPublishData(L"c", value);
     EXPECT_EQ(L"unchanged", value) << "an item of three parts never matches";
-    CHintoraIEBHO::GetPublishData(L"B", value);
+    ProductSettings::GetPublishData(L"B", value);
     EXPECT_EQ(L"unchanged", value);
-    CHintoraIEBHO::GetPublishData(L"a", value);
+    ProductSettings::GetPublishData(L"a", value);
     EXPECT_EQ(L"1", value);
 }
 

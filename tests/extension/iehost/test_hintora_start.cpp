@@ -7,10 +7,10 @@
 #include <string>
 #include <utility>
 
-#include "Hintora.h"
+#include "base/ThreadSlot.h"
+#include "helper/HintoraIEBHO.h"
 #include "HintoraFakes.h"
-#include "HintoraIEBHO.h"
-#include "ThreadSlot.h"
+#include "scriptable/Hintora.h"
 
 namespace {
 

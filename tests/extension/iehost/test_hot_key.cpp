@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "HintoraIEBHO.h"
+#include "base/ThreadSlot.h"
+#include "helper/HintoraIEBHO.h"
 #include "ProductKeySandbox.h"
-#include "ThreadSlot.h"
 
 namespace {
 

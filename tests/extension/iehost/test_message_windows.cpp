@@ -5,11 +5,11 @@
 #include <string>
 
 #include "BrowserFakes.h"
-#include "HintoraIEBHO.h"
-#include "MessageCatalog.h"
-#include "MessageWindows.h"
+#include "helper/HintoraIEBHO.h"
+#include "messages/MessageCatalog.h"
 #include "ProductKeySandbox.h"
 #include "TabTestSupport.h"
+#include "ui/MessageWindows.h"
 
 using ::testing::_;
 using ::testing::Invoke;

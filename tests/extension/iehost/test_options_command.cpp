@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "base/ThreadSlot.h"
 #include "BrowserFakes.h"
-#include "HintoraIEBHO.h"
-#include "HintoraOptions.h"
-#include "MessageCatalog.h"
-#include "OptionsDialog.h"
+#include "helper/HintoraIEBHO.h"
+#include "messages/MessageCatalog.h"
 #include "PredefinedKeySandbox.h"
-#include "ThreadSlot.h"
+#include "scriptable/HintoraOptions.h"
+#include "ui/OptionsDialog.h"
 
 namespace {
 

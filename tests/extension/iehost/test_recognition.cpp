@@ -5,12 +5,13 @@
 #include <memory>
 #include <string>
 
-#include "HintoraIEBHO.h"
+#include "base/ThreadSlot.h"
+#include "helper/HintoraIEBHO.h"
+#include "helper/SharedState.h"
 #include "PageFakes.h"
 #include "ProductKeySandbox.h"
-#include "SharedState.h"
+#include "settings/ProductSettings.h"
 #include "TabTestSupport.h"
-#include "ThreadSlot.h"
 #include "TraceCapture.h"
 
 using ::testing::ElementsAre;
@@ -206,7 +207,7 @@ TEST_F(Recognition, OneLeaderPerDomainIsInjectedAndTheFirstContextWins) {
 
     // The learned order is the first argument of the next run.
     std::wstring order;
-    CHintoraIEBHO::GetApplicationOrder(order);
+    ProductSettings::GetApplicationOrder(order);
     EXPECT_EQ(L"crm,web", order);
     m_bho->Reset();
     PageLog().clear();

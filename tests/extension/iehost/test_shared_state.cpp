@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "HintoraIEBHO.h"
-#include "SharedState.h"
+#include "helper/HintoraIEBHO.h"
+#include "helper/SharedState.h"
 #include "TabTestSupport.h"
 #include "TraceCapture.h"
 

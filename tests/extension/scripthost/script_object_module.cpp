@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include "Hintora.h"
+#include "scriptable/Hintora.h"
 
 namespace {
 

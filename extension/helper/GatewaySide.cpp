@@ -1,0 +1,428 @@
+// The gateway window's side of a help request: its helper object prepares
+// the gateway page, waits for the page tab's context, has the page show the
+// matching content and closes the window when asked to.
+#include "helper/HintoraIEBHO.h"
+
+#include "base/Logger.h"
+#include "base/Registry.h"
+#include "base/ThreadSlot.h"
+#include "helper/HtmlDomHelper.h"
+#include "helper/PageValues.h"
+#include "helper/SharedState.h"
+#include "messages/MessageCatalog.h"
+#include "scriptable/Hintora.h"
+#include "settings/ProductSettings.h"
+#include "ui/MessageWindows.h"
+
+#include <wrl/client.h>
+
+#include <cwctype>
+#include <memory>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+const wchar_t kGatewayPath[] = L"window.Velnor.HintoraGateway.";
+const wchar_t kLanguageKey[] = L"Software\\Microsoft\\Internet Explorer\\International";
+
+std::wstring GatewayFunction(const wchar_t* name) {
+    return std::wstring(kGatewayPath) + name;
+}
+
+std::wstring EventUrl(const VARIANT* value) {
+    if (!value)
+        return std::wstring();
+    if (value->vt == (VT_BYREF | VT_VARIANT))
+        return EventUrl(value->pvarVal);
+    if (value->vt == VT_BSTR && value->bstrVal)
+        return std::wstring(value->bstrVal, SysStringLen(value->bstrVal));
+    if (value->vt == (VT_BYREF | VT_BSTR) && value->pbstrVal && *value->pbstrVal)
+        return std::wstring(*value->pbstrVal, SysStringLen(*value->pbstrVal));
+    return std::wstring();
+}
+
+bool EqualsNoCase(const std::wstring& text, const wchar_t* other) {
+    return _wcsicmp(text.c_str(), other) == 0 && text.size() == wcslen(other);
+}
+
+}  // namespace
+
+std::wstring VariantToString(const VARIANT& value) {
+    Value text;
+    HRESULT hr = VariantChangeType(&text, const_cast<VARIANT*>(&value), 0, VT_BSTR);
+    if (FAILED(hr))
+        throw ComFailure(hr);
+    return text.Text();
+}
+
+std::wstring ReadTextProperty(HtmlDomHelper& dom, IDispatch* object, const wchar_t* name) {
+    if (!object)
+        return std::wstring();
+    Value value;
+    if (FAILED(dom.InvokeHelperV(DISPATCH_PROPERTYGET, &value, object, name, 0, nullptr)))
+        return std::wstring();
+    return VariantToString(value);
+}
+
+void CHintoraIEBHO::OnDocumentComplete(IDispatch*, VARIANT* url) {
+    try {
+        g_logger.Log(L"CHintoraIEBHO::OnDocumentComplete()");
+        bEnabled = 1;
+        SetWindow();
+        std::wstring address = EventUrl(url);
+        g_logger.Log(L"CHintoraIEBHO::OnDocumentComplete() - url = %s", address.c_str());
+        if (!IsGatewayWindow(address))
+            return;
+
+        m_bHostsGateway = 1;
+        SetGatewayStatus(SharedState::kGatewayRunning);
+        Reset();
+
+        HtmlDomHelper dom;
+        ComPtr<IDispatch> script;
+        HRESULT hr = dom.GetScriptObject(m_spWindow, &script);
+        if (FAILED(hr) || !script) {
+            g_logger.Log(L"CHintoraIEBHO::OnDocumentComplete() - couldn't get script object");
+            return;
+        }
+        bool velnor = false;
+        if (SUCCEEDED(dom.EvalBool(script.Get(), L"(typeof(Velnor) == 'object')", &velnor)) && velnor) {
+            if (SUCCEEDED(PrepareGatewayWindow())) {
+                StartTimer(m_nGatewayWaitingToCloseTimer, GatewayWaitingToCloseTimerProc);
+                HANDLE ready = GetEvent(SharedState::kGatewayReadyEvent, FALSE);
+                if (ready)
+                    SetEvent(ready);
+            } else {
+                g_logger.Log(L"CHintoraIEBHO::OnDocumentComplete() - PrepareGatewayWindow failed");
+            }
+        } else {
+            velnor = false;
+        }
+        g_logger.Log(L"CHintoraIEBHO::OnDocumentComplete() - Velnor is object -> %s", velnor ? L"true" : L"false");
+    } catch (...) {
+        g_logger.LogError(L"CHintoraIEBHO::OnDocumentComplete() exception", GetLastError(), true);
+    }
+}
+
+bool CHintoraIEBHO::IsGatewayWindow(const std::wstring& url) {
+    bool result = url == m_strContentURL + kGatewayPagePart;
+    g_logger.Log(L"CHintoraIEBHO::IsGatewayWindow() - result: %s", result ? L"true" : L"false");
+    return result;
+}
+
+HRESULT CHintoraIEBHO::PrepareGatewayWindow() {
+    HtmlDomHelper dom;
+    Value contentUrl(m_strContentURL);
+    Value ignored;
+    HRESULT hr = dom.CallFunction(m_spWindow, &ignored, GatewayFunction(L"SetConfigurationUrl"), contentUrl);
+    if (FAILED(hr)) {
+        g_logger.Log(L"CHintoraIEBHO::PrepareGatewayWindow() - SetConfigurationUrl failed");
+        Reset();
+        SelfCloseGatewayWindow();
+        ShowError(ErrorTexts::kSetConfigurationUrlFailed);
+        return hr;
+    }
+
+    Value disabledValue;
+    hr = dom.CallFunction(m_spWindow, &disabledValue, GatewayFunction(L"GetDisabledApplicationList"));
+    if (FAILED(hr)) {
+        g_logger.Log(L"CHintoraIEBHO::PrepareGatewayWindow() - GetDisabledApplicationList failed");
+        Reset();
+        SelfCloseGatewayWindow();
+        ShowError(ErrorTexts::kGetDisabledApplicationListFailed);
+        return hr;
+    }
+    std::wstring disabled = VariantToString(disabledValue);
+    g_logger.Log(L"CHintoraIEBHO::PrepareGatewayWindow() - disabled applications: %s", disabled.c_str());
+
+    Value configuredValue;
+    hr = dom.CallFunction(m_spWindow, &configuredValue, GatewayFunction(L"GetConfiguredApplicationList"));
+    if (FAILED(hr)) {
+        g_logger.Log(L"CHintoraIEBHO::PrepareGatewayWindow() - GetConfiguredApplicationList failed");
+        Reset();
+        SelfCloseGatewayWindow();
+        ShowError(ErrorTexts::kGetConfiguredApplicationListFailed);
+        return hr;
+    }
+    std::wstring configured = VariantToString(configuredValue);
+    g_logger.Log(L"CHintoraIEBHO::PrepareGatewayWindow() - configured applications: %s", configured.c_str());
+
+    std::unique_ptr<SharedStateBlock> block(new SharedStateBlock());
+    if (ReadFromSharedMemory(*block)) {
+        SharedState::CopyToField(block->disabledApplicationList, disabled);
+        SharedState::CopyToField(block->configuredApplicationList, configured);
+        block->application[0] = L'\0';
+        block->type[0] = L'\0';
+        block->searchExpression[0] = L'\0';
+        block->contextList[0] = L'\0';
+        block->defaults[0] = L'\0';
+        WriteToSharedMemory(*block);
+    }
+
+    StartTimer(m_nBrowserContextReadyTimer, BrowserContextReadyTimerProc);
+    return hr;
+}
+
+void CALLBACK CHintoraIEBHO::BrowserContextReadyTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+    try {
+        HANDLE ready = GetEvent(SharedState::kBrowserContextReadyEvent, FALSE);
+        if (!ready || WaitForSingleObject(ready, 0) != WAIT_OBJECT_0)
+            return;
+        CHintoraIEBHO* bho = ThreadBhoSlot::Get();
+        StopOwnTimer(id, bho ? &bho->m_nBrowserContextReadyTimer : nullptr);
+        if (!bho) {
+            g_logger.Log(L"CHintoraIEBHO::BrowserContextReadyTimerProc() - got event, no bho");
+            return;
+        }
+        // The no-match message is modal: the tab may close under it.
+        ComPtr<IHintoraIEBHO> keepAlive(bho);
+        g_logger.Log(L"CHintoraIEBHO::BrowserContextReadyTimerProc() - context is ready");
+        bho->ShowContent();
+    } catch (...) {
+        g_logger.LogError(L"CHintoraIEBHO::BrowserContextReadyTimerProc() exception", GetLastError(), true);
+    }
+}
+
+HRESULT CHintoraIEBHO::ShowContent() {
+    // A block that can't be read gives empty texts: the request then ends
+    // like any other without a known type.
+    std::unique_ptr<SharedStateBlock> block(new SharedStateBlock());
+    ReadFromSharedMemory(*block);
+    Value application(SharedState::ReadField(block->application));
+    Value type(SharedState::ReadField(block->type));
+    Value search(SharedState::ReadField(block->searchExpression));
+    Value contextList(SharedState::ReadField(block->contextList));
+    Value defaults(SharedState::ReadField(block->defaults));
+    block.reset();
+
+    GetPreferredLanguages();
+    // With no language at all the page gets an empty list rather than
+    // nothing, so the request still ends.
+    Value languages;
+    languages.parray = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(m_languages.size()));
+    if (!languages.parray)
+        throw ComFailure(E_OUTOFMEMORY);
+    languages.vt = VT_ARRAY | VT_VARIANT;
+    for (LONG i = 0; i < static_cast<LONG>(m_languages.size()); ++i) {
+        Value entry(m_languages[i]);
+        HRESULT put = SafeArrayPutElement(languages.parray, &i, &entry);
+        if (FAILED(put))
+            throw ComFailure(put);
+    }
+    g_logger.Log(L"CHintoraIEBHO::ShowContent() - no. of languages: %d", static_cast<int>(m_languages.size()));
+
+    HtmlDomHelper dom;
+    Value ignored;
+    HRESULT hr =
+        dom.CallFunction(m_spWindow, &ignored, GatewayFunction(L"ShowContent"), type, search, languages, application);
+    if (FAILED(hr)) {
+        g_logger.Log(L"CHintoraIEBHO::ShowContent() - ShowContent failed");
+        Reset();
+        SelfCloseGatewayWindow();
+        ShowError(ErrorTexts::kShowContentFailed);
+        return hr;
+    }
+    g_logger.Log(L"CHintoraIEBHO::ShowContent() - ShowContent succeeded");
+
+    std::wstring typeText = type.Text();
+    if (EqualsNoCase(typeText, L"quenta")) {
+        g_logger.Log(L"CHintoraIEBHO::ShowContent() - quenta");
+        for (auto pair : {std::make_pair(&m_varApplication, &application),
+                          std::make_pair(&m_varContextList, &contextList), std::make_pair(&m_varDefaults, &defaults)}) {
+            VariantClear(pair.first);
+            HRESULT copied = VariantCopy(pair.first, pair.second);
+            if (FAILED(copied))
+                throw ComFailure(copied);
+        }
+        StartTimer(m_nFrameCompleteTimer, FrameCompleteTimerProc);
+    } else if (EqualsNoCase(typeText, L"nomatch")) {
+        g_logger.Log(L"CHintoraIEBHO::ShowContent() - nomatch");
+        std::wstring name = application.Text();
+        std::wstring publishData;
+        ProductSettings::GetPublishData(name, publishData);
+        if (publishData.empty()) {
+            Value data;
+            hr = dom.CallFunction(m_spWindow, &data, GatewayFunction(L"GetConfigurationData"));
+            if (SUCCEEDED(hr)) {
+                ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"PublishData", VariantToString(data));
+                ProductSettings::GetPublishData(name, publishData);
+            }
+        }
+        std::wstring language;
+        ProductSettings::GetLanguage(language);
+        std::wstring title = MessageCatalog::GetText(L"HINTORA_MESSAGES_TITLE", language);
+        std::wstring noContent = MessageCatalog::GetText(L"HINTORA_MESSAGES_NO_CONTENT", language);
+        std::wstring close = MessageCatalog::GetText(L"COMMON_CLOSE", language);
+        hr = OpenMessageWindow(title, noContent + L"[" + publishData + L"]", L"information", close);
+        SetBusyState(FALSE);
+        SelfCloseGatewayWindow();
+    } else {
+        SetBusyState(FALSE);
+        ClearBrowserContext();
+    }
+    return hr;
+}
+
+void CALLBACK CHintoraIEBHO::FrameCompleteTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+    try {
+        CHintoraIEBHO* bho = ThreadBhoSlot::Get();
+        if (!bho)
+            return;
+        // Page script runs from here on, and may let the tab close.
+        ComPtr<IHintoraIEBHO> keepAlive(bho);
+        if (!bho->bEnabled || !bho->IsTocLoaded())
+            return;
+        StopOwnTimer(id, &bho->m_nFrameCompleteTimer);
+        g_logger.Log(L"CHintoraIEBHO::FrameCompleteTimerProc() - document is ready");
+        bho->ShowQuentaContent();
+    } catch (...) {
+        g_logger.LogError(L"CHintoraIEBHO::FrameCompleteTimerProc() exception", GetLastError(), true);
+    }
+}
+
+bool CHintoraIEBHO::IsTocLoaded() {
+    if (!IsFirstFrameComplete(m_spWindow))
+        return false;
+    HtmlDomHelper dom;
+    ComPtr<IHTMLWindow2> frame;
+    if (FAILED(GetFrameWindow(m_spWindow, 0, &frame)) || !frame)
+        return false;
+    ComPtr<IDispatch> script;
+    if (FAILED(dom.GetScriptObject(frame.Get(), &script)) || !script)
+        return false;
+    bool loaded = false;
+    if (FAILED(dom.EvalBool(script.Get(), L"(typeof(onTocLoaded) == 'boolean') && (onTocLoaded == true)", &loaded)))
+        return false;
+    return loaded;
+}
+
+HRESULT CHintoraIEBHO::ShowQuentaContent() {
+    HRESULT hr = S_OK;
+    try {
+        g_logger.Log(L"CHintoraIEBHO::ShowQuentaContent()");
+        std::wstring json;
+        GetTestSettingsJson(json);
+
+        HtmlDomHelper dom;
+        ComPtr<IHTMLWindow2> frame;
+        ComPtr<IDispatch> script;
+        hr = GetFrameWindow(m_spWindow, 0, &frame);
+        if (SUCCEEDED(hr) && frame)
+            hr = dom.GetScriptObject(frame.Get(), &script);
+        if (FAILED(hr)) {
+            g_logger.Log(L"CHintoraIEBHO::ShowQuentaContent() - couldn't get access to the gateway's first frame");
+            ShowError(ErrorTexts::kFirstFrameUnavailable);
+        } else if (script) {
+            Value settings(json);
+            Value ignored;
+            hr = dom.CallFunction(script.Get(), &ignored, L"Quenta.ShowContent", m_varDefaults, settings,
+                                  m_varContextList, m_varApplication);
+            g_logger.Log(L"CHintoraIEBHO::ShowQuentaContent() - Quenta.ShowContent result: %08X",
+                         static_cast<unsigned>(hr));
+        }
+    } catch (...) {
+        g_logger.LogError(L"CHintoraIEBHO::ShowQuentaContent() exception", GetLastError(), true);
+    }
+    VariantClear(&m_varApplication);
+    VariantClear(&m_varContextList);
+    VariantClear(&m_varDefaults);
+    ClearBrowserContext();
+    SetBusyState(FALSE);
+    return hr;
+}
+
+HRESULT CHintoraIEBHO::ReadTestValues(std::map<std::wstring, std::wstring>& values) {
+    values.clear();
+    LONG rc = GetStringChildrenFromRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kTestKey, values);
+    if (rc == ERROR_FILE_NOT_FOUND || rc == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND))
+        return S_OK;
+    return rc;
+}
+
+void CHintoraIEBHO::GetTestSettingsJson(std::wstring& json) {
+    std::map<std::wstring, std::wstring> values;
+    ReadTestValues(values);
+    // Names and values are escaped: a quote or backslash in a setting must
+    // not break the text the content page parses.
+    json = L"{";
+    bool first = true;
+    for (const auto& item : values) {
+        if (!first)
+            json += L", ";
+        first = false;
+        json += L"\"" + EscapeJsonText(item.first) + L"\":\"" + EscapeJsonText(item.second) + L"\"";
+    }
+    json += L"}";
+}
+
+HRESULT CHintoraIEBHO::GetPreferredLanguages() {
+    std::wstring accepted;
+    LONG rc = GetStringFromRegistry(HKEY_CURRENT_USER, kLanguageKey, L"AcceptLanguage", accepted);
+    if (rc != 0)
+        accepted.clear();
+    std::vector<std::wstring> pieces;
+    SplitString(accepted, L",", pieces);
+    size_t before = m_languages.size();
+    for (const std::wstring& piece : pieces) {
+        std::vector<std::wstring> parts;
+        SplitString(piece, L";", parts);
+        m_languages.push_back(parts.size() == 2 ? parts[0] : piece);
+    }
+    if (m_languages.size() == before && m_spWindow) {
+        ComPtr<IOmNavigator> navigator;
+        BSTR language = nullptr;
+        if (SUCCEEDED(m_spWindow->get_navigator(&navigator)) && navigator &&
+            SUCCEEDED(navigator->get_browserLanguage(&language)) && language && SysStringLen(language) > 0)
+            m_languages.push_back(std::wstring(language, SysStringLen(language)));
+        SysFreeString(language);
+    }
+    for (const std::wstring& language : m_languages)
+        g_logger.Log(L"CHintoraIEBHO::GetPreferredLanguages() - languages = [%s]", language.c_str());
+    return rc;
+}
+
+void CALLBACK CHintoraIEBHO::GatewayWaitingToCloseTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+    try {
+        CHintoraIEBHO* bho = ThreadBhoSlot::Get();
+        if (!bho)
+            return;
+        ComPtr<IHintoraIEBHO> keepAlive(bho);
+        std::wstring status;
+        GetGatewayStatus(status);
+        if (status != SharedState::kCloseGateway)
+            return;
+        StopOwnTimer(id, &bho->m_nGatewayWaitingToCloseTimer);
+        g_logger.Log(L"CHintoraIEBHO::GatewayWaitingToCloseTimerProc() - trying to close gateway from itself");
+        bho->SelfCloseGatewayWindow();
+    } catch (...) {
+        g_logger.LogError(L"CHintoraIEBHO::GatewayWaitingToCloseTimerProc() exception", GetLastError(), true);
+    }
+}
+
+void CHintoraIEBHO::SelfCloseGatewayWindow() {
+    try {
+        if (!m_spWindow)
+            return;
+        g_logger.Log(L"CHintoraIEBHO::SelfCloseGatewayWindow() trying to close gateway from itself");
+        ComPtr<IHTMLWindow2> window(m_spWindow);
+        HtmlDomHelper dom;
+        ComPtr<IDispatch> script;
+        HRESULT hr = dom.GetScriptObject(window.Get(), &script);
+        if (FAILED(hr)) {
+            hr = window->close();
+        } else {
+            Value result;
+            hr = dom.CallFunction(window.Get(), &result, GatewayFunction(L"CloseWindow"));
+            g_logger.Log(L"CHintoraIEBHO::SelfCloseGatewayWindow() close function call result: [%08X]",
+                         static_cast<unsigned>(hr));
+            if (FAILED(hr))
+                hr = window->close();
+        }
+        g_logger.Log(L"CHintoraIEBHO::SelfCloseGatewayWindow() trying to close gateway from itself, result: [%08X]",
+                     static_cast<unsigned>(hr));
+    } catch (...) {
+        g_logger.Log(L"CHintoraIEBHO::SelfCloseGatewayWindow() exception caught - ERROR, gateway window cannot be "
+                     L"closed");
+    }
+}

@@ -1,0 +1,203 @@
+// The methods through which the content server's setup pages configure the
+// library: Configure, Save and Query.
+#include "scriptable/Hintora.h"
+
+#include "base/Logger.h"
+#include "base/Registry.h"
+#include "base/TextTokens.h"
+#include "helper/HintoraIEBHO.h"
+#include "scriptable/LocationMru.h"
+#include "settings/HotKeyTexts.h"
+#include "settings/ProductSettings.h"
+#include "ui/MessageWindows.h"
+
+#include <wrl/client.h>
+
+#include <map>
+#include <vector>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+const wchar_t kSetupPageName[] = L"hintorasetup.html";
+const wchar_t kDefaultLanguage[] = L"en";
+
+std::wstring BstrText(BSTR text) {
+    return text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+}
+
+// Address and query part of the window's location; false when either
+// cannot be read.
+bool ReadLocation(IHTMLWindow2* window, std::wstring& href, std::wstring& search) {
+    ComPtr<IHTMLLocation> location;
+    if (FAILED(window->get_location(&location)) || !location)
+        return false;
+    BSTR text = nullptr;
+    if (FAILED(location->get_href(&text)) || !text) {
+        SysFreeString(text);
+        return false;
+    }
+    href = BstrText(text);
+    SysFreeString(text);
+    text = nullptr;
+    if (FAILED(location->get_search(&text))) {
+        SysFreeString(text);
+        return false;
+    }
+    search = BstrText(text);
+    SysFreeString(text);
+    return true;
+}
+
+}  // namespace
+
+std::wstring ContentUrlFromSetupAddress(const std::wstring& address) {
+    // A "/" in the query part or the fragment is no level of the address.
+    std::wstring path = address.substr(0, address.find_first_of(L"?#"));
+    if (path.find(kSetupPageName) != std::wstring::npos)
+        return GetParentUrl(path);
+    return GetParentUrl(GetParentUrl(GetParentUrl(path)));
+}
+
+STDMETHODIMP CHintora::Configure(BSTR* pLanguage, BSTR* pKey, BSTR* pPublishData, int* status) {
+    if (!pLanguage || !pKey || !pPublishData || !status)
+        return E_INVALIDARG;
+    *status = 0;
+    if (!IsCallerAllowed())
+        return E_ACCESSDENIED;
+
+    LONG result = 0;
+    try {
+        std::wstring language = BstrText(*pLanguage);
+        std::wstring key = BstrText(*pKey);
+        std::wstring publishData = BstrText(*pPublishData);
+        g_logger.Log(L"CHintora::Configure() - this = [%08Ix]", reinterpret_cast<UINT_PTR>(this));
+
+        Initialize();
+        SetWindow();
+
+        std::wstring href;
+        std::wstring search;
+        // A location that cannot be read counts as no window: nothing is written.
+        if (!m_spWindow || !ReadLocation(m_spWindow, href, search)) {
+            g_logger.Log(L"CHintora::Configure() - failed to get window");
+        } else {
+            g_logger.Log(L"CHintora::Configure() - search = [%s]", search.c_str());
+            if (search.size() > 2)
+                SaveParameters(search.substr(1));
+
+            std::wstring contentUrl = ContentUrlFromSetupAddress(href);
+            g_logger.Log(L"CHintora::Configure() - contentUrl = [%s]", contentUrl.c_str());
+            ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"ContentURL", contentUrl);
+            AddToLocationMru(contentUrl, L"");
+
+            std::wstring storedLanguage;
+            GetStringFromRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"Language", storedLanguage);
+            if (storedLanguage.empty()) {
+                ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"Language",
+                                    language.empty() ? kDefaultLanguage : language);
+                WriteOptionsMenuText(language);
+            }
+
+            // A key the helper object cannot read counts as none.
+            WORD word = 0;
+            std::wstring shortCut =
+                CHintoraIEBHO::ShortCutWordFromText(key, word) ? key : std::wstring(HotKeyTexts::kDefaultShortCut);
+            g_logger.Log(L"CHintora::Configure() - [%s] [%s]", HotKeyTexts::kDefaultName, shortCut.c_str());
+
+            // A stored hot key wins. Its English form is the one handed on:
+            // the localized form must never end up stored as the English one.
+            std::wstring storedShortCut;
+            result = GetStringFromRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"EnglishShortCut",
+                                           storedShortCut);
+            ModifyHintoraTextAndShortCut(HotKeyTexts::kDefaultName,
+                                         storedShortCut.empty() ? shortCut : storedShortCut);
+
+            ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"PublishData", publishData);
+        }
+    } catch (...) {
+        g_logger.LogError(L"CHintora::Configure() exception", GetLastError(), true);
+    }
+    g_logger.LogError(L"CHintora::Configure()", static_cast<DWORD>(result), true);
+    *status = static_cast<int>(result);
+    return S_OK;
+}
+
+STDMETHODIMP CHintora::Save(BSTR* pVal) {
+    if (!pVal)
+        return E_INVALIDARG;
+    if (!IsCallerAllowed())
+        return E_ACCESSDENIED;
+    try {
+        // A failed store reports a Win32 code, which a script would take
+        // for success.
+        return HRESULT_FROM_WIN32(SaveParameters(BstrText(*pVal)));
+    } catch (...) {
+        g_logger.LogError(L"CHintora::Save() exception", GetLastError(), true);
+        return S_OK;
+    }
+}
+
+LONG CHintora::SaveParameters(const std::wstring& parameters) {
+    g_logger.Log(L"CHintora::SaveParameters() - parameters = [%s]", parameters.c_str());
+    std::wstring testKey = ProductSettings::kTestKey;
+    std::wstring advancedKey = ProductSettings::kAdvancedKey;
+    LONG result = 0;
+    for (const std::wstring& item : SplitTokens(parameters, L'&')) {
+        std::vector<std::wstring> pieces = SplitTokens(item, L'=');
+        if (pieces.size() != 2) {
+            g_logger.Log(L"CHintora::SaveParameters() - params tokenized invalid format = [%s]", item.c_str());
+            continue;
+        }
+        const std::wstring& name = pieces[0];
+        const std::wstring& value = pieces[1];
+        g_logger.Log(L"CHintora::SaveParameters() - params tokenized = [%s][%s]", name.c_str(), value.c_str());
+        if (ProductSettings::IsTestParameter(name))
+            result = ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, testKey, name, value);
+        else if (ProductSettings::IsAdvancedParameter(name))
+            result = ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, advancedKey, name, value);
+    }
+    return result;
+}
+
+std::wstring BuildQueryJson() {
+    std::wstring productKey = ProductSettings::kProductKey;
+    std::vector<std::wstring> subKeys;
+    Registry(HKEY_LOCAL_MACHINE).GetSubKeys(productKey, subKeys);
+    std::map<std::wstring, std::wstring> values;
+    GetStringChildrenFromRegistry(HKEY_LOCAL_MACHINE, productKey, values);
+    for (const std::wstring& subKey : subKeys)
+        GetStringChildrenFromRegistry(HKEY_LOCAL_MACHINE, productKey + L"\\" + subKey, values);
+
+    // Escaped, so that a stored quote or backslash cannot break the page's parser.
+    std::wstring json = L"{";
+    bool first = true;
+    for (const auto& entry : values) {
+        if (!first)
+            json += L", ";
+        first = false;
+        json += L"\"" + EscapeJsonText(entry.first) + L"\":\"" + EscapeJsonText(entry.second) + L"\"";
+    }
+    json += L"}";
+    return json;
+}
+
+STDMETHODIMP CHintora::Query(BSTR* pParams) {
+    if (!pParams)
+        return E_INVALIDARG;
+    *pParams = nullptr;
+    if (!IsCallerAllowed())
+        return E_ACCESSDENIED;
+    try {
+        g_logger.Log(L"CHintora::Query() - this = [%08Ix]", reinterpret_cast<UINT_PTR>(this));
+        Initialize();
+        std::wstring json = BuildQueryJson();
+        *pParams = SysAllocStringLen(json.data(), static_cast<UINT>(json.size()));
+        if (!*pParams)
+            return E_OUTOFMEMORY;
+    } catch (...) {
+        g_logger.LogError(L"CHintora::Query() exception", GetLastError(), true);
+    }
+    return S_OK;
+}

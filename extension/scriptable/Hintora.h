@@ -1,0 +1,146 @@
+#pragma once
+#include <windows.h>
+#include <docobj.h>
+#include <exdisp.h>
+#include <mshtml.h>
+#include <objsafe.h>
+#include <ocidl.h>
+
+#include <string>
+#include <vector>
+
+#include "base/ClassFactory.h"
+#include "HintoraIE_h.h"
+
+// Set by KeepMru; unregistration keeps the content-location list while set.
+extern BYTE g_bKeepMru;
+
+// The toolbar button's command target and the scriptable object "HintoraIE.Hintora".
+// It starts help requests in the tab's helper object, hands the options page
+// its texts, and carries the configuration and hot-key methods of setup pages.
+class CHintora : public IObjectWithSite, public IHintora, public IObjectSafety, public IOleCommandTarget {
+public:
+    static const wchar_t kClsid[];
+    static const wchar_t kHelperClsid[];
+    static const wchar_t kVersion[];
+    static const wchar_t kKillBitPrefix[];
+    static const wchar_t kKillBitPrefixWow[];
+    static const wchar_t kAddOnSettingsPrefix[];
+    static const DWORD kSupportedSafety = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
+
+    // Creates an object with the asked interface; the caller holds the one reference.
+    static HRESULT CreateInstance(REFIID riid, void** ppv);
+
+    // The class's registration (scripts 102, 101, 104, 105 and 107, labels
+    // and localized texts) and the clean-up of everything the product left
+    // behind on unregistration.
+    static HRESULT UpdateRegistry(bool doRegister);
+
+    CHintora();
+    virtual ~CHintora();
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IObjectWithSite
+    STDMETHODIMP SetSite(IUnknown* site) override;
+    STDMETHODIMP GetSite(REFIID riid, void** ppvSite) override;
+
+    // IDispatch, served from the type library.
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
+    STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* excepInfo, UINT* argErr) override;
+
+    // IHintora
+    STDMETHODIMP Configure(BSTR* pLanguage, BSTR* pKey, BSTR* pPublishData, int* status) override;
+    STDMETHODIMP Start() override;
+    STDMETHODIMP KeepMru() override;
+    STDMETHODIMP Query(BSTR* pParams) override;
+    STDMETHODIMP GetVersion(BSTR* pVal) override;
+    STDMETHODIMP Update(BSTR* pVersion) override;
+    STDMETHODIMP SetShortCut(BSTR* pVal) override;
+    STDMETHODIMP GetMessage(BSTR* pVal) override;
+    STDMETHODIMP CreateOptionsJson() override;
+    STDMETHODIMP GetShortCut(BSTR* pVal) override;
+    STDMETHODIMP Save(BSTR* pVal) override;
+
+    // IObjectSafety
+    STDMETHODIMP GetInterfaceSafetyOptions(REFIID riid, DWORD* supported, DWORD* enabled) override;
+    STDMETHODIMP SetInterfaceSafetyOptions(REFIID riid, DWORD mask, DWORD enabled) override;
+
+    // IOleCommandTarget
+    STDMETHODIMP QueryStatus(const GUID* group, ULONG count, OLECMD* commands, OLECMDTEXT* text) override;
+    STDMETHODIMP Exec(const GUID* group, DWORD id, DWORD options, VARIANT* in, VARIANT* out) override;
+
+    // Takes the window of the tab's helper object into m_spWindow.
+    HRESULT Initialize();
+    // Takes the top window from m_spWebBrowser into m_spWindow.
+    HRESULT SetWindow();
+    // Internet Explorer's add-on manager has switched the helper object off.
+    static bool IsBhoDisabled();
+    // Takes the tab's window from the thread's helper object into tabWindow;
+    // shared by the toolbar object and the options entry (owner names the
+    // caller in trace lines).
+    static HRESULT TakeTabWindow(const wchar_t* owner, IHTMLWindow2*& tabWindow);
+    // The toolbar button's and the options entry's command status: every
+    // command of the button group is supported and enabled.
+    static HRESULT ToolbarCommandStatus(const GUID* group, ULONG count, OLECMD* commands);
+
+    // Configuration interface used by setup pages.
+    LONG SaveParameters(const std::wstring& parameters);
+
+    // Hot-key, button and menu texts: keeps them, the context-menu entry and
+    // the two stored hot-key forms in step with the user's language.
+    static void ModifyHintoraTextAndShortCut(const std::wstring& name, const std::wstring& shortCut);
+
+    // Low-integrity label and the Users read-write entry for a registry key
+    // ("MACHINE\..." or "CURRENT_USER\...").
+    static void SetLowIntegrityLevel(const std::wstring& objectName);
+
+    // Whether the current caller may change or read the machine's settings:
+    // a local host that never asked for untrusted-caller safety and gave no
+    // site, one of the library's own pages, or a top-level setup page of the
+    // configured content server.
+    bool IsCallerAllowed();
+
+    IHTMLWindow2* Window() const { return m_spWindow; }
+    IWebBrowser2* WebBrowser() const { return m_spWebBrowser; }
+    bool CreatedWithHelper() const { return m_bBHO != 0; }
+
+private:
+    CHintora(const CHintora&) = delete;
+    CHintora& operator=(const CHintora&) = delete;
+
+    // The document of the page that created the object, through its site.
+    HRESULT GetCallerDocument(IHTMLDocument2** document);
+
+    LONG m_cRef = 0;
+    IUnknown* m_spUnkSite = nullptr;
+
+    DWORD m_dwCurrentSafety = 0;
+    IHTMLWindow2* m_spWindow = nullptr;
+    IWebBrowser2* m_spWebBrowser = nullptr;
+    BYTE m_bBHO = 0;
+    ModuleObjectLock m_moduleLock;
+};
+
+// The content URL that a setup page at this address configures: the address
+// without its query part and fragment, cut before its last "/" for
+// "hintorasetup.html", else before its third "/" from the end.
+std::wstring ContentUrlFromSetupAddress(const std::wstring& address);
+
+// The message that the tab has no working helper object (it is missing or
+// the add-on is switched off), in the user's language, through `messageBox`.
+void ShowNoHelperObjectMessage(int(WINAPI* messageBox)(HWND, LPCWSTR, LPCWSTR, UINT));
+
+// "{"name":"text", ...}" of the product key and its direct subkeys.
+std::wstring BuildQueryJson();
+
+// Caller-origin rules (see CHintora::IsCallerAllowed). The module path is the
+// library's own file path.
+bool IsLibraryPageAddress(const std::wstring& address, const std::wstring& modulePath);
+bool IsSetupPageAddress(const std::wstring& address, const std::wstring& contentUrl);

@@ -1,0 +1,198 @@
+#include "scriptable/HintoraOptions.h"
+
+#include <servprov.h>
+#include <shlguid.h>
+
+#include <string>
+
+#include "base/ComModule.h"
+#include "base/ComSupport.h"
+#include "base/Logger.h"
+#include "base/Registry.h"
+#include "base/ThreadSlot.h"
+#include "base/TypeLibrary.h"
+#include "helper/HintoraIEBHO.h"
+#include "messages/MessageCatalog.h"
+#include "scriptable/Hintora.h"
+
+CHintoraOptions::MessageBoxFunc CHintoraOptions::s_pfnMessageBox = MessageBoxW;
+
+const wchar_t* const CHintoraOptions::kKillBitKeys[8] = {
+    L"SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\{C0F7E046-4E1D-47C8-9354-4F53B5DC5CB8}",
+    L"SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\{0A9FA9EA-2BAE-439D-89B0-65792127BBD7}",
+    L"SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\"
+    L"{C0F7E046-4E1D-47C8-9354-4F53B5DC5CB8}",
+    L"SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\"
+    L"{0A9FA9EA-2BAE-439D-89B0-65792127BBD7}",
+    L"SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\{895D9400-C8E1-45E4-8620-4156CACCDED9}",
+    L"SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\"
+    L"{895D9400-C8E1-45E4-8620-4156CACCDED9}",
+    L"SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\{D47F4B55-0473-4BB5-9B40-F16A7B9DC054}",
+    L"SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\"
+    L"{D47F4B55-0473-4BB5-9B40-F16A7B9DC054}",
+};
+
+namespace {
+
+// Internet Explorer's command group of toolbar extension buttons.
+
+}  // namespace
+
+HRESULT CHintoraOptions::CreateInstance(REFIID riid, void** ppv) {
+    return CreateComObject<CHintoraOptions>(riid, ppv);
+}
+
+HRESULT CHintoraOptions::UpdateRegistry(bool doRegister) {
+    return g_module.UpdateRegistryFromResource(kRegistryScript, doRegister);
+}
+
+CHintoraOptions::CHintoraOptions() {
+    g_logger.ConnectTraceObject();
+    if (SUCCEEDED(Initialize()))
+        m_bBHO = 1;
+    g_logger.Log(L"CHintoraOptions::CHintoraOptions() - this = [%08Ix] m_bBHO = [%d] m_spWindow = [%08Ix]",
+                 reinterpret_cast<UINT_PTR>(this), static_cast<int>(m_bBHO), reinterpret_cast<UINT_PTR>(m_spWindow));
+}
+
+CHintoraOptions::~CHintoraOptions() {
+    ReleaseInterface(m_spWindow);
+    g_logger.Log(L"CHintoraOptions::~CHintoraOptions() - this = [%08Ix]", reinterpret_cast<UINT_PTR>(this));
+    ReleaseInterface(m_spCommandTarget);
+    ReleaseInterface(m_spWebBrowser);
+    ReleaseInterface(m_spUnkSite);
+}
+
+HRESULT CHintoraOptions::Initialize() {
+    return CHintora::TakeTabWindow(L"CHintoraOptions", m_spWindow);
+}
+
+// ---- IUnknown -------------------------------------------------------------
+
+STDMETHODIMP CHintoraOptions::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IObjectWithSite)
+        *ppv = static_cast<IObjectWithSite*>(this);
+    else if (riid == IID_IDispatch || riid == IID_IHintoraOptions)
+        *ppv = static_cast<IHintoraOptions*>(this);
+    else if (riid == IID_IOleCommandTarget)
+        *ppv = static_cast<IOleCommandTarget*>(this);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) CHintoraOptions::AddRef() {
+    return AddComReference(m_cRef);
+}
+
+STDMETHODIMP_(ULONG) CHintoraOptions::Release() {
+    return ReleaseComReference(this, m_cRef);
+}
+
+// ---- IObjectWithSite ------------------------------------------------------
+
+STDMETHODIMP CHintoraOptions::SetSite(IUnknown* site) {
+    if (!site) {
+        ReleaseInterface(m_spWebBrowser);
+        ReleaseInterface(m_spWindow);
+        ReleaseInterface(m_spCommandTarget);
+    } else if (!m_bBHO) {
+        ReleaseInterface(m_spCommandTarget);
+        if (SUCCEEDED(site->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&m_spCommandTarget))) &&
+            m_spCommandTarget) {
+            IServiceProvider* provider = nullptr;
+            if (SUCCEEDED(m_spCommandTarget->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&provider))) &&
+                provider) {
+                IWebBrowser2* browser = nullptr;
+                if (SUCCEEDED(provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2,
+                                                     reinterpret_cast<void**>(&browser))) &&
+                    browser) {
+                    ReleaseInterface(m_spWebBrowser);
+                    m_spWebBrowser = browser;
+                }
+                provider->Release();
+            }
+        }
+    }
+    g_logger.Log(L"CHintoraOptions::SetSite() - pUnkSite = [%08Ix] m_spWebBrowser = [%08Ix]",
+                 reinterpret_cast<UINT_PTR>(site), reinterpret_cast<UINT_PTR>(m_spWebBrowser));
+    if (site)
+        site->AddRef();
+    ReleaseInterface(m_spUnkSite);
+    m_spUnkSite = site;
+    return S_OK;
+}
+
+STDMETHODIMP CHintoraOptions::GetSite(REFIID riid, void** ppvSite) {
+    return QueryStoredSite(m_spUnkSite, riid, ppvSite);
+}
+
+// ---- IDispatch ------------------------------------------------------------
+
+STDMETHODIMP CHintoraOptions::GetTypeInfoCount(UINT* count) {
+    return TypeLibDispatch::GetTypeInfoCount(count);
+}
+
+STDMETHODIMP CHintoraOptions::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    return TypeLibDispatch::GetTypeInfo(IID_IHintoraOptions, index, info);
+}
+
+STDMETHODIMP CHintoraOptions::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    return TypeLibDispatch::GetIDsOfNames(IID_IHintoraOptions, riid, names, count, ids);
+}
+
+STDMETHODIMP CHintoraOptions::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* excepInfo, UINT* argErr) {
+    return TypeLibDispatch::Invoke(IID_IHintoraOptions, static_cast<IHintoraOptions*>(this), id, riid, flags, params,
+                                   result, excepInfo, argErr);
+}
+
+// ---- IOleCommandTarget ----------------------------------------------------
+
+STDMETHODIMP CHintoraOptions::QueryStatus(const GUID* group, ULONG count, OLECMD* commands, OLECMDTEXT*) {
+    return CHintora::ToolbarCommandStatus(group, count, commands);
+}
+
+bool CHintoraOptions::IsKillBitSet() {
+    Registry machine(HKEY_LOCAL_MACHINE);
+    for (const wchar_t* key : kKillBitKeys) {
+        if (machine.KeyExists(key))
+            return true;
+    }
+    return false;
+}
+
+bool CHintoraOptions::IsBhoDisabled() {
+    return CHintora::IsBhoDisabled();
+}
+
+STDMETHODIMP CHintoraOptions::Exec(const GUID*, DWORD id, DWORD, VARIANT*, VARIANT*) {
+    try {
+        g_logger.Log(L"CHintoraOptions::Exec() - nCmdID = %08x", id);
+        if (IsKillBitSet()) {
+            g_logger.Log(L"CHintoraOptions::Exec() - kill bit set, exiting.");
+            return E_FAIL;
+        }
+        if (id != 0)
+            return S_OK;
+
+        CHintoraIEBHO* bho = ThreadBhoSlot::Get();
+        if (!bho || IsBhoDisabled()) {
+            ShowNoHelperObjectMessage(s_pfnMessageBox);
+            return S_OK;
+        }
+
+        // The helper object stays alive while it starts the dialog.
+        IHintoraIEBHO* keepAlive = bho;
+        keepAlive->AddRef();
+        bho->OpenOptionsWindow();
+        keepAlive->Release();
+        return S_OK;
+    } catch (...) {
+        g_logger.LogError(L"CHintoraOptions::Exec() exception", GetLastError(), true);
+        return S_OK;
+    }
+}

@@ -1,0 +1,74 @@
+#pragma once
+#include <windows.h>
+#include <docobj.h>
+#include <exdisp.h>
+#include <mshtml.h>
+#include <ocidl.h>
+
+#include "base/ClassFactory.h"
+#include "HintoraIE_h.h"
+
+// The command object of Internet Explorer's Tools-menu entry for the options:
+// it asks the tab's helper object to open the options dialog, or tells the
+// user when the tab has no working helper object.
+class CHintoraOptions : public IObjectWithSite, public IHintoraOptions, public IOleCommandTarget {
+public:
+    // Registration script of the class.
+    static const UINT kRegistryScript = 105;
+    // Kill-bit keys under HKEY_LOCAL_MACHINE, in the order they are tried.
+    static const wchar_t* const kKillBitKeys[8];
+
+    // Creates an object with the asked interface; the caller holds the one reference.
+    static HRESULT CreateInstance(REFIID riid, void** ppv);
+    // Object-map registration routine: runs the class's registration script.
+    static HRESULT UpdateRegistry(bool doRegister);
+
+    // How the "no helper object" message reaches the user (MessageBoxW;
+    // tests put their own here).
+    using MessageBoxFunc = int(WINAPI*)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+    static MessageBoxFunc s_pfnMessageBox;
+
+    CHintoraOptions();
+    virtual ~CHintoraOptions();
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IObjectWithSite
+    STDMETHODIMP SetSite(IUnknown* site) override;
+    STDMETHODIMP GetSite(REFIID riid, void** ppvSite) override;
+
+    // IDispatch of IHintoraOptions, served from the type library.
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
+    STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* excepInfo, UINT* argErr) override;
+
+    // IOleCommandTarget
+    STDMETHODIMP QueryStatus(const GUID* group, ULONG count, OLECMD* commands, OLECMDTEXT* text) override;
+    STDMETHODIMP Exec(const GUID* group, DWORD id, DWORD options, VARIANT* in, VARIANT* out) override;
+
+    // Takes the tab's window from the helper object of the calling thread.
+    HRESULT Initialize();
+    // Any kill-bit key of the add-on's classes exists.
+    static bool IsKillBitSet();
+    // Internet Explorer's add-on manager has switched the helper object off.
+    static bool IsBhoDisabled();
+
+    // Fields.
+    IUnknown* m_spUnkSite = nullptr;
+    IHTMLWindow2* m_spWindow = nullptr;
+    IWebBrowser2* m_spWebBrowser = nullptr;
+    IOleCommandTarget* m_spCommandTarget = nullptr;
+    BYTE m_bBHO = 0;
+
+private:
+    CHintoraOptions(const CHintoraOptions&) = delete;
+    CHintoraOptions& operator=(const CHintoraOptions&) = delete;
+
+    LONG m_cRef = 0;
+    ModuleObjectLock m_moduleLock;
+};

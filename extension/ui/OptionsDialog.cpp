@@ -1,0 +1,391 @@
+#include "ui/OptionsDialog.h"
+
+#include <exdispid.h>
+
+#include <memory>
+#include <new>
+
+#include "base/Logger.h"
+#include "helper/HintoraIEBHO.h"
+#include "messages/MessageCatalog.h"
+#include "settings/ProductSettings.h"
+#include "ui/ControlHost.h"
+
+LPTHREAD_START_ROUTINE g_pfnOptionsDialogThread = OptionsDialogThreadProc;
+
+const wchar_t COptionsDialog::kOptionsPageAddress[] = L"res://HintoraIE.dll/206";
+
+namespace {
+
+// The module that carries the dialog template: the library itself (or the
+// program this code is linked into).
+HINSTANCE ResourceModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&ResourceModule), &module);
+    return module;
+}
+
+// The dialog whose modal loop runs on this thread.
+thread_local COptionsDialog* t_modalDialog = nullptr;
+
+struct ThreadStart {
+    LPTHREAD_START_ROUTINE routine;
+    OptionsDialogParams* params;
+    HMODULE module;
+};
+
+DWORD WINAPI OptionsThreadMain(LPVOID parameter) {
+    ThreadStart start = *static_cast<ThreadStart*>(parameter);
+    delete static_cast<ThreadStart*>(parameter);
+    DWORD code = start.routine(start.params);
+    // The thread held the library loaded, so closing the tab that asked for
+    // the dialog cannot unload the code it runs.
+    if (start.module)
+        FreeLibraryAndExitThread(start.module, code);
+    return code;
+}
+
+IDispatch* ArgDispatch(const VARIANT& value) {
+    if (value.vt == VT_DISPATCH)
+        return value.pdispVal;
+    if (value.vt == (VT_BYREF | VT_DISPATCH) && value.ppdispVal)
+        return *value.ppdispVal;
+    return nullptr;
+}
+
+VARIANT* ArgVariant(VARIANT& value) {
+    if (value.vt == (VT_BYREF | VT_VARIANT))
+        return value.pvarVal;
+    return &value;
+}
+
+VARIANT_BOOL ArgBool(const VARIANT& value) {
+    if (value.vt == VT_BOOL)
+        return value.boolVal;
+    if (value.vt == (VT_BYREF | VT_BOOL) && value.pboolVal)
+        return *value.pboolVal;
+    return VARIANT_FALSE;
+}
+
+}  // namespace
+
+// ---- The dialog thread --------------------------------------------------------
+
+bool StartOptionsDialogThread(HWND parent, const std::wstring& title) {
+    auto* params = new (std::nothrow) OptionsDialogParams;
+    auto* start = new (std::nothrow) ThreadStart{g_pfnOptionsDialogThread, params, nullptr};
+    if (!params || !start) {
+        delete params;
+        delete start;
+        return false;
+    }
+    params->hWndParent = parent;
+    params->strTitle = title;
+    // A reference of the thread's own on the library (released as it ends).
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&OptionsThreadMain),
+                       &start->module);
+    HANDLE thread = CreateThread(nullptr, 0, OptionsThreadMain, start, 0, nullptr);
+    if (!thread) {
+        if (start->module)
+            FreeLibrary(start->module);
+        delete params;
+        delete start;
+        return false;
+    }
+    CloseHandle(thread);
+    return true;
+}
+
+DWORD WINAPI OptionsDialogThreadProc(LPVOID param) {
+    std::unique_ptr<OptionsDialogParams> request(static_cast<OptionsDialogParams*>(param));
+    if (!request)
+        return 0;
+    try {
+        // OLE stays up until the dialog, which holds the browser control,
+        // has been destroyed.
+        HRESULT ole = OleInitialize(nullptr);
+        {
+            COptionsDialog dialog(request->strTitle);
+            dialog.DoModal(request->hWndParent);
+        }
+        if (SUCCEEDED(ole))
+            OleUninitialize();
+    } catch (...) {
+    }
+    return 0;
+}
+
+HRESULT CHintoraIEBHO::OpenOptionsWindow() {
+    try {
+        std::wstring language;
+        ProductSettings::GetLanguage(language);
+        std::wstring title = MessageCatalog::GetText(L"HINTORA_OPTIONS_TITLE", language);
+        if (!m_spWebBrowser)
+            return E_FAIL;
+        SHANDLE_PTR handle = 0;
+        HRESULT hr = m_spWebBrowser->get_HWND(&handle);
+        if (FAILED(hr))
+            return hr;
+        StartOptionsDialogThread(reinterpret_cast<HWND>(handle), title);
+        return hr;
+    } catch (...) {
+        g_logger.LogError(L"CHintoraIEBHO::OpenOptionsWindow() exception", GetLastError(), true);
+        return E_FAIL;
+    }
+}
+
+// ---- COptionsDialog -----------------------------------------------------------
+
+COptionsDialog::COptionsDialog(const std::wstring& title) : m_strTitle(title) {
+    CAxHost::RegisterWindowClass();
+    m_pEventSink = new EventSink(this);
+}
+
+COptionsDialog::~COptionsDialog() {
+    if (m_pEventSink) {
+        m_pEventSink->Detach();
+        m_pEventSink->Release();
+        m_pEventSink = nullptr;
+    }
+    if (m_spBrowser) {
+        IWebBrowser2* browser = m_spBrowser;
+        m_spBrowser = nullptr;
+        browser->Release();
+    }
+}
+
+INT_PTR COptionsDialog::DoModal(HWND parent) {
+    HINSTANCE instance = ResourceModule();
+    HRSRC resource = FindResourceW(instance, MAKEINTRESOURCEW(IDD), reinterpret_cast<LPCWSTR>(RT_DIALOG));
+    HGLOBAL loaded = resource ? LoadResource(instance, resource) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    DialogTemplate dialog;
+    if (!data || !ParseDialogTemplate(data, SizeofResource(instance, resource), dialog))
+        return -1;
+    // The template names the control by class identifier; host windows stand there.
+    ReplaceControlClasses(dialog);
+    std::vector<DWORD> memory = BuildDialogTemplate(dialog);
+
+    COptionsDialog* outer = t_modalDialog;
+    t_modalDialog = this;
+    HHOOK filter = SetWindowsHookExW(WH_MSGFILTER, MessageFilterProc, nullptr, GetCurrentThreadId());
+    INT_PTR result = DialogBoxIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(memory.data()), parent,
+                                             DialogProc, reinterpret_cast<LPARAM>(this));
+    if (filter)
+        UnhookWindowsHookEx(filter);
+    t_modalDialog = outer;
+    return result;
+}
+
+void COptionsDialog::EndDialog(int result) {
+    if (m_hWnd)
+        ::EndDialog(m_hWnd, result);
+}
+
+INT_PTR CALLBACK COptionsDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    COptionsDialog* dialog = nullptr;
+    if (message == WM_INITDIALOG) {
+        dialog = reinterpret_cast<COptionsDialog*>(lParam);
+        SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(dialog));
+        if (dialog)
+            dialog->m_hWnd = hwnd;
+    } else {
+        dialog = reinterpret_cast<COptionsDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    }
+    if (!dialog)
+        return FALSE;
+
+    LRESULT result = 0;
+    BOOL handled = dialog->ProcessWindowMessage(hwnd, message, wParam, lParam, result);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+        dialog->m_hWnd = nullptr;
+    }
+    if (!handled)
+        return FALSE;
+    switch (message) {
+    case WM_INITDIALOG:
+    case WM_CHARTOITEM:
+    case WM_COMPAREITEM:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_QUERYDRAGICON:
+    case WM_VKEYTOITEM:
+        return static_cast<INT_PTR>(result);
+    default:
+        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+}
+
+LRESULT CALLBACK COptionsDialog::MessageFilterProc(int code, WPARAM wParam, LPARAM lParam) {
+    // Keys typed into the page go to the control first (tabbing between the
+    // page's fields, Enter on its buttons), the dialog's own keys after.
+    if (code == MSGF_DIALOGBOX && t_modalDialog) {
+        CAxHost* host = CAxHost::FromWindow(t_modalDialog->m_wndBrowser);
+        if (host && host->PreTranslateMessage(reinterpret_cast<MSG*>(lParam)))
+            return 1;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+BOOL COptionsDialog::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        BOOL handled = TRUE;
+        result = OnInitDialog(message, wParam, lParam, handled);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDCANCEL && HIWORD(wParam) == 0) {
+            EndDialog(IDCANCEL);
+            result = 0;
+            return TRUE;
+        }
+        return FALSE;
+    case WM_DESTROY:
+        UnadviseBrowserEvents();
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+LRESULT COptionsDialog::OnInitDialog(UINT, WPARAM, LPARAM, BOOL& handled) {
+    CAxHost::CreateDialogControls(m_hWnd, ResourceModule(), IDD);
+    AdviseBrowserEvents();
+    handled = TRUE;
+
+    SetWindowTextW(m_hWnd, m_strTitle.c_str());
+    m_wndBrowser = GetDlgItem(m_hWnd, kBrowserControlId);
+    CAxHost* host = CAxHost::FromWindow(m_wndBrowser);
+    if (host) {
+        IDocUIHandler* handler = nullptr;
+        if (SUCCEEDED(CoCreateInstance(CLSID_DocUIHandler, nullptr, CLSCTX_INPROC_SERVER, IID_IDocUIHandler,
+                                       reinterpret_cast<void**>(&handler))) &&
+            handler) {
+            host->SetExternalUIHandler(handler);
+            handler->Release();
+        }
+        IWebBrowser2* browser = nullptr;
+        if (SUCCEEDED(host->QueryControl(IID_IWebBrowser2, reinterpret_cast<void**>(&browser))) && browser) {
+            if (m_spBrowser)
+                m_spBrowser->Release();
+            m_spBrowser = browser;
+            BSTR address = SysAllocString(kOptionsPageAddress);
+            VARIANT empty;
+            VariantInit(&empty);
+            m_spBrowser->Navigate(address, &empty, &empty, &empty, &empty);
+            SysFreeString(address);
+        }
+    }
+    return 1;
+}
+
+void COptionsDialog::AdviseBrowserEvents() {
+    CAxHost* host = CAxHost::FromWindow(GetDlgItem(m_hWnd, kBrowserControlId));
+    IConnectionPointContainer* container = nullptr;
+    if (!host || !m_pEventSink ||
+        FAILED(host->QueryControl(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container))) || !container)
+        return;
+    IConnectionPoint* point = nullptr;
+    if (SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &point)) && point) {
+        DWORD cookie = 0;
+        if (SUCCEEDED(point->Advise(static_cast<IDispatch*>(m_pEventSink), &cookie)))
+            m_dwEventCookie = cookie;
+        point->Release();
+    }
+    container->Release();
+}
+
+void COptionsDialog::UnadviseBrowserEvents() {
+    if (!m_dwEventCookie)
+        return;
+    DWORD cookie = m_dwEventCookie;
+    m_dwEventCookie = 0;
+    CAxHost* host = CAxHost::FromWindow(GetDlgItem(m_hWnd, kBrowserControlId));
+    IConnectionPointContainer* container = nullptr;
+    if (!host || FAILED(host->QueryControl(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container))) ||
+        !container)
+        return;
+    IConnectionPoint* point = nullptr;
+    if (SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &point)) && point) {
+        point->Unadvise(cookie);
+        point->Release();
+    }
+    container->Release();
+}
+
+void COptionsDialog::DocumentCompleteExplorerctrl(IDispatch*, VARIANT*) {
+    try {
+        g_logger.Log(L"COptionsDialog::DocumentCompleteExplorerctrl()");
+        if (!m_spBrowser)
+            return;
+        int width = kBrowserWidth;
+        int height = kBrowserHeight;
+        m_spBrowser->ClientToWindow(&width, &height);
+        RECT client;
+        RECT window;
+        if (GetClientRect(m_hWnd, &client) && GetWindowRect(m_hWnd, &window)) {
+            int frameWidth = (window.right - window.left) - (client.right - client.left);
+            int frameHeight = (window.bottom - window.top) - (client.bottom - client.top);
+            SetWindowPos(m_hWnd, nullptr, 0, 0, frameWidth + width, frameHeight + height,
+                         SWP_NOMOVE | SWP_NOOWNERZORDER);
+        }
+        m_spBrowser->put_Height(height);
+        m_spBrowser->put_Width(width);
+    } catch (...) {
+        g_logger.LogError(L"COptionsDialog::DocumentCompleteExplorerctrl() exception", GetLastError(), true);
+    }
+}
+
+void COptionsDialog::WindowClosingExplorerCtrl(VARIANT_BOOL, VARIANT_BOOL*) {
+    try {
+        g_logger.Log(L"COptionsDialog::WindowClosingExplorerCtrl()");
+        if (m_spBrowser) {
+            m_spBrowser->Stop();
+            m_spBrowser->Quit();
+        }
+        EndDialog(0);
+    } catch (...) {
+        g_logger.LogError(L"COptionsDialog::WindowClosingExplorerCtrl() exception", GetLastError(), true);
+    }
+}
+
+// ---- Event sink ---------------------------------------------------------------
+
+STDMETHODIMP_(ULONG) COptionsDialog::EventSink::AddRef() {
+    return AddComReference(m_cRef);
+}
+
+STDMETHODIMP_(ULONG) COptionsDialog::EventSink::Release() {
+    return ReleaseComReference(this, m_cRef);
+}
+
+STDMETHODIMP COptionsDialog::EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
+                                               EXCEPINFO*, UINT*) {
+    if (!m_owner || !params || !params->rgvarg)
+        return S_OK;
+    // Arguments arrive last-first.
+    switch (id) {
+    case DISPID_DOCUMENTCOMPLETE:
+        if (params->cArgs >= 2)
+            m_owner->DocumentCompleteExplorerctrl(ArgDispatch(params->rgvarg[1]), ArgVariant(params->rgvarg[0]));
+        break;
+    case DISPID_WINDOWCLOSING:
+        if (params->cArgs >= 2) {
+            VARIANT& cancel = params->rgvarg[0];
+            m_owner->WindowClosingExplorerCtrl(ArgBool(params->rgvarg[1]),
+                                               cancel.vt == (VT_BYREF | VT_BOOL) ? cancel.pboolVal : nullptr);
+        }
+        break;
+    default:
+        break;
+    }
+    return S_OK;
+}
