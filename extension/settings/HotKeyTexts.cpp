@@ -7,10 +7,10 @@
 #include "base/LowIntegrity.h"
 #include "base/Registry.h"
 #include "base/TextTokens.h"
-#include "helper/HintoraIEBHO.h"
 #include "messages/MessageCatalog.h"
 #include "scriptable/Hintora.h"
 #include "settings/ProductSettings.h"
+#include "settings/ShortCutText.h"
 
 #include <memory>
 
@@ -221,7 +221,7 @@ STDMETHODIMP CHintora::SetShortCut(BSTR* pVal) {
         // A text the helper object cannot read would be shown in the menus
         // while the key that works is F9.
         WORD word = 0;
-        if (!CHintoraIEBHO::ShortCutWordFromText(text, word))
+        if (!ShortCutText::ShortCutWordFromText(text, word))
             return E_INVALIDARG;
         ModifyHintoraTextAndShortCut(std::wstring(), text);
     } catch (...) {

@@ -9,6 +9,7 @@
 
 #include "base/ThreadSlot.h"
 #include "helper/HintoraIEBHO.h"
+#include "HelperObjectProbe.h"
 #include "HintoraFakes.h"
 #include "scriptable/Hintora.h"
 
@@ -116,8 +117,7 @@ TEST_F(StartTest, AnyKillBitKeyStopsTheRequestSilently) {
 
 TEST_F(StartTest, ANewObjectTakesTheHelpersWindow) {
     FakePage page(L"http://app.example/");
-    m_helper->m_spWindow = &page.window;
-    page.window.AddRef();
+    Probe(m_helper).Window() = &page.window;
 
     IHintora* object = nullptr;
     CHintora::CreateInstance(IID_IHintora, reinterpret_cast<void**>(&object));
@@ -130,8 +130,7 @@ TEST_F(StartTest, ANewObjectTakesTheHelpersWindow) {
     hintora->SetSite(nullptr);
     object->Release();
 
-    m_helper->m_spWindow = nullptr;
-    page.window.Release();
+    Probe(m_helper).Window() = nullptr;
 }
 
 TEST(StartWithoutHelper, AThreadWithoutHelperShowsTheMessageAndSucceeds) {
