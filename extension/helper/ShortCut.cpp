@@ -4,8 +4,6 @@
 #include "base/ThreadSlot.h"
 #include "settings/ShortCutText.h"
 
-#include <wrl/client.h>
-
 namespace {
 
 bool IsKeyDown(int virtualKey) {
@@ -36,7 +34,7 @@ LRESULT CALLBACK CHintoraIEBHO::KeyboardProc(int code, WPARAM wParam, LPARAM lPa
             bool released = (static_cast<DWORD>(lParam) & 0x80000000u) != 0;
             if (bho && bho->IsShortCutPressed(wParam) && released) {
                 // Start may open modal windows; the object must outlive them.
-                Microsoft::WRL::ComPtr<IHintoraIEBHO> request(bho);
+                ComPtr<IHintoraIEBHO> request(bho);
                 request->Start();
             }
         } catch (...) {
