@@ -1,0 +1,11 @@
+#pragma once
+// What the program reads about where and on what it runs.
+#include <windows.h>
+
+#include <string>
+
+// The folder that holds the program file, without a trailing "\".
+std::wstring ProgramFolder();
+
+// The running Windows version as GetVersionExW reports it.
+OSVERSIONINFOW WindowsVersion();
