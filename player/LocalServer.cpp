@@ -55,7 +55,7 @@ void CLocalServer::StopListening() {
 
 void CLocalServer::StartListening() {
     StopListening();
-    listenSocket.reset(new CListenSocket(*this));
+    listenSocket = std::make_unique<CListenSocket>(*this);
     if (!listenSocket->Create(0, FD_ACCEPT | CRequestSocket::kEvents, L"127.0.0.1") || !listenSocket->Listen(SOMAXCONN)) {
         ShowPlayerMessage(IDS_SOCKET_FAILED, MB_ICONEXCLAMATION);
         StopListening();

@@ -189,7 +189,7 @@ BOOL CQXHttpApp::InitInstance() {
     const std::wstring folder = ProgramFolder();
     if (!folder.empty())
         RestoreConfigBackup(folder + L"\\" + kConfigFileName);
-    m_server.reset(new CLocalServer(folder));
+    m_server = std::make_unique<CLocalServer>(folder);
 
     // Message-only: the window only carries messages, and so the program
     // also runs where no desktop is available.
