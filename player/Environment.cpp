@@ -19,3 +19,14 @@ OSVERSIONINFOW WindowsVersion() {
 #pragma GCC diagnostic pop
     return version;
 }
+
+std::string ToAnsiCodePage(const std::wstring& text) {
+    if (text.empty())
+        return std::string();
+    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    if (n <= 0)
+        return std::string();
+    std::string bytes(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &bytes[0], n, nullptr, nullptr);
+    return bytes;
+}

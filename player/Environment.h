@@ -9,3 +9,7 @@ std::wstring ProgramFolder();
 
 // The running Windows version as GetVersionExW reports it.
 OSVERSIONINFOW WindowsVersion();
+
+// The text in the system's ANSI code page, as answer heads and the log are
+// written; empty when it cannot be converted.
+std::string ToAnsiCodePage(const std::wstring& text);

@@ -265,12 +265,8 @@ void CQXHttpApp::WriteLogLine(const std::wstring& text, bool timestamp, bool lin
         line += text;
         if (lineEnd)
             line += L"\r\n";
-        int n = WideCharToMultiByte(CP_ACP, 0, line.data(), static_cast<int>(line.size()), nullptr, 0, nullptr,
-                                    nullptr);
-        if (n > 0) {
-            std::string bytes(static_cast<size_t>(n), '\0');
-            WideCharToMultiByte(CP_ACP, 0, line.data(), static_cast<int>(line.size()), &bytes[0], n, nullptr,
-                                nullptr);
+        const std::string bytes = ToAnsiCodePage(line);
+        if (!bytes.empty()) {
             DWORD written = 0;
             WriteFile(m_logFile.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
         }

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "ConfigSave.h"
+#include "Environment.h"
 #include "HttpDate.h"
 #include "PlayerStrings.h"
 #include "ServedFolder.h"
@@ -324,14 +325,9 @@ void CRequestSocket::AppendBytes(const void* data, size_t n) {
 }
 
 void CRequestSocket::AppendText(const std::wstring& text) {
-    if (text.empty())
-        return;
-    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    if (n <= 0)
-        return;
-    std::string bytes(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &bytes[0], n, nullptr, nullptr);
-    AppendBytes(bytes.data(), bytes.size());
+    const std::string bytes = ToAnsiCodePage(text);
+    if (!bytes.empty())
+        AppendBytes(bytes.data(), bytes.size());
 }
 
 void CRequestSocket::StartResponse(const std::wstring& statusText) {
