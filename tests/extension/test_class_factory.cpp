@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ClassFactory.h"
+#include "ReferenceBalance.h"
 
 #include <objbase.h>
 
@@ -25,16 +26,16 @@ public:
         *ppv = nullptr;
         return E_NOINTERFACE;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
+    STDMETHODIMP_(ULONG) AddRef() override { return m_references.AddRef(typeid(*this)); }
     STDMETHODIMP_(ULONG) Release() override {
-        ULONG refs = --m_refs;
+        ULONG refs = m_references.Release(typeid(*this));
         if (refs == 0)
             delete this;
         return refs;
     }
 
 private:
-    ULONG m_refs = 0;
+    FakeReferences m_references{this, 0};
     ModuleObjectLock m_lock;
 };
 

@@ -17,6 +17,7 @@
 
 #include "MessageWindows.h"
 #include "NotImplComBases.h"
+#include "ReferenceBalance.h"
 #include "ScriptFakes.h"
 
 // Every call the pages' script received, across all frames, in order.
@@ -82,9 +83,9 @@ public:
         *ppv = nullptr;
         return E_NOINTERFACE;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
+    STDMETHODIMP_(ULONG) AddRef() override { return m_references.AddRef(typeid(*this)); }
     STDMETHODIMP_(ULONG) Release() override {
-        ULONG refs = --m_refs;
+        ULONG refs = m_references.Release(typeid(*this));
         if (refs == 0)
             delete this;
         return refs;
@@ -110,7 +111,7 @@ public:
 private:
     std::vector<IUnknown*> m_items;
     size_t m_next = 0;
-    ULONG m_refs = 1;
+    FakeReferences m_references{this, 1};
 };
 
 class FrameDocument : public NotImplIHTMLDocument2, public IOleContainer {
