@@ -50,3 +50,23 @@ private:
     unsigned m_test = 0;  // the test during which the fake was made
     Registration m_registration{this};
 };
+
+// The IUnknown counting of a fake that deletes itself on its last Release.
+template <class I>
+class SelfDeletingFake : public I {
+public:
+    virtual ~SelfDeletingFake() = default;
+    STDMETHODIMP_(ULONG) AddRef() override { return m_references.AddRef(typeid(*this)); }
+    STDMETHODIMP_(ULONG) Release() override {
+        ULONG refs = m_references.Release(typeid(*this));
+        if (refs == 0)
+            delete this;
+        return refs;
+    }
+
+protected:
+    explicit SelfDeletingFake(LONG start = 1) : m_references(this, start) {}
+
+private:
+    FakeReferences m_references;
+};

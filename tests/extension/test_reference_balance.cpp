@@ -7,22 +7,12 @@
 namespace {
 
 // A fake that deletes itself on its last Release, as enumerators do.
-class SelfDeleting final : public IUnknown {
+class SelfDeleting final : public SelfDeletingFake<IUnknown> {
 public:
     STDMETHODIMP QueryInterface(REFIID, void** ppv) override {
         *ppv = nullptr;
         return E_NOINTERFACE;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return m_references.AddRef(typeid(*this)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG refs = m_references.Release(typeid(*this));
-        if (refs == 0)
-            delete this;
-        return refs;
-    }
-
-private:
-    FakeReferences m_references{this, 1};
 };
 
 FakeSite* g_longLived = nullptr;

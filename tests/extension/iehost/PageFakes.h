@@ -71,7 +71,7 @@ inline std::vector<std::wstring> Arguments(const DISPPARAMS* params) {
     return args;
 }
 
-class UnknownList final : public IEnumUnknown {
+class UnknownList final : public SelfDeletingFake<IEnumUnknown> {
 public:
     explicit UnknownList(std::vector<IUnknown*> items) : m_items(std::move(items)) {}
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
@@ -82,13 +82,6 @@ public:
         }
         *ppv = nullptr;
         return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return m_references.AddRef(typeid(*this)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG refs = m_references.Release(typeid(*this));
-        if (refs == 0)
-            delete this;
-        return refs;
     }
     STDMETHODIMP Next(ULONG count, IUnknown** items, ULONG* fetched) override {
         ULONG n = 0;
@@ -111,7 +104,6 @@ public:
 private:
     std::vector<IUnknown*> m_items;
     size_t m_next = 0;
-    FakeReferences m_references{this, 1};
 };
 
 class FrameDocument : public NotImplIHTMLDocument2, public IOleContainer {
