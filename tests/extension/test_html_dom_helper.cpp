@@ -93,7 +93,8 @@ TEST_F(PageScript, EvalBoolOfAMissingObjectIsFalse) {
 }
 
 TEST(CallFunction, WalksEachNameAndCallsTheLastOnTheObjectReached) {
-    FakeScriptObject window, velnor, recognition;
+    // Declared so that each parent, which holds its child as a property, goes first.
+    FakeScriptObject recognition, velnor, window;
     std::wstring seen;
     window.SetObject(L"window", &window);
     window.SetObject(L"Velnor", &velnor);
@@ -258,9 +259,12 @@ public:
         *ppv = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return m_references.AddRef(typeid(*this)); }
+    ULONG STDMETHODCALLTYPE Release() override { return m_references.Release(typeid(*this)); }
     MOCK_METHOD(HRESULT, QueryService, (REFGUID, REFIID, void**), (override, Calltype(STDMETHODCALLTYPE)));
+
+private:
+    FakeReferences m_references;
 };
 
 class MockWindow : public NotImplIHTMLWindow2 {
@@ -269,6 +273,7 @@ public:
     HRESULT QueryOther(REFIID riid, void** ppv) override {
         if (riid == IID_IServiceProvider && services) {
             *ppv = services;
+            services->AddRef();
             return S_OK;
         }
         return E_NOINTERFACE;
