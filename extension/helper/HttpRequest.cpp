@@ -53,20 +53,17 @@ HRESULT HttpRequest::Open(const std::wstring& url, bool noSuffix, IXMLHTTPReques
     Bstr bstrUrl(target);
     if (!bstrMethod.get() || !bstrUrl.get())
         return E_OUTOFMEMORY;
-    VARIANT async;
-    VariantInit(&async);
+    Variant async;
     async.vt = VT_BOOL;
     async.boolVal = VARIANT_FALSE;
-    VARIANT missing;
-    VariantInit(&missing);
+    Variant missing;
     missing.vt = VT_ERROR;
     missing.scode = DISP_E_PARAMNOTFOUND;
     hr = created->open(bstrMethod.get(), bstrUrl.get(), async, missing, missing);
     if (FAILED(hr))
         return hr;
 
-    VARIANT body;
-    VariantInit(&body);
+    Variant body;
     hr = created->send(body);
     if (FAILED(hr))
         return hr;
