@@ -632,6 +632,16 @@ STDMETHODIMP CAxHost::OnPosRectChange(LPCRECT posRect) {
 // ---- IDocHostUIHandler: forwarded to the external handler ---------------------
 // Without a handler the answers leave the control its own default behaviour.
 
+template <typename T>
+bool CAxHost::ReadyToForward(T** out, HRESULT& answer) const {
+    if (!out) {
+        answer = E_POINTER;
+        return false;
+    }
+    *out = nullptr;
+    return m_spExternalUIHandler != nullptr;
+}
+
 STDMETHODIMP CAxHost::ShowContextMenu(DWORD id, POINT* point, IUnknown* commandTarget, IDispatch* object) {
     if (!m_spExternalUIHandler)
         return S_FALSE;
@@ -712,11 +722,9 @@ STDMETHODIMP CAxHost::TranslateAccelerator(LPMSG msg, const GUID* group, DWORD c
 }
 
 STDMETHODIMP CAxHost::GetOptionKeyPath(LPOLESTR* key, DWORD reserved) {
-    if (!key)
-        return E_POINTER;
-    *key = nullptr;
-    if (!m_spExternalUIHandler)
-        return E_NOTIMPL;
+    HRESULT answer = E_NOTIMPL;
+    if (!ReadyToForward(key, answer))
+        return answer;
     Bstr path;
     HRESULT hr = m_spExternalUIHandler->GetOptionKeyPath(path.Out(), reserved);
     if (hr == S_OK && path.get())
@@ -725,31 +733,25 @@ STDMETHODIMP CAxHost::GetOptionKeyPath(LPOLESTR* key, DWORD reserved) {
 }
 
 STDMETHODIMP CAxHost::GetDropTarget(IDropTarget* dropTarget, IDropTarget** result) {
-    if (!result)
-        return E_POINTER;
-    *result = nullptr;
-    if (!m_spExternalUIHandler)
-        return E_NOTIMPL;
+    HRESULT answer = E_NOTIMPL;
+    if (!ReadyToForward(result, answer))
+        return answer;
     ComPtr<IUnknown> unknown;
     HRESULT hr = m_spExternalUIHandler->GetDropTarget(dropTarget, unknown.GetAddressOf());
     return AnswerAs(hr, unknown, IID_IDropTarget, reinterpret_cast<void**>(result));
 }
 
 STDMETHODIMP CAxHost::GetExternal(IDispatch** dispatch) {
-    if (!dispatch)
-        return E_POINTER;
-    *dispatch = nullptr;
-    if (!m_spExternalUIHandler)
-        return E_NOTIMPL;
+    HRESULT answer = E_NOTIMPL;
+    if (!ReadyToForward(dispatch, answer))
+        return answer;
     return m_spExternalUIHandler->GetExternal(dispatch);
 }
 
 STDMETHODIMP CAxHost::TranslateUrl(DWORD translate, LPWSTR url, LPWSTR* result) {
-    if (!result)
-        return E_POINTER;
-    *result = nullptr;
-    if (!m_spExternalUIHandler)
-        return S_FALSE;
+    HRESULT answer = S_FALSE;
+    if (!ReadyToForward(result, answer))
+        return answer;
     // A null address stays null for the handler.
     Bstr in;
     in.Reset(SysAllocString(url));
@@ -761,11 +763,9 @@ STDMETHODIMP CAxHost::TranslateUrl(DWORD translate, LPWSTR url, LPWSTR* result) 
 }
 
 STDMETHODIMP CAxHost::FilterDataObject(IDataObject* object, IDataObject** result) {
-    if (!result)
-        return E_POINTER;
-    *result = nullptr;
-    if (!m_spExternalUIHandler)
-        return S_FALSE;
+    HRESULT answer = S_FALSE;
+    if (!ReadyToForward(result, answer))
+        return answer;
     ComPtr<IUnknown> unknown;
     HRESULT hr = m_spExternalUIHandler->FilterDataObject(object, unknown.GetAddressOf());
     return AnswerAs(hr, unknown, IID_IDataObject, reinterpret_cast<void**>(result));

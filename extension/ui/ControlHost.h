@@ -189,6 +189,10 @@ private:
     void Resize();
     // Takes the control's in-place side once, as soon as it has one.
     void FindInPlaceObject();
+    // Clears a handler call's out value; false when the call ends here, with
+    // answer then E_POINTER for no out value or left as given for no handler.
+    template <typename T>
+    bool ReadyToForward(T** out, HRESULT& answer) const;
 
     LONG m_cRef = 1;
     HWND m_hWnd;

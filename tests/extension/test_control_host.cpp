@@ -335,8 +335,19 @@ TEST(ControlHost, CopiesTheHandlersAnswersAndLetsGoOfThem) {
         ComPtr<IDocHostUIHandler> site;
         ASSERT_EQ(S_OK, held.host->QueryInterface(IID_IDocHostUIHandler,
                                                   reinterpret_cast<void**>(site.GetAddressOf())));
+        // Without a handler: the control's own behaviour, out values cleared.
+        IDropTarget* target = reinterpret_cast<IDropTarget*>(1);
+        EXPECT_EQ(E_NOTIMPL, site->GetDropTarget(nullptr, &target));
+        EXPECT_EQ(nullptr, target);
+        LPWSTR translated = reinterpret_cast<LPWSTR>(1);
+        EXPECT_EQ(S_FALSE, site->TranslateUrl(0, nullptr, &translated));
+        EXPECT_EQ(nullptr, translated);
+        EXPECT_EQ(E_POINTER, site->GetExternal(nullptr));
+
         held.host->SetExternalUIHandler(&handler);
         EXPECT_EQ(2, handler.References());
+        EXPECT_EQ(E_POINTER, site->GetOptionKeyPath(nullptr, 0));
+        EXPECT_EQ(E_POINTER, site->FilterDataObject(nullptr, nullptr));
 
         MSG msg = {nullptr, WM_KEYDOWN, VK_TAB, 0};
         EXPECT_EQ(S_OK, site->TranslateAccelerator(&msg, &kFakeControlClsid, 0));
@@ -350,7 +361,6 @@ TEST(ControlHost, CopiesTheHandlersAnswersAndLetsGoOfThem) {
         EXPECT_STREQ(L"Software\\Test\\Options", key);
         CoTaskMemFree(key);
 
-        LPWSTR translated = nullptr;
         EXPECT_EQ(S_OK, site->TranslateUrl(0, nullptr, &translated));
         EXPECT_TRUE(handler.urlWasNull) << "no address is handed on as no string";
         ASSERT_NE(nullptr, translated);
@@ -359,7 +369,7 @@ TEST(ControlHost, CopiesTheHandlersAnswersAndLetsGoOfThem) {
 
         // The answers are no drop target and no data object: nothing comes
         // back, and the host keeps nothing of them.
-        IDropTarget* target = reinterpret_cast<IDropTarget*>(1);
+        target = reinterpret_cast<IDropTarget*>(1);
         EXPECT_EQ(E_NOINTERFACE, site->GetDropTarget(nullptr, &target));
         EXPECT_EQ(nullptr, target);
         IDataObject* data = reinterpret_cast<IDataObject*>(1);
