@@ -61,8 +61,7 @@ DWORD WINAPI OptionsThreadMain(LPVOID parameter) {
 // runs, and takes it away again, also for a nested dialog's loop.
 class ModalLoopScope {
 public:
-    ModalLoopScope(COptionsDialog* dialog, HOOKPROC filter)
-        : m_outer(t_modalDialog) {
+    ModalLoopScope(COptionsDialog* dialog, HOOKPROC filter) : m_outer(t_modalDialog) {
         t_modalDialog = dialog;
         m_filter = SetWindowsHookExW(WH_MSGFILTER, filter, nullptr, GetCurrentThreadId());
     }

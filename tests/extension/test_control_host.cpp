@@ -227,7 +227,8 @@ TEST(ControlHost, TakesTheControlDownInTheContainersOrderAndLetsGoOfEverything) 
     EXPECT_EQ(E_UNEXPECTED, held.host->CreateControl(kFakeControlClsid, nullptr)) << "one control per host";
 
     ComPtr<IOleInPlaceObject> inPlace;
-    ASSERT_EQ(S_OK, held.host->QueryControl(IID_IOleInPlaceObject, reinterpret_cast<void**>(inPlace.GetAddressOf())));
+    ASSERT_EQ(S_OK,
+              held.host->QueryControl(IID_IOleInPlaceObject, reinterpret_cast<void**>(inPlace.GetAddressOf())));
     inPlace.Reset();
     EXPECT_EQ(2, fake.control.active.refs) << "the host holds the announced active object";
 
