@@ -1,0 +1,45 @@
+// The kernel handle owner: it closes what it holds exactly once, and not
+// what it handed on.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <utility>
+
+#include "base/HandleOwners.h"
+
+namespace {
+
+bool IsOpen(HANDLE handle) {
+    DWORD flags = 0;
+    return GetHandleInformation(handle, &flags) != FALSE;
+}
+
+}  // namespace
+
+TEST(UniqueHandle, ClosesWhatItHoldsOnceAndNotWhatItHandedOn) {
+    HANDLE first = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE second = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(nullptr, first);
+    ASSERT_NE(nullptr, second);
+    {
+        UniqueHandle owner(first);
+        EXPECT_TRUE(owner);
+        UniqueHandle moved(std::move(owner));
+        EXPECT_FALSE(owner);
+        EXPECT_EQ(first, moved.Get());
+        moved.Reset(second);
+        EXPECT_FALSE(IsOpen(first)) << "replaced: closed";
+        EXPECT_TRUE(IsOpen(second));
+        EXPECT_EQ(second, moved.Detach());
+        EXPECT_FALSE(moved);
+    }
+    EXPECT_TRUE(IsOpen(second)) << "handed on: left open";
+    {
+        UniqueHandle owner(second);
+    }
+    EXPECT_FALSE(IsOpen(second)) << "closed as its owner goes";
+
+    // Failed creations hold nothing to close.
+    EXPECT_FALSE(UniqueHandle(INVALID_HANDLE_VALUE));
+    EXPECT_FALSE(UniqueHandle());
+}
