@@ -173,9 +173,7 @@ STDMETHODIMP CHintora::Query(BSTR* pParams) {
     try {
         g_logger.Log(L"CHintora::Query() - this = [%08Ix]", reinterpret_cast<UINT_PTR>(this));
         Initialize();
-        std::wstring json = BuildQueryJson();
-        *pParams = SysAllocStringLen(json.data(), static_cast<UINT>(json.size()));
-        if (!*pParams)
+        if (FAILED(HandOutText(BuildQueryJson(), pParams)))
             return E_OUTOFMEMORY;
     } catch (...) {
         g_logger.LogError(L"CHintora::Query() exception", GetLastError(), true);
@@ -210,8 +208,7 @@ STDMETHODIMP CHintora::GetShortCut(BSTR* pVal) {
     try {
         std::wstring text = ProductSettings::Value(L"EnglishShortCut");
         g_logger.Log(L"CHintora::GetShortCut() - %s", text.c_str());
-        *pVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-        if (!*pVal)
+        if (FAILED(HandOutText(text, pVal)))
             return E_OUTOFMEMORY;
     } catch (...) {
         g_logger.LogError(L"CHintora::GetShortCut() exception", GetLastError(), true);

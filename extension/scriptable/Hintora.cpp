@@ -199,11 +199,9 @@ STDMETHODIMP CHintora::SetSite(IUnknown* site) {
     } else if (!m_bBHO) {
         // The toolbar's site leads to the browser; a page's site may not.
         ComPtr<IOleCommandTarget> target;
-        ComPtr<IServiceProvider> provider;
         ComPtr<IWebBrowser2> browser;
-        if (SUCCEEDED(site->QueryInterface(IID_PPV_ARGS(&target))) && target &&
-            SUCCEEDED(target.As(&provider)) && provider &&
-            SUCCEEDED(provider->QueryService(SID_SWebBrowserApp, IID_PPV_ARGS(&browser))) && browser)
+        FindToolbarBrowser(site, target, browser);
+        if (browser)
             m_spWebBrowser = std::move(browser);
     }
     g_logger.Log(L"CHintora::SetSite() - pUnkSite = [%08Ix] m_spWebBrowser = [%08Ix]",
@@ -214,6 +212,14 @@ STDMETHODIMP CHintora::SetSite(IUnknown* site) {
 
 STDMETHODIMP CHintora::GetSite(REFIID riid, void** ppvSite) {
     return QueryStoredSite(m_spUnkSite.Get(), riid, ppvSite);
+}
+
+void CHintora::FindToolbarBrowser(IUnknown* site, ComPtr<IOleCommandTarget>& target,
+                                  ComPtr<IWebBrowser2>& browser) {
+    ComPtr<IServiceProvider> provider;
+    if (SUCCEEDED(site->QueryInterface(IID_PPV_ARGS(&target))) && target && SUCCEEDED(target.As(&provider)) &&
+        provider && FAILED(provider->QueryService(SID_SWebBrowserApp, IID_PPV_ARGS(&browser))))
+        browser.Reset();
 }
 
 // ---- IDispatch -------------------------------------------------------------------
@@ -411,8 +417,12 @@ STDMETHODIMP CHintora::GetVersion(BSTR* pVal) {
     for (wchar_t& c : version)
         if (c == L'.')
             c = L',';
-    *pVal = SysAllocStringLen(version.data(), static_cast<UINT>(version.size()));
-    return *pVal ? S_OK : E_OUTOFMEMORY;
+    return HandOutText(version, pVal);
+}
+
+HRESULT CHintora::HandOutText(const std::wstring& text, BSTR* out) {
+    *out = Bstr(text).Detach();
+    return *out ? S_OK : E_OUTOFMEMORY;
 }
 
 STDMETHODIMP CHintora::GetMessage(BSTR* pVal) {
@@ -422,7 +432,7 @@ STDMETHODIMP CHintora::GetMessage(BSTR* pVal) {
     try {
         std::wstring text;
         CHintoraIEBHO::GetCurrentMessage(text);
-        *pVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+        HandOutText(text, pVal);
     } catch (...) {
         g_logger.LogError(L"CHintora::GetMessage() exception", GetLastError(), true);
     }

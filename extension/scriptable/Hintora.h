@@ -71,6 +71,9 @@ public:
 
     // Internet Explorer's add-on manager has switched the helper object off.
     static bool IsBhoDisabled();
+    // What a toolbar site leads to: its command target and the browser that
+    // target provides; either is left empty when the site has none.
+    static void FindToolbarBrowser(IUnknown* site, ComPtr<IOleCommandTarget>& target, ComPtr<IWebBrowser2>& browser);
     // Puts the tab's window from the thread's helper object into tabWindow
     // (kept as it is when the helper object has none); shared by the toolbar
     // object and the options entry (owner names the caller in trace lines).
@@ -105,6 +108,9 @@ private:
     HRESULT GetCallerDocument(ComPtr<IHTMLDocument2>& document);
     // This object answers for the interface.
     bool Implements(REFIID riid);
+    // A copy of the text for a BSTR out parameter; E_OUTOFMEMORY when no copy
+    // could be made.
+    static HRESULT HandOutText(const std::wstring& text, BSTR* out);
 
     // First, so that it goes last: the module stays locked until every
     // interface below is let go.

@@ -95,11 +95,9 @@ STDMETHODIMP CHintoraOptions::SetSite(IUnknown* site) {
         m_spCommandTarget.Reset();
     } else if (!m_bBHO) {
         m_spCommandTarget.Reset();
-        ComPtr<IServiceProvider> provider;
         ComPtr<IWebBrowser2> browser;
-        if (SUCCEEDED(site->QueryInterface(IID_PPV_ARGS(&m_spCommandTarget))) && m_spCommandTarget &&
-            SUCCEEDED(m_spCommandTarget.As(&provider)) && provider &&
-            SUCCEEDED(provider->QueryService(SID_SWebBrowserApp, IID_PPV_ARGS(&browser))) && browser)
+        CHintora::FindToolbarBrowser(site, m_spCommandTarget, browser);
+        if (browser)
             m_spWebBrowser = std::move(browser);
     }
     g_logger.Log(L"CHintoraOptions::SetSite() - pUnkSite = [%08Ix] m_spWebBrowser = [%08Ix]",
