@@ -1,9 +1,9 @@
 #include "ui/MessageWindows.h"
 
-#include "settings/ProductSettings.h"
 #include "base/Logger.h"
 #include "helper/HintoraIEBHO.h"
 #include "messages/MessageCatalog.h"
+#include "settings/ProductSettings.h"
 
 #include <shlwapi.h>
 
