@@ -53,7 +53,6 @@ CHintoraOptions::CHintoraOptions() {
 CHintoraOptions::~CHintoraOptions() {
     m_spWindow.Reset();
     g_logger.Log(L"CHintoraOptions::~CHintoraOptions() - this = [%08Ix]", reinterpret_cast<UINT_PTR>(this));
-    m_spCommandTarget.Reset();
 }
 
 HRESULT CHintoraOptions::Initialize() {
