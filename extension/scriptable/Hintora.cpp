@@ -222,26 +222,6 @@ void CHintora::FindToolbarBrowser(IUnknown* site, ComPtr<IOleCommandTarget>& tar
         browser.Reset();
 }
 
-// ---- IDispatch -------------------------------------------------------------------
-
-STDMETHODIMP CHintora::GetTypeInfoCount(UINT* count) {
-    return TypeLibDispatch::GetTypeInfoCount(count);
-}
-
-STDMETHODIMP CHintora::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    return TypeLibDispatch::GetTypeInfo(IID_IHintora, index, info);
-}
-
-STDMETHODIMP CHintora::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    return TypeLibDispatch::GetIDsOfNames(IID_IHintora, riid, names, count, ids);
-}
-
-STDMETHODIMP CHintora::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                              EXCEPINFO* excepInfo, UINT* argErr) {
-    return TypeLibDispatch::Invoke(IID_IHintora, static_cast<IHintora*>(this), id, riid, flags, params, result,
-                                   excepInfo, argErr);
-}
-
 // ---- Window of the tab -------------------------------------------------------------
 
 HRESULT CHintora::Initialize() {

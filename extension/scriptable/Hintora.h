@@ -11,6 +11,7 @@
 
 #include "base/ClassFactory.h"
 #include "base/ComOwners.h"
+#include "base/TypeLibrary.h"
 #include "HintoraIE_h.h"
 
 // Set by KeepMru; unregistration keeps the content-location list while set.
@@ -19,7 +20,10 @@ extern BYTE g_bKeepMru;
 // The toolbar button's command target and the scriptable object "HintoraIE.Hintora".
 // It starts help requests in the tab's helper object, hands the options page
 // its texts, and carries the configuration and hot-key methods of setup pages.
-class CHintora : public IObjectWithSite, public IHintora, public IObjectSafety, public IOleCommandTarget {
+class CHintora : public IObjectWithSite,
+                 public TypeLibDispatchImpl<IHintora>,
+                 public IObjectSafety,
+                 public IOleCommandTarget {
 public:
     // Creates an object with the asked interface; the caller holds the one reference.
     static HRESULT CreateInstance(REFIID riid, void** ppv);
@@ -41,12 +45,6 @@ public:
     STDMETHODIMP SetSite(IUnknown* site) override;
     STDMETHODIMP GetSite(REFIID riid, void** ppvSite) override;
 
-    // IDispatch, served from the type library.
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
-    STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* excepInfo, UINT* argErr) override;
 
     // IHintora
     STDMETHODIMP Configure(BSTR* pLanguage, BSTR* pKey, BSTR* pPublishData, int* status) override;

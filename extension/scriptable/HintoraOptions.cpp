@@ -109,26 +109,6 @@ STDMETHODIMP CHintoraOptions::GetSite(REFIID riid, void** ppvSite) {
     return QueryStoredSite(m_spUnkSite.Get(), riid, ppvSite);
 }
 
-// ---- IDispatch ------------------------------------------------------------
-
-STDMETHODIMP CHintoraOptions::GetTypeInfoCount(UINT* count) {
-    return TypeLibDispatch::GetTypeInfoCount(count);
-}
-
-STDMETHODIMP CHintoraOptions::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    return TypeLibDispatch::GetTypeInfo(IID_IHintoraOptions, index, info);
-}
-
-STDMETHODIMP CHintoraOptions::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    return TypeLibDispatch::GetIDsOfNames(IID_IHintoraOptions, riid, names, count, ids);
-}
-
-STDMETHODIMP CHintoraOptions::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO* excepInfo, UINT* argErr) {
-    return TypeLibDispatch::Invoke(IID_IHintoraOptions, static_cast<IHintoraOptions*>(this), id, riid, flags, params,
-                                   result, excepInfo, argErr);
-}
-
 // ---- IOleCommandTarget ----------------------------------------------------
 
 STDMETHODIMP CHintoraOptions::QueryStatus(const GUID* group, ULONG count, OLECMD* commands, OLECMDTEXT*) {

@@ -7,12 +7,15 @@
 
 #include "base/ClassFactory.h"
 #include "base/ComOwners.h"
+#include "base/TypeLibrary.h"
 #include "HintoraIE_h.h"
 
 // The command object of Internet Explorer's Tools-menu entry for the options:
 // it asks the tab's helper object to open the options dialog, or tells the
 // user when the tab has no working helper object.
-class CHintoraOptions : public IObjectWithSite, public IHintoraOptions, public IOleCommandTarget {
+class CHintoraOptions : public IObjectWithSite,
+                        public TypeLibDispatchImpl<IHintoraOptions>,
+                        public IOleCommandTarget {
 public:
     // Registration script of the class.
     static const UINT kRegistryScript = 105;
@@ -41,12 +44,6 @@ public:
     STDMETHODIMP SetSite(IUnknown* site) override;
     STDMETHODIMP GetSite(REFIID riid, void** ppvSite) override;
 
-    // IDispatch of IHintoraOptions, served from the type library.
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
-    STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* excepInfo, UINT* argErr) override;
 
     // IOleCommandTarget
     STDMETHODIMP QueryStatus(const GUID* group, ULONG count, OLECMD* commands, OLECMDTEXT* text) override;
