@@ -58,23 +58,24 @@ LRESULT CALLBACK CAsyncSocket::WindowProc(HWND hwnd, UINT message, WPARAM wParam
     return 0;
 }
 
-CAsyncSocket::CAsyncSocket() : m_hSocket(INVALID_SOCKET), m_peer(), m_hasPeer(false) {}
+CAsyncSocket::CAsyncSocket() : m_peer(), m_hasPeer(false) {}
 
 CAsyncSocket::~CAsyncSocket() {
     Close();
 }
 
 void CAsyncSocket::Attach(SOCKET s) {
-    m_hSocket = s;
+    Close();
+    m_socket.Reset(s);
     SocketMap()[s] = this;
 }
 
 void CAsyncSocket::Close() {
-    if (m_hSocket == INVALID_SOCKET)
+    if (!m_socket.Valid())
         return;
-    SocketMap().erase(m_hSocket);
-    closesocket(m_hSocket);
-    m_hSocket = INVALID_SOCKET;
+    // Out of the map before the handle can be reused by another socket.
+    SocketMap().erase(m_socket.Get());
+    m_socket.Reset();
     m_hasPeer = false;
 }
 
@@ -102,13 +103,13 @@ bool CAsyncSocket::Create(UINT port, long events, const wchar_t* address) {
 }
 
 bool CAsyncSocket::Listen(int backlog) {
-    return listen(m_hSocket, backlog) != SOCKET_ERROR;
+    return listen(m_socket.Get(), backlog) != SOCKET_ERROR;
 }
 
 bool CAsyncSocket::Accept(CAsyncSocket& connected) {
     sockaddr_in peer = {};
     int len = sizeof(peer);
-    SOCKET s = accept(m_hSocket, reinterpret_cast<sockaddr*>(&peer), &len);
+    SOCKET s = accept(m_socket.Get(), reinterpret_cast<sockaddr*>(&peer), &len);
     if (s == INVALID_SOCKET)
         return false;
     connected.Attach(s);
@@ -119,19 +120,19 @@ bool CAsyncSocket::Accept(CAsyncSocket& connected) {
 
 bool CAsyncSocket::AsyncSelect(long events) {
     HWND window = NotifyWindow();
-    return window && WSAAsyncSelect(m_hSocket, window, WM_SOCKET_NOTIFY, events) != SOCKET_ERROR;
+    return window && WSAAsyncSelect(m_socket.Get(), window, WM_SOCKET_NOTIFY, events) != SOCKET_ERROR;
 }
 
 int CAsyncSocket::Receive(void* buffer, int length) {
-    return recv(m_hSocket, static_cast<char*>(buffer), length, 0);
+    return recv(m_socket.Get(), static_cast<char*>(buffer), length, 0);
 }
 
 int CAsyncSocket::Send(const void* buffer, int length) {
-    return send(m_hSocket, static_cast<const char*>(buffer), length, 0);
+    return send(m_socket.Get(), static_cast<const char*>(buffer), length, 0);
 }
 
 bool CAsyncSocket::ShutDown(int how) {
-    return shutdown(m_hSocket, how) != SOCKET_ERROR;
+    return shutdown(m_socket.Get(), how) != SOCKET_ERROR;
 }
 
 static bool AddressOf(const sockaddr_in& addr, std::wstring& address, UINT& port) {
@@ -146,7 +147,7 @@ static bool AddressOf(const sockaddr_in& addr, std::wstring& address, UINT& port
 bool CAsyncSocket::GetSockName(std::wstring& address, UINT& port) {
     sockaddr_in addr = {};
     int len = sizeof(addr);
-    if (getsockname(m_hSocket, reinterpret_cast<sockaddr*>(&addr), &len) == SOCKET_ERROR)
+    if (getsockname(m_socket.Get(), reinterpret_cast<sockaddr*>(&addr), &len) == SOCKET_ERROR)
         return false;
     return AddressOf(addr, address, port);
 }
@@ -156,7 +157,7 @@ bool CAsyncSocket::GetPeerName(std::wstring& address, UINT& port) {
         return AddressOf(m_peer, address, port);
     sockaddr_in addr = {};
     int len = sizeof(addr);
-    if (getpeername(m_hSocket, reinterpret_cast<sockaddr*>(&addr), &len) == SOCKET_ERROR)
+    if (getpeername(m_socket.Get(), reinterpret_cast<sockaddr*>(&addr), &len) == SOCKET_ERROR)
         return false;
     return AddressOf(addr, address, port);
 }

@@ -8,6 +8,15 @@
 
 #include <string>
 
+#include "Handles.h"
+
+struct SocketTraits {
+    using Type = SOCKET;
+    static SOCKET None() { return INVALID_SOCKET; }
+    static void Close(SOCKET socket) { closesocket(socket); }
+};
+using SocketHandle = UniqueHandle<SocketTraits>;
+
 class CAsyncSocket {
 public:
     CAsyncSocket();
@@ -27,8 +36,6 @@ public:
     bool GetPeerName(std::wstring& address, UINT& port);
     void Close();
 
-    SOCKET m_hSocket;
-
     // The window procedure of the class "QXHttp": socket notifications go to
     // their socket objects, everything else to DefWindowProcW.
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -45,6 +52,8 @@ private:
     CAsyncSocket(const CAsyncSocket&) = delete;
     CAsyncSocket& operator=(const CAsyncSocket&) = delete;
     void Attach(SOCKET s);
+
+    SocketHandle m_socket;
 
     // The peer's address as accept() gave it: under wine every socket call
     // costs round trips to the wine server, so it is not asked for again.

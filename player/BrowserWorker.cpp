@@ -6,13 +6,15 @@
 
 #include <vector>
 
+#include "Handles.h"
+#include "HttpDate.h"
 #include "PlayerStrings.h"
-
-namespace {
 
 const wchar_t kIeAppPathKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IEXPLORE.EXE";
 const wchar_t kFirefoxKey[] = L"SOFTWARE\\Mozilla\\Mozilla Firefox";
 const wchar_t kSafariKey[] = L"SOFTWARE\\Apple Computer, Inc.\\Safari";
+
+namespace {
 
 // Registry values are read into a buffer of this many bytes.
 const DWORD kValueBufferBytes = 1000;
@@ -29,11 +31,7 @@ enum : UINT {
 LONGLONG SystemUnixTime() {
     FILETIME ft;
     GetSystemTimeAsFileTime(&ft);
-    ULARGE_INTEGER t;
-    t.LowPart = ft.dwLowDateTime;
-    t.HighPart = ft.dwHighDateTime;
-    // 100 ns ticks since 1601 to seconds since 1970.
-    return static_cast<LONGLONG>((t.QuadPart - 116444736000000000ULL) / 10000000ULL);
+    return UnixTimeFromFileTime(ft.dwHighDateTime, ft.dwLowDateTime);
 }
 
 LONGLONG Now(const BrowserWorkerSettings& settings) {
@@ -63,11 +61,11 @@ void ShowMessage(const BrowserWorkerSettings& settings, UINT id) {
 
 // A string value of an open key. Values that do not fit the buffer, are not
 // strings or lack their terminator are read as empty rather than trusted.
-std::wstring QueryString(HKEY key, const wchar_t* name) {
+std::wstring QueryString(const RegistryKey& key, const wchar_t* name) {
     wchar_t buffer[kValueBufferBytes / sizeof(wchar_t) + 1] = {};
     DWORD type = 0;
     DWORD bytes = kValueBufferBytes;
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes) != ERROR_SUCCESS)
+    if (RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes) != ERROR_SUCCESS)
         return std::wstring();
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         return std::wstring();
@@ -85,8 +83,8 @@ std::wstring QueryString(HKEY key, const wchar_t* name) {
     return value;
 }
 
-bool OpenMachineKey(const std::wstring& path, HKEY* key) {
-    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key) == ERROR_SUCCESS;
+RegistryKey OpenMachineKey(const std::wstring& path) {
+    return OpenRegistryKey(HKEY_LOCAL_MACHINE, path.c_str(), KEY_QUERY_VALUE);
 }
 
 // The path without surrounding quotation marks, as the process list names it.
@@ -96,29 +94,29 @@ std::wstring Unquoted(const std::wstring& path) {
     return path;
 }
 
-bool StartProcess(const std::wstring& commandLine, PROCESS_INFORMATION* pi) {
+// The started process; none when it could not be started. Nobody waits on
+// its main thread.
+KernelHandle StartProcess(const std::wstring& commandLine) {
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
-    *pi = PROCESS_INFORMATION();
+    PROCESS_INFORMATION pi = {};
     // CreateProcessW may write into the command line.
     std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back(L'\0');
-    return CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, pi) != FALSE;
-}
-
-void CloseIfOpen(HANDLE h) {
-    if (h)
-        CloseHandle(h);
+    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return KernelHandle();
+    KernelHandle thread(pi.hThread);
+    return KernelHandle(pi.hProcess);
 }
 
 bool ReadLogonId(HANDLE process, ULONGLONG* logonId) {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(process, TOKEN_QUERY | TOKEN_DUPLICATE, &token))
+    KernelHandle token;
+    if (!OpenProcessToken(process, TOKEN_QUERY | TOKEN_DUPLICATE, token.Receive()))
         return false;
     TOKEN_STATISTICS stats = {};
     DWORD bytes = 0;
-    BOOL ok = GetTokenInformation(token, TokenStatistics, &stats, sizeof(stats), &bytes);
-    CloseHandle(token);
+    BOOL ok = GetTokenInformation(token.Get(), TokenStatistics, &stats, sizeof(stats), &bytes);
+    token.Reset();
     if (!ok)
         return false;
     *logonId = (static_cast<ULONGLONG>(static_cast<DWORD>(stats.AuthenticationId.HighPart)) << 32) |
@@ -150,11 +148,11 @@ void LaunchInternetExplorer(BrowserWorkerHost& host, const BrowserWorkerSettings
     HRESULT hr = settings.ieLaunchUrl ? settings.ieLaunchUrl(url.c_str(), &pi, nullptr)
                                       : CallIELaunchURL(url.c_str(), &pi);
     if (SUCCEEDED(hr)) {
-        if (pi.hProcess)
-            WaitForInputIdle(pi.hProcess, 2000);
+        KernelHandle thread(pi.hThread);
+        KernelHandle process(pi.hProcess);
+        if (process.Valid())
+            WaitForInputIdle(process.Get(), 2000);
         WaitForIdleHour(host, settings);
-        CloseIfOpen(pi.hProcess);
-        CloseIfOpen(pi.hThread);
         return;
     }
     if (hr != E_NOTIMPL) {
@@ -162,22 +160,23 @@ void LaunchInternetExplorer(BrowserWorkerHost& host, const BrowserWorkerSettings
         return;
     }
 
-    HKEY key = nullptr;
-    if (!OpenMachineKey(kIeAppPathKey, &key)) {
+    RegistryKey key = OpenMachineKey(kIeAppPathKey);
+    if (!key.Valid()) {
         ShowMessage(settings, kMsgIeNotFound);
         return;
     }
     const std::wstring exePath = QueryString(key, nullptr);
-    RegCloseKey(key);
+    key.Reset();
 
     host.SetServerHostName(L"localhost");
-    if (exePath.empty() || !StartProcess(BuildBrowserCommandLine(exePath, url), &pi)) {
+    KernelHandle process;
+    if (!exePath.empty())
+        process = StartProcess(BuildBrowserCommandLine(exePath, url));
+    if (!process.Valid()) {
         ShowMessage(settings, kMsgIeNotStarted);
         return;
     }
-    CloseHandle(pi.hThread);
     WaitForIdleHour(host, settings);
-    CloseHandle(pi.hProcess);
 }
 
 // Firefox and Safari: start the registered executable, wait for its process,
@@ -185,43 +184,42 @@ void LaunchInternetExplorer(BrowserWorkerHost& host, const BrowserWorkerSettings
 void LaunchFromPath(BrowserWorkerHost& host, const BrowserWorkerSettings& settings, const std::wstring& exePath,
                     UINT notStartedMessage) {
     const std::wstring url = BuildStartUrl(L"127.0.0.1", host.ServerPort(), host.StartPage());
-    PROCESS_INFORMATION pi = {};
-    if (exePath.empty() || !StartProcess(BuildBrowserCommandLine(exePath, url), &pi)) {
+    if (exePath.empty() || !StartProcess(BuildBrowserCommandLine(exePath, url)).Valid()) {
         ShowMessage(settings, notStartedMessage);
         return;
     }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
     WaitForBrowserProcess(exePath, settings);
     WaitForIdleHour(host, settings);
 }
 
 void LaunchFirefox(BrowserWorkerHost& host, const BrowserWorkerSettings& settings) {
-    HKEY key = nullptr;
-    if (!OpenMachineKey(kFirefoxKey, &key)) {
+    RegistryKey key = OpenMachineKey(kFirefoxKey);
+    if (!key.Valid()) {
         ShowMessage(settings, kMsgFirefoxNotFound);
         return;
     }
     const std::wstring version = QueryString(key, L"CurrentVersion");
-    RegCloseKey(key);
+    key.Reset();
     // An empty version would name the parent key's "\Main" by accident.
-    if (version.empty() || !OpenMachineKey(std::wstring(kFirefoxKey) + L"\\" + version + L"\\Main", &key)) {
+    if (!version.empty())
+        key = OpenMachineKey(std::wstring(kFirefoxKey) + L"\\" + version + L"\\Main");
+    if (!key.Valid()) {
         ShowMessage(settings, kMsgFirefoxNotFound);
         return;
     }
     const std::wstring exePath = QueryString(key, L"PathToExe");
-    RegCloseKey(key);
+    key.Reset();
     LaunchFromPath(host, settings, exePath, kMsgFirefoxNotStarted);
 }
 
 void LaunchSafari(BrowserWorkerHost& host, const BrowserWorkerSettings& settings) {
-    HKEY key = nullptr;
-    if (!OpenMachineKey(kSafariKey, &key)) {
+    RegistryKey key = OpenMachineKey(kSafariKey);
+    if (!key.Valid()) {
         ShowMessage(settings, kMsgSafariNotFound);
         return;
     }
     const std::wstring exePath = QueryString(key, L"BrowserExe");
-    RegCloseKey(key);
+    key.Reset();
     LaunchFromPath(host, settings, exePath, kMsgSafariNotStarted);
 }
 
@@ -273,21 +271,20 @@ DWORD FindProcessByImageAndLogon(const std::wstring& imagePath, ULONGLONG logonI
     for (DWORD i = 0; i < count; ++i) {
         if (ids[i] == 0)
             continue;
-        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ids[i]);
-        if (!process)
+        KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ids[i]));
+        if (!process.Valid())
             continue;
         bool match = false;
         HMODULE module = nullptr;
         DWORD needed = 0;
         wchar_t name[MAX_PATH] = {};
-        if (EnumProcessModules(process, &module, sizeof(module), &needed) &&
-            GetModuleFileNameExW(process, module, name, MAX_PATH) != 0 &&
+        if (EnumProcessModules(process.Get(), &module, sizeof(module), &needed) &&
+            GetModuleFileNameExW(process.Get(), module, name, MAX_PATH) != 0 &&
             CompareStringOrdinal(name, -1, imagePath.c_str(), -1, TRUE) == CSTR_EQUAL) {
             // A process whose logon session cannot be read is not ours.
             ULONGLONG processLogon = 0;
-            match = ReadLogonId(process, &processLogon) && processLogon == logonId;
+            match = ReadLogonId(process.Get(), &processLogon) && processLogon == logonId;
         }
-        CloseHandle(process);
         if (match)
             return ids[i];
     }

@@ -4,6 +4,12 @@
 #include <functional>
 #include <string>
 
+// Machine keys whose presence shows that a browser is installed: Internet
+// Explorer's App Paths entry, Firefox's and Safari's own keys.
+extern const wchar_t kIeAppPathKey[];
+extern const wchar_t kFirefoxKey[];
+extern const wchar_t kSafariKey[];
+
 // What the worker thread needs from the application object. The application
 // implements it; tests put a fake behind it.
 class BrowserWorkerHost {

@@ -1,16 +1,16 @@
-// The private URL through which the content saves "configdata.json.js" in
-// the served folder: written to a temporary file, then swapped in with a
-// backup of the old one.
 #include "ConfigSave.h"
 
-#include <string>
-#include <vector>
+#include <windows.h>
 
+#include <cstring>
+
+#include "Handles.h"
 #include "HttpParse.h"
-#include "LocalServer.h"
-#include "RequestSocket.h"
+#include "Request.h"
+#include "ServedFolder.h"
 #include "UrlPath.h"
 
+const wchar_t kConfigSaveUrl[] = L"/radozira/configurator/saveit.qxph";
 const wchar_t kConfigFileName[] = L"configdata.json.js";
 
 namespace {
@@ -24,33 +24,21 @@ bool IsFolder(const std::wstring& path) {
     return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-}  // namespace
-
-void CRequestSocket::ParseFormFields() {
-    ParseUrlEncoded(NarrowBytes(request->query), request->formFields);
-    if (request->method == L"POST")
-        ParseUrlEncoded(std::string(request->body.begin(), request->body.end()), request->formFields);
+bool WriteNewFile(const std::wstring& path, const std::string& bytes) {
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    if (!file.Valid())
+        return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+              written == bytes.size();
+    // On disk before it takes the old file's place.
+    if (ok)
+        ok = FlushFileBuffers(file.Get());
+    return ok != FALSE;
 }
 
-bool CRequestSocket::SaveConfigHandler(std::wstring& contentType, std::vector<unsigned char>& answer) {
-    ParseFormFields();
-    contentType = L"text/plain; charset=utf-8";
-    auto location = request->formFields.find(L"saveit_l");
-    auto content = request->formFields.find(L"saveit_c");
-    bool saved = location != request->formFields.end() && content != request->formFields.end() &&
-                 LastUrlPart(location->second) == kConfigFileName;
-    if (saved) {
-        std::wstring target = ResolveInFolderOf(request->url, location->second);
-        saved = UrlToPath(target) && SaveConfigFile(content->second, target);
-    }
-    static const char kUpdated[] = "UPDATED";
-    static const char kFailed[] = "FAILED";
-    const char* word = saved ? kUpdated : kFailed;
-    answer.insert(answer.end(), word, word + strlen(word));
-    return true;
-}
-
-bool CRequestSocket::SaveConfigFile(const std::wstring& content, const std::wstring& path) {
+bool SaveConfigFile(const std::wstring& content, const std::wstring& path) {
     size_t slash = path.rfind(L'\\');
     if (slash == std::wstring::npos || !IsFolder(path.substr(0, slash == 2 ? 3 : slash)) || IsFolder(path))
         return false;
@@ -58,18 +46,7 @@ bool CRequestSocket::SaveConfigFile(const std::wstring& content, const std::wstr
     const std::wstring temp = path + L".tmp";
     if (Exists(temp) && !DeleteFileW(temp.c_str()))
         return false;
-    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    std::string bytes = "\xEF\xBB\xBF" + WideToUtf8(content);
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-              written == bytes.size();
-    // On disk before it takes the old file's place.
-    if (ok)
-        ok = FlushFileBuffers(file);
-    CloseHandle(file);
-    if (!ok)
+    if (!WriteNewFile(temp, "\xEF\xBB\xBF" + WideToUtf8(content)))
         return false;
 
     // The old file stays under its name while its backup is made, and the
@@ -84,6 +61,25 @@ bool CRequestSocket::SaveConfigFile(const std::wstring& content, const std::wstr
     if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return false;
     DeleteFileW(backup.c_str());
+    return true;
+}
+
+}  // namespace
+
+bool AnswerConfigSave(CRequest& request, const std::wstring& root, std::wstring& contentType,
+                      std::vector<unsigned char>& answer) {
+    ParseFormFields(request);
+    contentType = L"text/plain; charset=utf-8";
+    auto location = request.formFields.find(L"saveit_l");
+    auto content = request.formFields.find(L"saveit_c");
+    bool saved = location != request.formFields.end() && content != request.formFields.end() &&
+                 LastUrlPart(location->second) == kConfigFileName;
+    if (saved) {
+        std::wstring target = ResolveInFolderOf(request.url, location->second);
+        saved = UrlToPath(root, target) && SaveConfigFile(content->second, target);
+    }
+    const char* word = saved ? "UPDATED" : "FAILED";
+    answer.insert(answer.end(), word, word + strlen(word));
     return true;
 }
 

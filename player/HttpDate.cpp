@@ -156,3 +156,8 @@ std::wstring FormatHttpDate(const std::wstring& format, int64_t time) {
     }
     return out;
 }
+
+int64_t UnixTimeFromFileTime(uint32_t high, uint32_t low) {
+    const uint64_t ticks = (static_cast<uint64_t>(high) << 32) | low;
+    return static_cast<int64_t>((ticks - 116444736000000000ULL) / 10000000ULL);
+}

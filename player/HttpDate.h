@@ -15,6 +15,10 @@ bool ParseHttpDate(const std::wstring& text, int64_t& time);
 // English names; a time before 1900 is shown as 1 January 1970.
 std::wstring FormatHttpDate(const std::wstring& format, int64_t time);
 
+// A file time (100 ns ticks since 1601, given as its two halves) to seconds
+// since 1970.
+int64_t UnixTimeFromFileTime(uint32_t high, uint32_t low);
+
 // Civil date to seconds since 1970 and back (proleptic Gregorian, UTC).
 int64_t TimeFromUtcFields(int year, int month, int day, int hour, int minute, int second);
 void UtcFieldsFromTime(int64_t time, int& year, int& month, int& day, int& hour, int& minute,

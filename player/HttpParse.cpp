@@ -140,35 +140,26 @@ std::wstring UrlDecode(const std::wstring& text) {
             continue;
         }
         size_t after = n - i - 1;
-        if (after >= 1 && (text[i + 1] == L'u' || text[i + 1] == L'U')) {
-            if (after < 5)
-                break;  // a cut-off %u escape takes the rest of the text with it
-            long v = HexRun(text, i + 2, 4);
-            if (v < 0) {
-                chars += c;
-                ++i;
-                continue;
-            }
-            chars += static_cast<wchar_t>(v);
-            i += 6;
-        } else if (after >= 2) {
-            long v = HexRun(text, i + 1, 2);
-            if (v < 0) {
-                chars += c;
-                ++i;
-                continue;
-            }
-            chars += static_cast<wchar_t>(v);
-            i += 3;
-        } else {
+        const bool wide = after >= 1 && (text[i + 1] == L'u' || text[i + 1] == L'U');
+        if (wide && after < 5)
+            break;  // a cut-off %u escape takes the rest of the text with it
+        if (!wide && after < 2) {
             ++i;  // a lone '%' near the end is dropped
+            continue;
         }
+        // %uXXXX or %XX; an escape with other than hex digits stays as it is.
+        const size_t digitsAt = i + (wide ? 2 : 1);
+        const size_t digits = wide ? 4 : 2;
+        long v = HexRun(text, digitsAt, digits);
+        if (v < 0) {
+            chars += c;
+            ++i;
+            continue;
+        }
+        chars += static_cast<wchar_t>(v);
+        i = digitsAt + digits;
     }
-    std::string bytes;
-    bytes.reserve(chars.size());
-    for (wchar_t ch : chars)
-        bytes += static_cast<char>(ch & 0xFF);
-    return Utf8ToWide(bytes);
+    return Utf8ToWide(NarrowBytes(chars));
 }
 
 std::string NarrowBytes(const std::wstring& text) {
@@ -208,6 +199,12 @@ void ParseUrlEncoded(const std::string& bytes, std::map<std::wstring, std::wstri
         if (i < n && bytes[i] == '&')
             ++i;
     }
+}
+
+void ParseFormFields(CRequest& request) {
+    ParseUrlEncoded(NarrowBytes(request.query), request.formFields);
+    if (request.method == L"POST")
+        ParseUrlEncoded(std::string(request.body.begin(), request.body.end()), request.formFields);
 }
 
 void RequestReader::Reject() {

@@ -25,6 +25,10 @@ void ParseUrlEncoded(const std::string& bytes, std::map<std::wstring, std::wstri
 // The bytes a query string was read from (the reader widens byte by byte).
 std::string NarrowBytes(const std::wstring& text);
 
+// Fills the request's form fields from its query and, for a "POST" (in
+// exactly that case), its body, which wins over the query.
+void ParseFormFields(CRequest& request);
+
 // Whether a "Host" header value names this server: 127.0.0.1 or localhost
 // (any case) with the server's port. Anything else may be a page of another
 // site that reached the loopback port through a rebound DNS name.

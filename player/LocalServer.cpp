@@ -2,22 +2,25 @@
 
 #include <new>
 
+#include "Environment.h"
 #include "PlayerStrings.h"
-#include "RequestSocket.h"
 #include "resource.h"
 
-std::wstring ProgramFolder() {
-    wchar_t path[2000];
-    DWORD n = GetModuleFileNameW(nullptr, path, 2000);
-    if (n == 0 || n >= 2000)
-        return std::wstring();
-    std::wstring folder(path, n);
-    size_t slash = folder.rfind(L'\\');
-    folder.resize(slash == std::wstring::npos ? 0 : slash);
-    return folder;
-}
+// The listening socket: every accepted connection becomes a request socket
+// that serves the server's site.
+class CListenSocket : public CAsyncSocket {
+public:
+    explicit CListenSocket(const ServedSite& site) : site(site) {}
 
-CListenSocket::~CListenSocket() = default;
+    // Open connections at most.
+    static const size_t kMaxConnections = 512;
+
+protected:
+    void OnAccept(int error) override;
+
+private:
+    const ServedSite& site;
+};
 
 void CListenSocket::OnAccept(int) {
     // Beyond the cap a new connection is closed at once; those already open
@@ -27,7 +30,7 @@ void CListenSocket::OnAccept(int) {
         Accept(refused);
         return;
     }
-    CRequestSocket* connection = new (std::nothrow) CRequestSocket(server);
+    CRequestSocket* connection = new (std::nothrow) CRequestSocket(site);
     if (!connection)
         return;
     // The connection inherits its notifications from this socket.
@@ -37,29 +40,22 @@ void CListenSocket::OnAccept(int) {
 
 CLocalServer::CLocalServer() : CLocalServer(ProgramFolder()) {}
 
-CLocalServer::CLocalServer(const std::wstring& folder)
-    : root(folder), port(0), listenSocket(nullptr), host(L"127.0.0.1") {
-    InitializeCriticalSection(&hostLock);
+CLocalServer::CLocalServer(const std::wstring& folder) : root(folder), port(0), host(L"127.0.0.1") {
     StartListening();
 }
 
 CLocalServer::~CLocalServer() {
     StopListening();
-    DeleteCriticalSection(&hostLock);
 }
 
 void CLocalServer::StopListening() {
-    if (listenSocket) {
-        listenSocket->Close();
-        delete listenSocket;
-        listenSocket = nullptr;
-    }
+    listenSocket.reset();
     port = 0;
 }
 
 void CLocalServer::StartListening() {
     StopListening();
-    listenSocket = new CListenSocket(this);
+    listenSocket = std::make_unique<CListenSocket>(*this);
     if (!listenSocket->Create(0, FD_ACCEPT | CRequestSocket::kEvents, L"127.0.0.1") || !listenSocket->Listen(SOMAXCONN)) {
         ShowPlayerMessage(IDS_SOCKET_FAILED, MB_ICONEXCLAMATION);
         StopListening();
@@ -72,14 +68,11 @@ void CLocalServer::StartListening() {
 }
 
 std::wstring CLocalServer::Host() const {
-    EnterCriticalSection(&hostLock);
-    std::wstring copy = host;
-    LeaveCriticalSection(&hostLock);
-    return copy;
+    CriticalSection::Lock lock(hostLock);
+    return host;
 }
 
 void CLocalServer::SetHost(const std::wstring& name) {
-    EnterCriticalSection(&hostLock);
+    CriticalSection::Lock lock(hostLock);
     host = name;
-    LeaveCriticalSection(&hostLock);
 }

@@ -1,52 +1,43 @@
 #pragma once
 // The loopback server: the served folder, the listening socket on
 // 127.0.0.1 at a port the system picks, and the host name for absolute URLs.
-#include "AsyncSocket.h"
+// It accepts the connections; each one then lives on its own.
+#include <winsock2.h>
 
+#include <memory>
 #include <string>
 
-class CLocalServer;
+#include "Handles.h"
+#include "RequestSocket.h"
 
-class CListenSocket : public CAsyncSocket {
+class CListenSocket;
+
+class CLocalServer : public ServedSite {
 public:
-    explicit CListenSocket(CLocalServer* server = nullptr) : server(server) {}
-    ~CListenSocket() override;
-
-    CLocalServer* server;
-
-    // Open connections at most.
-    static const size_t kMaxConnections = 512;
-
-protected:
-    void OnAccept(int error) override;
-};
-
-class CLocalServer {
-public:
+    // Serves the program's folder.
     CLocalServer();
-    // Serves root instead of the program's folder (tests).
+    // Serves root instead (tests).
     explicit CLocalServer(const std::wstring& root);
-    ~CLocalServer();
+    ~CLocalServer() override;
 
+    // Listens anew at a port the system picks; the old port stops listening.
     void StartListening();
 
+    const std::wstring& Root() const override { return root; }
+    unsigned Port() const override { return port; }
     // The host name is set by the browser worker while the main thread may be
     // writing a redirect, so it is read and written under a lock.
-    std::wstring Host() const;
+    std::wstring Host() const override;
     void SetHost(const std::wstring& host);
-
-    std::wstring root;
-    UINT port;
-    CListenSocket* listenSocket;
 
 private:
     CLocalServer(const CLocalServer&) = delete;
     CLocalServer& operator=(const CLocalServer&) = delete;
     void StopListening();
 
+    std::wstring root;
+    UINT port;
+    std::unique_ptr<CListenSocket> listenSocket;
     std::wstring host;
-    mutable CRITICAL_SECTION hostLock;
+    mutable CriticalSection hostLock;
 };
-
-// The folder that holds the program file, without a trailing "\".
-std::wstring ProgramFolder();

@@ -1,10 +1,12 @@
 #include "PlayerApp.h"
 
 #include <ctime>
+#include <utility>
 #include <vector>
 
 #include "BrowserDialog.h"
 #include "ConfigSave.h"
+#include "Environment.h"
 #include "LocalServer.h"
 #include "PlayerStrings.h"
 #include "StartupRules.h"
@@ -18,22 +20,18 @@ const wchar_t kBrowserKey[] = L"Software\\RaDir\\Developer\\ZiruVur";
 const wchar_t kBrowserValue[] = L"Browser";
 
 bool KeyExists(HKEY root, const wchar_t* path) {
-    HKEY key;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    return OpenRegistryKey(root, path, KEY_READ).Valid();
 }
 
 // A string value read into at most maxBytes; always terminated.
 bool ReadString(HKEY root, const wchar_t* path, const wchar_t* name, DWORD maxBytes, std::wstring& value) {
-    HKEY key;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    RegistryKey key = OpenRegistryKey(root, path, KEY_READ);
+    if (!key.Valid())
         return false;
     std::vector<wchar_t> data(maxBytes / sizeof(wchar_t) + 1, L'\0');
     DWORD size = maxBytes, type = 0;
-    LONG rc = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-    RegCloseKey(key);
+    LONG rc = RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+    key.Reset();
     if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
         return false;
     data[size / sizeof(wchar_t)] = L'\0';
@@ -41,69 +39,54 @@ bool ReadString(HKEY root, const wchar_t* path, const wchar_t* name, DWORD maxBy
     return true;
 }
 
-HKEY OpenOrCreateForWriting(const wchar_t* path) {
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_WRITE, &key) == ERROR_SUCCESS)
+RegistryKey OpenOrCreateForWriting(const wchar_t* path) {
+    RegistryKey key = OpenRegistryKey(HKEY_CURRENT_USER, path, KEY_WRITE);
+    if (key.Valid())
         return key;
+    HKEY created = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
-                        nullptr, &key, nullptr) == ERROR_SUCCESS)
-        return key;
-    return nullptr;
+                        nullptr, &created, nullptr) == ERROR_SUCCESS)
+        return RegistryKey(created);
+    return RegistryKey();
 }
 
 void WriteSettings(DWORD doNotAsk, const wchar_t* browser) {
-    if (HKEY key = OpenOrCreateForWriting(kDoNotAskKey)) {
-        RegSetValueExW(key, kDoNotAskValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&doNotAsk), sizeof(doNotAsk));
-        RegCloseKey(key);
-    }
-    if (HKEY key = OpenOrCreateForWriting(kBrowserKey)) {
-        RegSetValueExW(key, kBrowserValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(browser),
+    RegistryKey key = OpenOrCreateForWriting(kDoNotAskKey);
+    if (key.Valid())
+        RegSetValueExW(key.Get(), kDoNotAskValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&doNotAsk),
+                       sizeof(doNotAsk));
+    key = OpenOrCreateForWriting(kBrowserKey);
+    if (key.Valid())
+        RegSetValueExW(key.Get(), kBrowserValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(browser),
                        static_cast<DWORD>((wcslen(browser) + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
-    }
 }
 
 bool IsWindowsNt() {
     return GetVersion() < 0x80000000;
 }
 
-DWORD MajorVersion() {
-    OSVERSIONINFOW version = {sizeof(version)};
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExW(&version);
-#pragma GCC diagnostic pop
-    return version.dwMajorVersion;
-}
-
 }  // namespace
 
 CQXHttpApp::CQXHttpApp()
     : m_hMainWnd(nullptr),
-      m_pServer(nullptr),
       m_nBrowser(0),
       m_bLog(false),
-      m_hLogFile(INVALID_HANDLE_VALUE),
       m_lastRequest(0),
       m_bSocketsStarted(false) {
-    InitializeCriticalSection(&m_logLock);
     AttachConsole(ATTACH_PARENT_PROCESS);
     SetRequestObserver(this);
 }
 
 CQXHttpApp::~CQXHttpApp() {
-    delete m_pServer;
-    m_pServer = nullptr;
+    m_server.reset();
     if (m_bLog) {
         WriteLogLine(L"SESSION END", true, true);
         m_bLog = false;
-        CloseHandle(m_hLogFile);
-        m_hLogFile = INVALID_HANDLE_VALUE;
+        m_logFile.Reset();
     }
     SetRequestObserver(nullptr);
     if (m_bSocketsStarted)
         WSACleanup();
-    DeleteCriticalSection(&m_logLock);
 }
 
 BOOL CQXHttpApp::InitInstance() {
@@ -113,22 +96,21 @@ BOOL CQXHttpApp::InitInstance() {
     bool ask = true;
     bool doNotAskStored = false;
 
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kDoNotAskKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    RegistryKey key = OpenRegistryKey(HKEY_CURRENT_USER, kDoNotAskKey, KEY_READ);
+    if (key.Valid()) {
         DWORD value = 0, size = sizeof(value), type = 0;
-        if (RegQueryValueExW(key, kDoNotAskValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+        if (RegQueryValueExW(key.Get(), kDoNotAskValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
                 ERROR_SUCCESS ||
             type != REG_DWORD)
             value = 0;
-        RegCloseKey(key);
+        key.Reset();
         ask = value == 0;
         doNotAskStored = value != 0;
     }
 
-    const BOOL ieAvailable =
-        KeyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IEXPLORE.EXE");
-    const BOOL firefoxAvailable = KeyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Mozilla\\Mozilla Firefox");
-    const BOOL safariAvailable = KeyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Apple Computer, Inc.\\Safari");
+    const BOOL ieAvailable = KeyExists(HKEY_LOCAL_MACHINE, kIeAppPathKey);
+    const BOOL firefoxAvailable = KeyExists(HKEY_LOCAL_MACHINE, kFirefoxKey);
+    const BOOL safariAvailable = KeyExists(HKEY_LOCAL_MACHINE, kSafariKey);
 
     std::wstring browser;
     if (ReadString(HKEY_CURRENT_USER, kBrowserKey, kBrowserValue, 100 * sizeof(wchar_t), browser)) {
@@ -207,7 +189,7 @@ BOOL CQXHttpApp::InitInstance() {
     const std::wstring folder = ProgramFolder();
     if (!folder.empty())
         RestoreConfigBackup(folder + L"\\" + kConfigFileName);
-    m_pServer = new CLocalServer(folder);
+    m_server = std::make_unique<CLocalServer>(folder);
 
     // Message-only: the window only carries messages, and so the program
     // also runs where no desktop is available.
@@ -218,14 +200,14 @@ BOOL CQXHttpApp::InitInstance() {
         return FALSE;
     }
 
-    HANDLE worker = CreateThread(nullptr, 0, BrowserThreadProc, static_cast<BrowserWorkerHost*>(this), 0, nullptr);
-    if (!worker) {
+    KernelHandle worker(
+        CreateThread(nullptr, 0, BrowserThreadProc, static_cast<BrowserWorkerHost*>(this), 0, nullptr));
+    if (!worker.Valid()) {
         // Without the worker nothing would ever end the program.
         DestroyWindow(m_hMainWnd);
         m_hMainWnd = nullptr;
         return FALSE;
     }
-    CloseHandle(worker);
     return TRUE;
 }
 
@@ -240,7 +222,7 @@ int CQXHttpApp::Run() {
 
 void CQXHttpApp::ResolveSystemBrowser(int& choice) {
     std::wstring commandKey = L"http\\shell\\open\\command";
-    if (MajorVersion() >= 6) {
+    if (WindowsVersion().dwMajorVersion >= 6) {
         std::wstring progId;
         if (ReadString(HKEY_CURRENT_USER,
                        L"Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\http\\UserChoice",
@@ -256,18 +238,18 @@ void CQXHttpApp::ResolveSystemBrowser(int& choice) {
 bool CQXHttpApp::OpenLog() {
     if (m_bLog)
         return true;  // a second "/log" keeps the file already open
-    HANDLE file = CreateFileW(L"play.exe.log", GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    FileHandle file(CreateFileW(L"play.exe.log", GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    if (!file.Valid())
         return false;
-    SetFilePointer(file, 0, nullptr, FILE_END);
-    m_hLogFile = file;
+    SetFilePointer(file.Get(), 0, nullptr, FILE_END);
+    m_logFile = std::move(file);
     m_bLog = true;
     return true;
 }
 
 void CQXHttpApp::WriteLogLine(const std::wstring& text, bool timestamp, bool lineEnd) {
-    EnterCriticalSection(&m_logLock);
+    CriticalSection::Lock lock(m_logLock);
     if (m_bLog) {
         std::wstring line;
         if (timestamp) {
@@ -283,17 +265,12 @@ void CQXHttpApp::WriteLogLine(const std::wstring& text, bool timestamp, bool lin
         line += text;
         if (lineEnd)
             line += L"\r\n";
-        int n = WideCharToMultiByte(CP_ACP, 0, line.data(), static_cast<int>(line.size()), nullptr, 0, nullptr,
-                                    nullptr);
-        if (n > 0) {
-            std::string bytes(static_cast<size_t>(n), '\0');
-            WideCharToMultiByte(CP_ACP, 0, line.data(), static_cast<int>(line.size()), &bytes[0], n, nullptr,
-                                nullptr);
+        const std::string bytes = ToAnsiCodePage(line);
+        if (!bytes.empty()) {
             DWORD written = 0;
-            WriteFile(m_hLogFile, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+            WriteFile(m_logFile.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
         }
     }
-    LeaveCriticalSection(&m_logLock);
 }
 
 void CQXHttpApp::SetLastRequestTime(long long time) {
@@ -301,10 +278,10 @@ void CQXHttpApp::SetLastRequestTime(long long time) {
 }
 
 int CQXHttpApp::ServerPort() const {
-    return m_pServer ? static_cast<int>(m_pServer->port) : 0;
+    return m_server ? static_cast<int>(m_server->Port()) : 0;
 }
 
 void CQXHttpApp::SetServerHostName(const std::wstring& hostName) {
-    if (m_pServer)
-        m_pServer->SetHost(hostName);
+    if (m_server)
+        m_server->SetHost(hostName);
 }

@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 
 #include "BrowserWorker.h"
+#include "Handles.h"
 #include "RequestSocket.h"
 
 class CLocalServer;
@@ -42,12 +44,12 @@ private:
     static void ResolveSystemBrowser(int& choice);
 
     HWND m_hMainWnd;
-    CLocalServer* m_pServer;
+    std::unique_ptr<CLocalServer> m_server;
     std::wstring m_strStartPage;
     int m_nBrowser;
     bool m_bLog;
-    CRITICAL_SECTION m_logLock;
-    HANDLE m_hLogFile;
+    CriticalSection m_logLock;
+    FileHandle m_logFile;
     // Written by the main thread, read by the worker: atomic so that a
     // 32-bit build never sees half of it.
     std::atomic<LONGLONG> m_lastRequest;

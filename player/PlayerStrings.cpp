@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "Environment.h"
+#include "Handles.h"
 #include "StartupRules.h"
 
 namespace {
@@ -64,11 +66,7 @@ std::wstring LoadPlayerString(UINT id) {
 void ApplyUiLanguage(const std::wstring& code) {
     LCID lcid = LanguageCodeToLcid(code);
     t_playerLanguage = LANGIDFROMLCID(lcid);
-    OSVERSIONINFOW version = {sizeof(version)};
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExW(&version);
-#pragma GCC diagnostic pop
+    const OSVERSIONINFOW version = WindowsVersion();
     if (version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 6)
         SetThreadUILanguage(LANGIDFROMLCID(lcid));
     else
@@ -88,21 +86,21 @@ void LoadPlayerLanguage() {
     folder.resize(slash + 1);
     if (folder.size() + (sizeof(kFileName) / sizeof(wchar_t) - 1) >= MAX_PATH)
         return;
-    HANDLE file = CreateFileW((folder + kFileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    FileHandle file(CreateFileW((folder + kFileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid())
         return;
     std::string bytes;
     LARGE_INTEGER size;
     // The language key sits near the top; a huge file is not read whole.
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= 64 * 1024 * 1024) {
+    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 && size.QuadPart <= 64 * 1024 * 1024) {
         bytes.resize(static_cast<size_t>(size.QuadPart));
         DWORD read = 0;
-        if (!ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr))
+        if (!ReadFile(file.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr))
             read = 0;
         bytes.resize(read);
     }
-    CloseHandle(file);
+    file.Reset();
     if (bytes.empty())
         return;
     int wide = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);

@@ -4,11 +4,12 @@
 #include <ctime>
 #include <new>
 #include <set>
-#include <unordered_map>
 
+#include "ConfigSave.h"
+#include "Environment.h"
 #include "HttpDate.h"
-#include "LocalServer.h"
 #include "PlayerStrings.h"
+#include "ServedFolder.h"
 #include "UrlPath.h"
 #include "resource.h"
 
@@ -46,46 +47,22 @@ void Log(const std::wstring& text, bool timestamp, bool lineEnd) {
 }
 
 int64_t FileTimeToUnix(const FILETIME& ft) {
-    ULARGE_INTEGER v;
-    v.LowPart = ft.dwLowDateTime;
-    v.HighPart = ft.dwHighDateTime;
-    return static_cast<int64_t>((v.QuadPart - 116444736000000000ULL) / 10000000ULL);
+    return UnixTimeFromFileTime(ft.dwHighDateTime, ft.dwLowDateTime);
 }
 
-bool LookupMimeTypeUncached(const std::wstring& extension, std::wstring& type) {
-    if (!extension.empty()) {
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, extension.c_str(), 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-            wchar_t value[256];
-            DWORD size = sizeof(value) - sizeof(wchar_t), kind = 0;
-            LONG rc = RegQueryValueExW(key, L"Content Type", nullptr, &kind,
-                                       reinterpret_cast<BYTE*>(value), &size);
-            RegCloseKey(key);
-            if (rc == ERROR_SUCCESS && kind == REG_SZ && size >= sizeof(wchar_t)) {
-                value[size / sizeof(wchar_t)] = 0;
-                type = value;
-                if (!type.empty())
-                    return true;
-            }
-        }
-    }
-    return LookupMimeTable(extension, type);
-}
+// The URLs that a handler answers instead of the file service.
+const struct {
+    const wchar_t* url;
+    CRequestSocket::UrlHandler handler;
+} kUrlHandlers[] = {
+    {kConfigSaveUrl, &AnswerConfigSave},
+};
 
-// The type of each extension is looked up once for the program's life. Only
-// extensions of files that exist in the folder get here, so the map stays
-// small. Never destroyed, like the socket map.
-bool LookupMimeType(const std::wstring& extension, std::wstring& type) {
-    static auto* known = new std::unordered_map<std::wstring, std::pair<bool, std::wstring>>;
-    std::wstring key = LowerAscii(extension);
-    auto it = known->find(key);
-    if (it == known->end()) {
-        std::wstring found;
-        bool ok = LookupMimeTypeUncached(extension, found);
-        it = known->emplace(key, std::make_pair(ok, found)).first;
-    }
-    type = it->second.second;
-    return it->second.first;
+CRequestSocket::UrlHandler FindUrlHandler(const std::wstring& url) {
+    for (const auto& entry : kUrlHandlers)
+        if (url == entry.url)
+            return entry.handler;
+    return nullptr;
 }
 
 }  // namespace
@@ -96,14 +73,13 @@ void SetRequestObserver(RequestObserver* observer) {
 
 // --- lifetime -------------------------------------------------------------
 
-CRequestSocket::CRequestSocket(CLocalServer* owner)
+CRequestSocket::CRequestSocket(const ServedSite& site)
     : request(nullptr),
       buffer(kReceiveSize),
       pending(0),
-      file(INVALID_HANDLE_VALUE),
       refCount(1),
       closing(0),
-      server(owner),
+      site(site),
       m_answered(false),
       m_peerClosed(false),
       m_draining(false),
@@ -112,7 +88,6 @@ CRequestSocket::CRequestSocket(CLocalServer* owner)
       m_lastActivity(GetTickCount64()),
       m_opened(m_lastActivity),
       m_fileSize(0) {
-    RegisterHandlers();
     LiveSockets().insert(this);
     // One timer watches every connection and stays for the program's life.
     if (!g_timer)
@@ -126,7 +101,6 @@ CRequestSocket::~CRequestSocket() {
         request->finished = 1;
         request->Release();
     }
-    FreeHandlers();
 }
 
 long CRequestSocket::AddRef() {
@@ -296,15 +270,15 @@ void CRequestSocket::SendSome() {
             memmove(buffer.data(), buffer.data() + sent, pending - sent);
             pending -= sent;
         }
-        if (file != INVALID_HANDLE_VALUE) {
+        if (file.Valid()) {
             DWORD read = 0;
             if (!buffer.empty() &&
-                ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) && read > 0)
+                ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) && read > 0)
                 pending = static_cast<int>(read);
             else
                 CloseFile();
         }
-        if (file == INVALID_HANDLE_VALUE && pending == 0) {
+        if (!file.Valid() && pending == 0) {
             FinishAnswer();
             return;
         }
@@ -338,10 +312,7 @@ void CRequestSocket::FinishAnswer() {
 }
 
 void CRequestSocket::CloseFile() {
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-        file = INVALID_HANDLE_VALUE;
-    }
+    file.Reset();
 }
 
 // --- answer text ------------------------------------------------------------
@@ -354,14 +325,9 @@ void CRequestSocket::AppendBytes(const void* data, size_t n) {
 }
 
 void CRequestSocket::AppendText(const std::wstring& text) {
-    if (text.empty())
-        return;
-    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    if (n <= 0)
-        return;
-    std::string bytes(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &bytes[0], n, nullptr, nullptr);
-    AppendBytes(bytes.data(), bytes.size());
+    const std::string bytes = ToAnsiCodePage(text);
+    if (!bytes.empty())
+        AppendBytes(bytes.data(), bytes.size());
 }
 
 void CRequestSocket::StartResponse(const std::wstring& statusText) {
@@ -398,14 +364,6 @@ void CRequestSocket::AddHeader(const std::wstring& name, long long value) {
 
 // --- dispatch and file service ---------------------------------------------
 
-void CRequestSocket::RegisterHandlers() {
-    handlers[L"/radozira/configurator/saveit.qxph"] = &CRequestSocket::SaveConfigHandler;
-}
-
-void CRequestSocket::FreeHandlers() {
-    handlers.clear();
-}
-
 void CRequestSocket::ProcessRequest() {
     if (g_observer)
         g_observer->SetLastRequestTime(static_cast<long long>(time(nullptr)));
@@ -421,17 +379,17 @@ void CRequestSocket::ProcessRequest() {
     // that a page of another site reaching the port through a rebound DNS
     // name can read nothing. Requests without a Host header still work.
     // Handler URLs are logged by their status alone, as their answers are.
-    const unsigned port = server ? server->port : 0;
-    auto handler = handlers.find(r.url);
+    const unsigned port = site.Port();
+    UrlHandler handler = FindUrlHandler(r.url);
     auto host = r.headers.find(L"host");
     if (host != r.headers.end() && !IsOwnHost(host->second, port)) {
-        if (handler == handlers.end())
+        if (!handler)
             Log(SanitizeForLog(r.method) + L" " + SanitizeForLog(r.url), true, false);
         SendStatusOnly(403);
         return;
     }
 
-    if (handler != handlers.end()) {
+    if (handler) {
         // A page of another site must not save, not even by an image tag
         // that sends no Origin or Referer.
         if (!IsOwnPageRequest(r.headers, port)) {
@@ -442,7 +400,7 @@ void CRequestSocket::ProcessRequest() {
         std::vector<unsigned char> answer;
         bool answered;
         try {
-            answered = (this->*(handler->second))(contentType, answer);
+            answered = handler(r, site.Root(), contentType, answer);
         } catch (...) {
             SendStatusOnly(500);
             return;
@@ -481,24 +439,10 @@ void CRequestSocket::ProcessRequest() {
     }
 }
 
-bool CRequestSocket::UrlToPath(std::wstring& text) const {
-    if (!server || !IsUrlPathAcceptable(text))
-        return false;
-    std::wstring joined = server->root + text;
-    wchar_t full[MAX_PATH];
-    DWORD n = GetFullPathNameW(joined.c_str(), MAX_PATH, full, nullptr);
-    if (n == 0 || n >= MAX_PATH)
-        return false;
-    if (!IsPathInsideRoot(server->root, full))
-        return false;
-    text = full;
-    return true;
-}
-
 void CRequestSocket::ResolveTarget() {
     CRequest& r = *request;
     std::wstring target = r.url;
-    if (!UrlToPath(target)) {
+    if (!UrlToPath(site.Root(), target)) {
         StartResponseById(400);
         AppendText(L"\r\n");
         return;
@@ -540,7 +484,7 @@ void CRequestSocket::ResolveTarget() {
         for (wchar_t& c : translated)
             if (c == L'\\')
                 c = L'/';
-        if (UrlToPath(translated))
+        if (UrlToPath(site.Root(), translated))
             r.pathTranslated = translated;
     }
     if (attrs & FILE_ATTRIBUTE_DIRECTORY)
@@ -579,13 +523,15 @@ void CRequestSocket::TryDefaultDocument() {
 }
 
 std::wstring CRequestSocket::PathToUrl(const std::wstring& path) const {
-    std::wstring tail = path.size() > server->root.size() ? path.substr(server->root.size()) : std::wstring();
+    const std::wstring& root = site.Root();
+    std::wstring tail = path.size() > root.size() ? path.substr(root.size()) : std::wstring();
     for (wchar_t& c : tail)
         if (c == L'\\')
             c = L'/';
-    std::wstring url = L"http://" + server->Host();
-    if (server->port != 80)
-        url += L":" + std::to_wstring(server->port);
+    const unsigned port = site.Port();
+    std::wstring url = L"http://" + site.Host();
+    if (port != 80)
+        url += L":" + std::to_wstring(port);
     return url + EncodeUrlPath(tail);
 }
 
@@ -595,9 +541,9 @@ bool CRequestSocket::OpenTargetFile() {
         SendStatusOnly(403);
         return false;
     }
-    file = CreateFileW(r.filePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    file.Reset(CreateFileW(r.filePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.Valid()) {
         SendStatusOnly(503);
         return false;
     }
@@ -613,10 +559,10 @@ bool CRequestSocket::OpenTargetFile() {
         AddContentType();
         LARGE_INTEGER size;
         // The whole 64-bit size: files of 4 GiB and more are sent whole too.
-        m_fileSize = GetFileSizeEx(file, &size) ? static_cast<int64_t>(size.QuadPart) : 0;
+        m_fileSize = GetFileSizeEx(file.Get(), &size) ? static_cast<int64_t>(size.QuadPart) : 0;
         AddHeader(L"Content-length", static_cast<long long>(m_fileSize));
         FILETIME written;
-        if (GetFileTime(file, nullptr, nullptr, &written)) {
+        if (GetFileTime(file.Get(), nullptr, nullptr, &written)) {
             std::wstring format = LoadPlayerString(IDS_HTTP_DATE_FORMAT);
             AddHeader(L"Last-Modified", FormatHttpDate(format.empty() ? kDefaultDateFormat : format,
                                                        FileTimeToUnix(written)));
@@ -631,19 +577,19 @@ bool CRequestSocket::OpenTargetFile() {
 
 bool CRequestSocket::IsModifiedSince(int64_t since) {
     FILETIME written;
-    if (file == INVALID_HANDLE_VALUE || !GetFileTime(file, nullptr, nullptr, &written))
+    if (!file.Valid() || !GetFileTime(file.Get(), nullptr, nullptr, &written))
         return true;
     return FileTimeToUnix(written) > since;
 }
 
 void CRequestSocket::AddContentType() {
     std::wstring type;
-    if (LookupMimeType(ExtensionOf(request->filePath), type))
+    if (LookupContentType(ExtensionOf(request->filePath), type))
         AddHeader(L"Content-type", type);
 }
 
 void CRequestSocket::ReadFirstChunk() {
-    if (file == INVALID_HANDLE_VALUE)
+    if (!file.Valid())
         return;
     // The buffer grows for the file, up to one chunk: a small file goes out
     // with its headers in one send, a large one in chunks of full size.
@@ -652,7 +598,7 @@ void CRequestSocket::ReadFirstChunk() {
         buffer.resize(want);
     DWORD room = static_cast<DWORD>(buffer.size() - pending);
     DWORD read = 0;
-    if (room > 0 && ReadFile(file, buffer.data() + pending, room, &read, nullptr) && read > 0)
+    if (room > 0 && ReadFile(file.Get(), buffer.data() + pending, room, &read, nullptr) && read > 0)
         pending += static_cast<int>(read);
     else if (room > 0)
         CloseFile();

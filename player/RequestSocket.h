@@ -2,19 +2,31 @@
 // One accepted connection: reads one request, answers it (a registered URL
 // handler or a file of the served folder), sends the answer and closes.
 // The socket owns itself through its reference count.
-#include <map>
 #include <string>
 #include <vector>
 
 #include "AsyncSocket.h"
+#include "Handles.h"
 #include "HttpParse.h"
 #include "Request.h"
 
-class CLocalServer;
+// What a connection needs from the server that accepted it. The server
+// implements it and outlives its connections' answers; a connection knows
+// nothing else of it.
+class ServedSite {
+public:
+    virtual ~ServedSite() = default;
+    // The served folder, without a trailing "\".
+    virtual const std::wstring& Root() const = 0;
+    // The listening port; 0 when the server does not listen.
+    virtual unsigned Port() const = 0;
+    // The host name for absolute URLs; it may change while connections run.
+    virtual std::wstring Host() const = 0;
+};
 
 class CRequestSocket : public CAsyncSocket {
 public:
-    explicit CRequestSocket(CLocalServer* server = nullptr);
+    explicit CRequestSocket(const ServedSite& site);
 
     virtual long AddRef();
     virtual long Release();
@@ -34,8 +46,10 @@ public:
     static const long kEvents = FD_READ | FD_CLOSE;
     static const long kSendingEvents = kEvents | FD_WRITE;
 
-    typedef bool (CRequestSocket::*UrlHandler)(std::wstring& contentType,
-                                               std::vector<unsigned char>& answer);
+    // Answers a request to the URL it is registered for, from the request and
+    // the served folder. False passes the request on to the file service.
+    typedef bool (*UrlHandler)(CRequest& request, const std::wstring& root, std::wstring& contentType,
+                               std::vector<unsigned char>& answer);
 
 protected:
     ~CRequestSocket() override;
@@ -56,7 +70,6 @@ private:
     // Answering
     void ProcessRequest();
     void ResolveTarget();
-    bool UrlToPath(std::wstring& text) const;
     void TryDefaultDocument();
     std::wstring PathToUrl(const std::wstring& path) const;
     bool OpenTargetFile();
@@ -74,25 +87,16 @@ private:
     void AddHeader(const std::wstring& name, const std::wstring& value);
     void AddHeader(const std::wstring& name, long long value);
 
-    void RegisterHandlers();
-    void FreeHandlers();
-
-    // The private URL that saves the content's configuration file.
-    void ParseFormFields();
-    bool SaveConfigHandler(std::wstring& contentType, std::vector<unsigned char>& answer);
-    bool SaveConfigFile(const std::wstring& content, const std::wstring& path);
-
     static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);
 
     CRequest* request;
     std::vector<unsigned char> buffer;
     int pending;
     RequestReader reader;  // keeps the parse state and the partial line
-    HANDLE file;
+    FileHandle file;
     long refCount;
     int closing;
-    CLocalServer* server;
-    std::map<std::wstring, UrlHandler> handlers;
+    const ServedSite& site;
 
     bool m_answered;      // ProcessRequest ran: never answer twice
     bool m_peerClosed;    // the peer sent FIN; finish the answer, then close

@@ -24,6 +24,12 @@ private:
     HRESULT m_hr;
 };
 
+// The text of a BSTR someone else owns (an in parameter, say); a null
+// string is the empty text.
+inline std::wstring BstrToText(BSTR text) {
+    return text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+}
+
 // A BSTR that frees itself; copies are not allowed.
 class Bstr {
 public:
@@ -60,7 +66,7 @@ public:
         return value;
     }
     // A null string is the empty text.
-    std::wstring Text() const { return m_value ? std::wstring(m_value, SysStringLen(m_value)) : std::wstring(); }
+    std::wstring Text() const { return BstrToText(m_value); }
 
 private:
     BSTR m_value = nullptr;
@@ -106,6 +112,6 @@ public:
     }
     // The text of a string value; empty for anything else.
     std::wstring Text() const {
-        return vt == VT_BSTR && bstrVal ? std::wstring(bstrVal, SysStringLen(bstrVal)) : std::wstring();
+        return vt == VT_BSTR ? BstrToText(bstrVal) : std::wstring();
     }
 };

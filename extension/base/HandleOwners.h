@@ -1,54 +1,55 @@
 #pragma once
-// The library's owners of kernel handles and mapped views: each one closes
-// what it holds when it goes, so no code closes one by hand.
+// The library's owner of kernel handles that CloseHandle frees, so no code
+// closes one by hand.
 #include <windows.h>
 
-template <class Traits>
-class UniqueOwner {
+class UniqueHandle {
 public:
-    using Type = typename Traits::Type;
-
-    UniqueOwner() = default;
-    explicit UniqueOwner(Type value) : m_value(value) {}
-    ~UniqueOwner() { Reset(); }
-    UniqueOwner(const UniqueOwner&) = delete;
-    UniqueOwner& operator=(const UniqueOwner&) = delete;
-    UniqueOwner(UniqueOwner&& other) noexcept : m_value(other.Detach()) {}
-    UniqueOwner& operator=(UniqueOwner&& other) noexcept {
+    UniqueHandle() = default;
+    explicit UniqueHandle(HANDLE handle) : m_handle(handle) {}
+    ~UniqueHandle() { Reset(); }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : m_handle(other.Detach()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
         if (this != &other)
             Reset(other.Detach());
         return *this;
     }
 
-    Type get() const { return m_value; }
-    explicit operator bool() const { return m_value != nullptr; }
-    void Reset(Type value = nullptr) {
-        if (m_value && m_value != value)
-            Traits::Close(m_value);
-        m_value = value;
+    HANDLE Get() const { return m_handle; }
+    // Creation functions fail with either null or INVALID_HANDLE_VALUE.
+    explicit operator bool() const { return m_handle && m_handle != INVALID_HANDLE_VALUE; }
+    void Reset(HANDLE handle = nullptr) {
+        if (*this && handle != m_handle)
+            CloseHandle(m_handle);
+        m_handle = handle;
     }
-    // Hands the value to a caller that closes it.
-    Type Detach() {
-        Type value = m_value;
-        m_value = nullptr;
-        return value;
+    // Hands the handle to a caller that closes it.
+    HANDLE Detach() {
+        HANDLE handle = m_handle;
+        m_handle = nullptr;
+        return handle;
     }
 
 private:
-    Type m_value = nullptr;
+    HANDLE m_handle = nullptr;
 };
 
-struct KernelHandleTraits {
-    using Type = HANDLE;
-    static void Close(HANDLE handle) { CloseHandle(handle); }
-};
+// A view of a file mapping that UnmapViewOfFile frees.
+class MappedView {
+public:
+    explicit MappedView(void* view) : m_view(view) {}
+    ~MappedView() {
+        if (m_view)
+            UnmapViewOfFile(m_view);
+    }
+    MappedView(const MappedView&) = delete;
+    MappedView& operator=(const MappedView&) = delete;
 
-struct MappedViewTraits {
-    using Type = void*;
-    static void Close(void* view) { UnmapViewOfFile(view); }
-};
+    void* Get() const { return m_view; }
+    explicit operator bool() const { return m_view != nullptr; }
 
-// A handle of an event, a file mapping, a process...: null means none.
-using UniqueHandle = UniqueOwner<KernelHandleTraits>;
-// A view from MapViewOfFile.
-using MappedView = UniqueOwner<MappedViewTraits>;
+private:
+    void* m_view;
+};

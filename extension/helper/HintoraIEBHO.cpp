@@ -3,6 +3,7 @@
 #include "base/Logger.h"
 #include "base/Registry.h"
 #include "base/ThreadSlot.h"
+#include "helper/HtmlDomHelper.h"
 #include "helper/JsCache.h"
 #include "helper/SharedState.h"
 #include "messages/MessageCatalog.h"
@@ -35,24 +36,6 @@ VARIANT* VariantReference(VARIANT& value) {
     if (value.vt == (VT_BYREF | VT_VARIANT))
         return value.pvarVal;
     return &value;
-}
-
-// The document of a frame through its own browser object, which also works
-// for a frame whose document belongs to another domain.
-HRESULT BrowserDocumentOf(IUnknown* object, IHTMLDocument2** document) {
-    ComPtr<IServiceProvider> provider;
-    HRESULT hr = object->QueryInterface(IID_PPV_ARGS(&provider));
-    if (FAILED(hr) || !provider)
-        return FAILED(hr) ? hr : E_NOINTERFACE;
-    ComPtr<IWebBrowser2> browser;
-    hr = provider->QueryService(SID_SWebBrowserApp, IID_PPV_ARGS(&browser));
-    if (FAILED(hr) || !browser)
-        return FAILED(hr) ? hr : E_NOINTERFACE;
-    ComPtr<IDispatch> documentDispatch;
-    hr = browser->get_Document(&documentDispatch);
-    if (FAILED(hr) || !documentDispatch)
-        return FAILED(hr) ? hr : E_FAIL;
-    return documentDispatch->QueryInterface(IID_PPV_ARGS(document));
 }
 
 }  // namespace
@@ -439,7 +422,7 @@ bool CHintoraIEBHO::IsFirstFrameComplete(IHTMLWindow2* window) {
         if (FAILED(GetFrameWindow(window, 0, frame)) || !frame)
             return false;
         ComPtr<IHTMLDocument2> document;
-        if (FAILED(BrowserDocumentOf(frame.Get(), &document)) || !document)
+        if (FAILED(HtmlDomHelper::GetBrowserDocument(frame.Get(), &document)) || !document)
             return false;
         Bstr state;
         if (FAILED(document->get_readyState(state.Out())) || !state.get())

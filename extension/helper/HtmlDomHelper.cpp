@@ -13,90 +13,26 @@ const wchar_t HtmlDomHelper::kEvalMethod[] = L"eval";
 const wchar_t HtmlDomHelper::kExecScriptMethod[] = L"execScript";
 const wchar_t HtmlDomHelper::kTemporaryEvalValue[] = L"__temporaryEvalValue__";
 
-namespace {
-
-// Holds one reference for the length of a call.
-template <class T>
-class Ref {
-public:
-    Ref() = default;
-    explicit Ref(T* p) : m_p(p) {
-        if (m_p)
-            m_p->AddRef();
-    }
-    ~Ref() { Reset(); }
-    Ref(const Ref&) = delete;
-    Ref& operator=(const Ref&) = delete;
-
-    void Reset(T* p = nullptr) {
-        if (p)
-            p->AddRef();
-        if (m_p)
-            m_p->Release();
-        m_p = p;
-    }
-    T** Out() {
-        Reset();
-        return &m_p;
-    }
-    void** OutVoid() { return reinterpret_cast<void**>(Out()); }
-    T* get() const { return m_p; }
-    T* operator->() const { return m_p; }
-
-private:
-    T* m_p = nullptr;
-};
-
-// The argument block of one Invoke; every value is cleared with the block.
-class ArgumentBlock {
-public:
-    explicit ArgumentBlock(UINT count) : m_count(count) {
-        if (count) {
-            m_values = new (std::nothrow) VARIANT[count];
-            if (m_values) {
-                for (UINT i = 0; i < count; ++i)
-                    VariantInit(&m_values[i]);
-            }
-        }
-    }
-    ~ArgumentBlock() {
-        if (m_values) {
-            for (UINT i = 0; i < m_count; ++i)
-                VariantClear(&m_values[i]);
-            delete[] m_values;
-        }
-    }
-    ArgumentBlock(const ArgumentBlock&) = delete;
-    ArgumentBlock& operator=(const ArgumentBlock&) = delete;
-
-    bool Allocated() const { return m_count == 0 || m_values; }
-    VARIANT* Values() const { return m_values; }
-
-private:
-    UINT m_count;
-    VARIANT* m_values = nullptr;
-};
-
-}  // namespace
-
 HRESULT HtmlDomHelper::InvokeHelperV(WORD flags, VARIANT* result, IDispatch* target,
                                      const wchar_t* name, UINT count, const VARIANT* args) {
     if (count && !args)
         return E_INVALIDARG;
-    ArgumentBlock block(count);
-    if (!block.Allocated())
+    // The parameter block holds copies, cleared with it, so the callee cannot
+    // change the caller's values.
+    std::vector<Variant> block;
+    try {
+        std::vector<Variant>(count).swap(block);
+    } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
-    for (UINT i = 0; i < count; ++i) {
-        HRESULT hr = VariantCopy(&block.Values()[i], const_cast<VARIANT*>(&args[i]));
-        if (FAILED(hr))
-            throw ComFailure(hr);
     }
+    for (UINT i = 0; i < count; ++i)
+        block[i].CopyFrom(args[i]);
 
     if (!target || !name) {
         g_logger.Log(L"HtmlDomHelper::InvokeHelperV() - E_INVALIDARG");
         return E_INVALIDARG;
     }
-    Ref<IDispatch> hold(target);
+    ComPtr<IDispatch> hold(target);
 
     DISPID dispid = DISPID_UNKNOWN;
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
@@ -109,7 +45,9 @@ HRESULT HtmlDomHelper::InvokeHelperV(WORD flags, VARIANT* result, IDispatch* tar
     }
 
     DISPID putId = DISPID_PROPERTYPUT;
-    DISPPARAMS params = {block.Values(), nullptr, count, 0};
+    // A Variant is a VARIANT and nothing more, so the vector is an array of them.
+    static_assert(sizeof(Variant) == sizeof(VARIANT), "Variant adds no members");
+    DISPPARAMS params = {count ? block.data() : nullptr, nullptr, count, 0};
     if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
         params.rgdispidNamedArgs = &putId;
         params.cNamedArgs = 1;
@@ -121,17 +59,17 @@ HRESULT HtmlDomHelper::InvokeHelperV(WORD flags, VARIANT* result, IDispatch* tar
     UINT argError = 0;
     hr = target->Invoke(dispid, IID_NULL, LOCALE_SYSTEM_DEFAULT, flags, &params, result, &exception,
                         &argError);
-    if (FAILED(hr)) {
-        if (exception.pfnDeferredFillIn)
-            exception.pfnDeferredFillIn(&exception);
+    if (FAILED(hr) && exception.pfnDeferredFillIn)
+        exception.pfnDeferredFillIn(&exception);
+    // The record's strings are the caller's to free.
+    Bstr source, description, helpFile;
+    source.Reset(exception.bstrSource);
+    description.Reset(exception.bstrDescription);
+    helpFile.Reset(exception.bstrHelpFile);
+    if (FAILED(hr))
         g_logger.Log(L"HtmlDomHelper::InvokeHelperV() - %hs: #ERROR# - IDispatch::Invoke bstrDescription [%s] uArgErr [%d]",
-                     "HtmlDomHelper::InvokeHelperV",
-                     exception.bstrDescription ? exception.bstrDescription : L"",
+                     "HtmlDomHelper::InvokeHelperV", description.get() ? description.get() : L"",
                      static_cast<int>(argError));
-    }
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
     return hr;
 }
 
@@ -149,21 +87,21 @@ HRESULT HtmlDomHelper::CallFunction(IDispatch* target, VARIANT* result, const st
     // A missing object in the middle of the path ends the walk: going on from
     // the object before it could call a same-named function that the caller
     // never meant.
-    Ref<IDispatch> current(target);
+    ComPtr<IDispatch> current(target);
     HRESULT hr = S_OK;
     for (size_t i = 0; i + 1 < names.size(); ++i) {
         Variant value;
-        hr = InvokeHelperV(DISPATCH_PROPERTYGET, &value, current.get(), names[i].c_str(), 0, nullptr);
+        hr = InvokeHelperV(DISPATCH_PROPERTYGET, &value, current.Get(), names[i].c_str(), 0, nullptr);
         if (FAILED(hr))
             break;
         if (value.vt != VT_DISPATCH || !value.pdispVal) {
             hr = DISP_E_TYPEMISMATCH;
             break;
         }
-        current.Reset(value.pdispVal);
+        current = value.pdispVal;
     }
     if (SUCCEEDED(hr))
-        hr = InvokeHelperV(DISPATCH_METHOD, result, current.get(), names.back().c_str(), count, args);
+        hr = InvokeHelperV(DISPATCH_METHOD, result, current.Get(), names.back().c_str(), count, args);
     if (FAILED(hr))
         g_logger.LogError(L"HtmlDomHelper::CallFunction()", static_cast<DWORD>(hr), true);
     return hr;
@@ -229,14 +167,14 @@ HRESULT HtmlDomHelper::GetScriptObject(IHTMLWindow2* window, IDispatch** script)
     if (!script)
         return E_POINTER;
     *script = nullptr;
-    Ref<IHTMLWindow2> hold(window);
+    ComPtr<IHTMLWindow2> hold(window);
 
-    Ref<IHTMLDocument2> document;
-    HRESULT hr = window->get_document(document.Out());
-    if (FAILED(hr) || !document.get()) {
+    ComPtr<IHTMLDocument2> document;
+    HRESULT hr = window->get_document(&document);
+    if (FAILED(hr) || !document) {
         // A frame of another domain refuses its document; the frame's own
         // browser object still hands it out.
-        hr = GetBrowserDocument(window, document.Out());
+        hr = GetBrowserDocument(window, &document);
         if (FAILED(hr))
             return hr;
     }
@@ -249,29 +187,22 @@ HRESULT HtmlDomHelper::GetBrowserDocument(IUnknown* object, IHTMLDocument2** doc
     *document = nullptr;
     if (!object)
         return E_INVALIDARG;
-    Ref<IUnknown> hold(object);
+    ComPtr<IUnknown> hold(object);
 
-    Ref<IServiceProvider> provider;
-    HRESULT hr = object->QueryInterface(IID_IServiceProvider, provider.OutVoid());
-    if (FAILED(hr))
-        return hr;
-    if (!provider.get())
-        return E_NOINTERFACE;
-    Ref<IWebBrowser2> browser;
-    hr = provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2, browser.OutVoid());
-    if (FAILED(hr))
-        return hr;
-    if (!browser.get())
-        return E_NOINTERFACE;
-    Ref<IDispatch> documentDispatch;
-    hr = browser->get_Document(documentDispatch.Out());
-    if (FAILED(hr))
-        return hr;
-    if (!documentDispatch.get())
-        return E_FAIL;
-    hr = documentDispatch->QueryInterface(IID_IHTMLDocument2, reinterpret_cast<void**>(document));
+    ComPtr<IServiceProvider> provider;
+    HRESULT hr = object->QueryInterface(IID_PPV_ARGS(&provider));
+    if (FAILED(hr) || !provider)
+        return FAILED(hr) ? hr : E_NOINTERFACE;
+    ComPtr<IWebBrowser2> browser;
+    hr = provider->QueryService(SID_SWebBrowserApp, IID_PPV_ARGS(&browser));
+    if (FAILED(hr) || !browser)
+        return FAILED(hr) ? hr : E_NOINTERFACE;
+    ComPtr<IDispatch> documentDispatch;
+    hr = browser->get_Document(&documentDispatch);
+    if (FAILED(hr) || !documentDispatch)
+        return FAILED(hr) ? hr : E_FAIL;
+    hr = documentDispatch->QueryInterface(IID_PPV_ARGS(document));
     if (SUCCEEDED(hr) && !*document)
         return E_NOINTERFACE;
     return hr;
 }
-

@@ -58,6 +58,8 @@ public:
                          const std::wstring& suffix, bool skipKnownBad);
 
     HRESULT GetScriptObject(IHTMLWindow2* window, IDispatch** script);
-    HRESULT GetBrowserDocument(IUnknown* object, IHTMLDocument2** document);
+    // The document of a window or frame through its own browser object, which
+    // also hands out the document of a frame of another domain.
+    static HRESULT GetBrowserDocument(IUnknown* object, IHTMLDocument2** document);
 };
 

@@ -5,34 +5,12 @@
 
 #include <string>
 
+#include "base/ComOwners.h"
 #include "helper/HtmlDomHelper.h"
 
-// A VARIANT that clears itself; copies are not allowed.
-class Value : public VARIANT {
-public:
-    Value() { VariantInit(this); }
-    explicit Value(const std::wstring& text) {
-        VariantInit(this);
-        bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-        if (!bstrVal)
-            throw ComFailure(E_OUTOFMEMORY);
-        vt = VT_BSTR;
-    }
-    explicit Value(LONG number) {
-        VariantInit(this);
-        vt = VT_I4;
-        lVal = number;
-    }
-    ~Value() { VariantClear(this); }
-    Value(const Value&) = delete;
-    Value& operator=(const Value&) = delete;
-
-    void Clear() { VariantClear(this); }
-    // The text of a string value; empty for anything else.
-    std::wstring Text() const {
-        return vt == VT_BSTR && bstrVal ? std::wstring(bstrVal, SysStringLen(bstrVal)) : std::wstring();
-    }
-};
+// The helper object's former name for Variant, kept while its sources move
+// over to the common one.
+using Value = Variant;
 
 // The value's text through the platform's conversion; a null string is the
 // empty text. A value without a text form (a null, say) raises ComFailure.

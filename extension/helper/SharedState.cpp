@@ -84,7 +84,7 @@ HANDLE OpenSharedMemoryMapping() {
     ProcessHandles& handles = Handles();
     std::lock_guard<std::mutex> guard(handles.lock);
     if (handles.mapping)
-        return handles.mapping.get();
+        return handles.mapping.Get();
 
     SetLastError(ERROR_SUCCESS);
     UniqueHandle mapping(
@@ -93,7 +93,7 @@ HANDLE OpenSharedMemoryMapping() {
     if (mapping && error == ERROR_SUCCESS) {
         SetLowIntegrityLabelOnKernelObject(kMappingName);
         handles.mapping = std::move(mapping);
-        return handles.mapping.get();
+        return handles.mapping.Get();
     }
     mapping.Reset();
     mapping.Reset(OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, kMappingName));
@@ -101,7 +101,7 @@ HANDLE OpenSharedMemoryMapping() {
         SetLowIntegrityLabelOnKernelObject(kMappingName);
         handles.mapping = std::move(mapping);
     }
-    return handles.mapping.get();
+    return handles.mapping.Get();
 }
 
 std::unique_ptr<SharedStateBlock> NewBlock() {
@@ -127,7 +127,7 @@ bool WriteToSharedMemory(const SharedStateBlock& block) {
         g_logger.Log(L"CHintoraIEBHO::WriteToSharedMemory() - couldn't get shared memory buffer");
         return false;
     }
-    memcpy(view.get(), &block, sizeof(SharedStateBlock));
+    memcpy(view.Get(), &block, sizeof(SharedStateBlock));
     return true;
 }
 
@@ -142,7 +142,7 @@ bool ReadFromSharedMemory(SharedStateBlock& block) {
         g_logger.Log(L"CHintoraIEBHO::ReadFromSharedMemory() - couldn't get shared memory buffer");
         return false;
     }
-    memcpy(&block, view.get(), sizeof(SharedStateBlock));
+    memcpy(&block, view.Get(), sizeof(SharedStateBlock));
     return true;
 }
 
@@ -216,7 +216,7 @@ HANDLE GetEvent(const std::wstring& name, BOOL manualReset) {
         std::lock_guard<std::mutex> guard(handles.lock);
         auto kept = handles.events.find(name);
         if (kept != handles.events.end())
-            return kept->second.get();
+            return kept->second.Get();
 
         SetLowIntegrityLabelOnKernelObject(name);
         SetLastError(ERROR_SUCCESS);
@@ -225,7 +225,7 @@ HANDLE GetEvent(const std::wstring& name, BOOL manualReset) {
         SetLowIntegrityLabelOnKernelObject(name);
         // The process keeps one handle per name, so a pending signal
         // outlives the tab that set it.
-        event = created.get();
+        event = created.Get();
         if (created)
             handles.events[name] = std::move(created);
     }

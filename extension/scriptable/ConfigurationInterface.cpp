@@ -1,5 +1,5 @@
 // The methods through which the content server's setup pages configure the
-// library: Configure, Save and Query.
+// library: Configure, Save, Query and the hot key's SetShortCut and GetShortCut.
 #include "scriptable/Hintora.h"
 
 #include "base/Logger.h"
@@ -11,21 +11,13 @@
 #include "settings/ShortCutText.h"
 #include "ui/MessageWindows.h"
 
-#include <wrl/client.h>
-
 #include <map>
 #include <vector>
-
-using Microsoft::WRL::ComPtr;
 
 namespace {
 
 const wchar_t kSetupPageName[] = L"hintorasetup.html";
 const wchar_t kDefaultLanguage[] = L"en";
-
-std::wstring BstrText(BSTR text) {
-    return text ? std::wstring(text, SysStringLen(text)) : std::wstring();
-}
 
 // Address and query part of the window's location; false when either
 // cannot be read.
@@ -33,20 +25,13 @@ bool ReadLocation(IHTMLWindow2* window, std::wstring& href, std::wstring& search
     ComPtr<IHTMLLocation> location;
     if (FAILED(window->get_location(&location)) || !location)
         return false;
-    BSTR text = nullptr;
-    if (FAILED(location->get_href(&text)) || !text) {
-        SysFreeString(text);
+    Bstr text;
+    if (FAILED(location->get_href(text.Out())) || !text.get())
         return false;
-    }
-    href = BstrText(text);
-    SysFreeString(text);
-    text = nullptr;
-    if (FAILED(location->get_search(&text))) {
-        SysFreeString(text);
+    href = text.Text();
+    if (FAILED(location->get_search(text.Out())))
         return false;
-    }
-    search = BstrText(text);
-    SysFreeString(text);
+    search = text.Text();
     return true;
 }
 
@@ -69,9 +54,9 @@ STDMETHODIMP CHintora::Configure(BSTR* pLanguage, BSTR* pKey, BSTR* pPublishData
 
     LONG result = 0;
     try {
-        std::wstring language = BstrText(*pLanguage);
-        std::wstring key = BstrText(*pKey);
-        std::wstring publishData = BstrText(*pPublishData);
+        std::wstring language = BstrToText(*pLanguage);
+        std::wstring key = BstrToText(*pKey);
+        std::wstring publishData = BstrToText(*pPublishData);
         g_logger.Log(L"CHintora::Configure() - this = [%08Ix]", reinterpret_cast<UINT_PTR>(this));
 
         Initialize();
@@ -80,7 +65,7 @@ STDMETHODIMP CHintora::Configure(BSTR* pLanguage, BSTR* pKey, BSTR* pPublishData
         std::wstring href;
         std::wstring search;
         // A location that cannot be read counts as no window: nothing is written.
-        if (!m_spWindow || !ReadLocation(m_spWindow, href, search)) {
+        if (!m_spWindow || !ReadLocation(m_spWindow.Get(), href, search)) {
             g_logger.Log(L"CHintora::Configure() - failed to get window");
         } else {
             g_logger.Log(L"CHintora::Configure() - search = [%s]", search.c_str());
@@ -89,14 +74,11 @@ STDMETHODIMP CHintora::Configure(BSTR* pLanguage, BSTR* pKey, BSTR* pPublishData
 
             std::wstring contentUrl = ContentUrlFromSetupAddress(href);
             g_logger.Log(L"CHintora::Configure() - contentUrl = [%s]", contentUrl.c_str());
-            ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"ContentURL", contentUrl);
+            ProductSettings::StoreValue(L"ContentURL", contentUrl);
             AddToLocationMru(contentUrl, L"");
 
-            std::wstring storedLanguage;
-            GetStringFromRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"Language", storedLanguage);
-            if (storedLanguage.empty()) {
-                ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"Language",
-                                    language.empty() ? kDefaultLanguage : language);
+            if (ProductSettings::Value(L"Language").empty()) {
+                ProductSettings::StoreValue(L"Language", language.empty() ? kDefaultLanguage : language);
                 WriteOptionsMenuText(language);
             }
 
@@ -109,12 +91,11 @@ STDMETHODIMP CHintora::Configure(BSTR* pLanguage, BSTR* pKey, BSTR* pPublishData
             // A stored hot key wins. Its English form is the one handed on:
             // the localized form must never end up stored as the English one.
             std::wstring storedShortCut;
-            result = GetStringFromRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"EnglishShortCut",
-                                           storedShortCut);
+            result = ProductSettings::ReadValue(L"EnglishShortCut", storedShortCut);
             ModifyHintoraTextAndShortCut(HotKeyTexts::kDefaultName,
                                          storedShortCut.empty() ? shortCut : storedShortCut);
 
-            ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"PublishData", publishData);
+            ProductSettings::StoreValue(L"PublishData", publishData);
         }
     } catch (...) {
         g_logger.LogError(L"CHintora::Configure() exception", GetLastError(), true);
@@ -132,7 +113,7 @@ STDMETHODIMP CHintora::Save(BSTR* pVal) {
     try {
         // A failed store reports a Win32 code, which a script would take
         // for success.
-        return HRESULT_FROM_WIN32(SaveParameters(BstrText(*pVal)));
+        return HRESULT_FROM_WIN32(SaveParameters(BstrToText(*pVal)));
     } catch (...) {
         g_logger.LogError(L"CHintora::Save() exception", GetLastError(), true);
         return S_OK;
@@ -192,12 +173,45 @@ STDMETHODIMP CHintora::Query(BSTR* pParams) {
     try {
         g_logger.Log(L"CHintora::Query() - this = [%08Ix]", reinterpret_cast<UINT_PTR>(this));
         Initialize();
-        std::wstring json = BuildQueryJson();
-        *pParams = SysAllocStringLen(json.data(), static_cast<UINT>(json.size()));
-        if (!*pParams)
+        if (FAILED(HandOutText(BuildQueryJson(), pParams)))
             return E_OUTOFMEMORY;
     } catch (...) {
         g_logger.LogError(L"CHintora::Query() exception", GetLastError(), true);
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CHintora::SetShortCut(BSTR* pVal) {
+    if (!pVal)
+        return E_INVALIDARG;
+    if (!IsCallerAllowed())
+        return E_ACCESSDENIED;
+    try {
+        std::wstring text = BstrToText(*pVal);
+        g_logger.Log(L"CHintora::SetShortCut() - %s", text.c_str());
+        // A text the helper object cannot read would be shown in the menus
+        // while the key that works is F9.
+        WORD word = 0;
+        if (!ShortCutText::ShortCutWordFromText(text, word))
+            return E_INVALIDARG;
+        ModifyHintoraTextAndShortCut(std::wstring(), text);
+    } catch (...) {
+        g_logger.LogError(L"CHintora::SetShortCut() exception", GetLastError(), true);
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CHintora::GetShortCut(BSTR* pVal) {
+    if (!pVal)
+        return E_INVALIDARG;
+    *pVal = nullptr;
+    try {
+        std::wstring text = ProductSettings::Value(L"EnglishShortCut");
+        g_logger.Log(L"CHintora::GetShortCut() - %s", text.c_str());
+        if (FAILED(HandOutText(text, pVal)))
+            return E_OUTOFMEMORY;
+    } catch (...) {
+        g_logger.LogError(L"CHintora::GetShortCut() exception", GetLastError(), true);
     }
     return S_OK;
 }

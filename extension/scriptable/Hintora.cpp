@@ -3,6 +3,7 @@
 #include "base/ComModule.h"
 #include "base/ComSupport.h"
 #include "base/Logger.h"
+#include "base/LowIntegrity.h"
 #include "base/Registry.h"
 #include "base/ThreadSlot.h"
 #include "base/TypeLibrary.h"
@@ -16,31 +17,23 @@
 
 #include <servprov.h>
 #include <shlguid.h>
-#include <wrl/client.h>
 
-#include <new>
 #include <utility>
-
-using Microsoft::WRL::ComPtr;
 
 BYTE g_bKeepMru = 0;
 
-const wchar_t CHintora::kClsid[] = L"{C0F7E046-4E1D-47C8-9354-4F53B5DC5CB8}";
-const wchar_t CHintora::kHelperClsid[] = L"{0A9FA9EA-2BAE-439D-89B0-65792127BBD7}";
-const wchar_t CHintora::kVersion[] = L"" HINTORA_VERSION_TEXT;
-const wchar_t CHintora::kKillBitPrefix[] = L"SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\";
-const wchar_t CHintora::kKillBitPrefixWow[] =
-    L"SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\";
-const wchar_t CHintora::kAddOnSettingsPrefix[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ext\\Settings\\";
-
 namespace {
+
+const wchar_t kClsid[] = L"{C0F7E046-4E1D-47C8-9354-4F53B5DC5CB8}";
+const wchar_t kHelperClsid[] = L"{0A9FA9EA-2BAE-439D-89B0-65792127BBD7}";
+const wchar_t kVersion[] = L"" HINTORA_VERSION_TEXT;
+const wchar_t kKillBitPrefix[] = L"SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\";
+const wchar_t kKillBitPrefixWow[] = L"SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\";
+const wchar_t kAddOnSettingsPrefix[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ext\\Settings\\";
+const DWORD kSupportedSafety = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
 
 // Internet Explorer's command group of toolbar extension buttons.
 const GUID kToolbarButtonGroup = {0x2CE4B5D8, 0xA28F, 0x11D2, {0x86, 0xC5, 0x00, 0xC0, 0x4F, 0x8E, 0xEA, 0x99}};
-
-std::wstring BstrText(BSTR text) {
-    return text ? std::wstring(text, SysStringLen(text)) : std::wstring();
-}
 
 std::wstring Lower(std::wstring text) {
     if (!text.empty())
@@ -161,14 +154,12 @@ CHintora::CHintora() {
         m_bBHO = 1;
     g_logger.Log(L"CHintora::CHintora() - this = [%08Ix] m_bBHO = [%d] m_spWindow = [%08Ix]",
                  reinterpret_cast<UINT_PTR>(this), static_cast<int>(m_bBHO),
-                 reinterpret_cast<UINT_PTR>(m_spWindow));
+                 reinterpret_cast<UINT_PTR>(m_spWindow.Get()));
 }
 
 CHintora::~CHintora() {
-    ReleaseInterface(m_spWindow);
+    m_spWindow.Reset();
     g_logger.Log(L"CHintora::~CHintora() - this = [%08Ix]", reinterpret_cast<UINT_PTR>(this));
-    ReleaseInterface(m_spWebBrowser);
-    ReleaseInterface(m_spUnkSite);
 }
 
 // ---- IUnknown ----------------------------------------------------------------
@@ -203,51 +194,32 @@ STDMETHODIMP_(ULONG) CHintora::Release() {
 
 STDMETHODIMP CHintora::SetSite(IUnknown* site) {
     if (!site) {
-        ReleaseInterface(m_spWebBrowser);
-        ReleaseInterface(m_spWindow);
+        m_spWebBrowser.Reset();
+        m_spWindow.Reset();
     } else if (!m_bBHO) {
         // The toolbar's site leads to the browser; a page's site may not.
         ComPtr<IOleCommandTarget> target;
-        ComPtr<IServiceProvider> provider;
         ComPtr<IWebBrowser2> browser;
-        if (SUCCEEDED(site->QueryInterface(IID_PPV_ARGS(&target))) && target &&
-            SUCCEEDED(target.As(&provider)) && provider &&
-            SUCCEEDED(provider->QueryService(SID_SWebBrowserApp, IID_PPV_ARGS(&browser))) && browser) {
-            ReleaseInterface(m_spWebBrowser);
-            m_spWebBrowser = browser.Detach();
-        }
+        FindToolbarBrowser(site, target, browser);
+        if (browser)
+            m_spWebBrowser = std::move(browser);
     }
     g_logger.Log(L"CHintora::SetSite() - pUnkSite = [%08Ix] m_spWebBrowser = [%08Ix]",
-                 reinterpret_cast<UINT_PTR>(site), reinterpret_cast<UINT_PTR>(m_spWebBrowser));
-    if (site)
-        site->AddRef();
-    ReleaseInterface(m_spUnkSite);
+                 reinterpret_cast<UINT_PTR>(site), reinterpret_cast<UINT_PTR>(m_spWebBrowser.Get()));
     m_spUnkSite = site;
     return S_OK;
 }
 
 STDMETHODIMP CHintora::GetSite(REFIID riid, void** ppvSite) {
-    return QueryStoredSite(m_spUnkSite, riid, ppvSite);
+    return QueryStoredSite(m_spUnkSite.Get(), riid, ppvSite);
 }
 
-// ---- IDispatch -------------------------------------------------------------------
-
-STDMETHODIMP CHintora::GetTypeInfoCount(UINT* count) {
-    return TypeLibDispatch::GetTypeInfoCount(count);
-}
-
-STDMETHODIMP CHintora::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    return TypeLibDispatch::GetTypeInfo(IID_IHintora, index, info);
-}
-
-STDMETHODIMP CHintora::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    return TypeLibDispatch::GetIDsOfNames(IID_IHintora, riid, names, count, ids);
-}
-
-STDMETHODIMP CHintora::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                              EXCEPINFO* excepInfo, UINT* argErr) {
-    return TypeLibDispatch::Invoke(IID_IHintora, static_cast<IHintora*>(this), id, riid, flags, params, result,
-                                   excepInfo, argErr);
+void CHintora::FindToolbarBrowser(IUnknown* site, ComPtr<IOleCommandTarget>& target,
+                                  ComPtr<IWebBrowser2>& browser) {
+    ComPtr<IServiceProvider> provider;
+    if (SUCCEEDED(site->QueryInterface(IID_PPV_ARGS(&target))) && target && SUCCEEDED(target.As(&provider)) &&
+        provider && FAILED(provider->QueryService(SID_SWebBrowserApp, IID_PPV_ARGS(&browser))))
+        browser.Reset();
 }
 
 // ---- Window of the tab -------------------------------------------------------------
@@ -256,7 +228,7 @@ HRESULT CHintora::Initialize() {
     return TakeTabWindow(L"CHintora", m_spWindow);
 }
 
-HRESULT CHintora::TakeTabWindow(const wchar_t* owner, IHTMLWindow2*& tabWindow) {
+HRESULT CHintora::TakeTabWindow(const wchar_t* owner, ComPtr<IHTMLWindow2>& tabWindow) {
     try {
         if (!g_bBhoPresent)
             return E_FAIL;
@@ -264,12 +236,10 @@ HRESULT CHintora::TakeTabWindow(const wchar_t* owner, IHTMLWindow2*& tabWindow) 
         CHintoraIEBHO* bho = ThreadBhoSlot::Get();
         DWORD slotError = GetLastError();
         if (bho) {
-            IHTMLWindow2* window = nullptr;
+            ComPtr<IHTMLWindow2> window;
             bho->GetWindow(&window);
-            if (window) {
-                ReleaseInterface(tabWindow);
-                tabWindow = window;
-            }
+            if (window)
+                tabWindow = std::move(window);
             return S_OK;
         }
         if (slotError != ERROR_SUCCESS) {
@@ -295,39 +265,33 @@ HRESULT CHintora::SetWindow() {
         return hr;
     ComPtr<IHTMLWindow2> window;
     hr = document->get_parentWindow(&window);
-    if (window && window.Get() != m_spWindow) {
-        ReleaseInterface(m_spWindow);
-        m_spWindow = window.Detach();
-        g_logger.Log(L"CHintora::SetWindow() - m_spWindow = [%08Ix]", reinterpret_cast<UINT_PTR>(m_spWindow));
+    if (window && window != m_spWindow) {
+        m_spWindow = std::move(window);
+        g_logger.Log(L"CHintora::SetWindow() - m_spWindow = [%08Ix]", reinterpret_cast<UINT_PTR>(m_spWindow.Get()));
     }
     return hr;
 }
 
 // ---- Caller origin ------------------------------------------------------------------
 
-HRESULT CHintora::GetCallerDocument(IHTMLDocument2** document) {
-    *document = nullptr;
+HRESULT CHintora::GetCallerDocument(ComPtr<IHTMLDocument2>& document) {
+    document.Reset();
     if (!m_spUnkSite)
         return E_FAIL;
     ComPtr<IOleClientSite> clientSite;
     ComPtr<IOleContainer> container;
-    if (SUCCEEDED(m_spUnkSite->QueryInterface(IID_PPV_ARGS(&clientSite))) && clientSite &&
-        SUCCEEDED(clientSite->GetContainer(&container)) && container &&
-        SUCCEEDED(container->QueryInterface(IID_PPV_ARGS(document))) && *document)
+    if (SUCCEEDED(m_spUnkSite.As(&clientSite)) && clientSite && SUCCEEDED(clientSite->GetContainer(&container)) &&
+        container && SUCCEEDED(container.As(&document)) && document)
         return S_OK;
     // A page's script site hands out its document as the container's dispatch.
     ComPtr<IServiceProvider> provider;
     ComPtr<IDispatch> containerDispatch;
-    if (SUCCEEDED(m_spUnkSite->QueryInterface(IID_PPV_ARGS(&provider))) && provider &&
+    if (SUCCEEDED(m_spUnkSite.As(&provider)) && provider &&
         SUCCEEDED(provider->QueryService(SID_SContainerDispatch, IID_PPV_ARGS(&containerDispatch))) &&
-        containerDispatch && SUCCEEDED(containerDispatch->QueryInterface(IID_PPV_ARGS(document))) && *document)
+        containerDispatch && SUCCEEDED(containerDispatch.As(&document)) && document)
         return S_OK;
-    if (*document) {
-        (*document)->Release();
-        *document = nullptr;
-    }
-    HRESULT hr = m_spUnkSite->QueryInterface(IID_PPV_ARGS(document));
-    return SUCCEEDED(hr) && *document ? S_OK : E_FAIL;
+    HRESULT hr = m_spUnkSite.As(&document);
+    return SUCCEEDED(hr) && document ? S_OK : E_FAIL;
 }
 
 bool CHintora::IsCallerAllowed() {
@@ -337,18 +301,15 @@ bool CHintora::IsCallerAllowed() {
     if (!fromPage)
         return true;
     ComPtr<IHTMLDocument2> document;
-    BSTR url = nullptr;
-    if (FAILED(GetCallerDocument(&document)) || !document || FAILED(document->get_URL(&url))) {
+    Bstr url;
+    if (FAILED(GetCallerDocument(document)) || !document || FAILED(document->get_URL(url.Out()))) {
         g_logger.Log(L"CHintora::IsCallerAllowed() - no caller document");
-        SysFreeString(url);
         return false;
     }
-    std::wstring address = BstrText(url);
-    SysFreeString(url);
+    std::wstring address = url.Text();
     if (IsLibraryPageAddress(address, LibraryModulePath()))
         return true;
-    std::wstring contentUrl;
-    GetStringFromRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"ContentURL", contentUrl);
+    std::wstring contentUrl = ProductSettings::Value(L"ContentURL");
     bool allowed = IsSetupPageAddress(address, contentUrl) && IsTopLevelDocument(document.Get());
     if (!allowed)
         g_logger.Log(L"CHintora::IsCallerAllowed() - refused [%s]", address.c_str());
@@ -436,8 +397,12 @@ STDMETHODIMP CHintora::GetVersion(BSTR* pVal) {
     for (wchar_t& c : version)
         if (c == L'.')
             c = L',';
-    *pVal = SysAllocStringLen(version.data(), static_cast<UINT>(version.size()));
-    return *pVal ? S_OK : E_OUTOFMEMORY;
+    return HandOutText(version, pVal);
+}
+
+HRESULT CHintora::HandOutText(const std::wstring& text, BSTR* out) {
+    *out = Bstr(text).Detach();
+    return *out ? S_OK : E_OUTOFMEMORY;
 }
 
 STDMETHODIMP CHintora::GetMessage(BSTR* pVal) {
@@ -447,7 +412,7 @@ STDMETHODIMP CHintora::GetMessage(BSTR* pVal) {
     try {
         std::wstring text;
         CHintoraIEBHO::GetCurrentMessage(text);
-        *pVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+        HandOutText(text, pVal);
     } catch (...) {
         g_logger.LogError(L"CHintora::GetMessage() exception", GetLastError(), true);
     }
@@ -469,7 +434,7 @@ STDMETHODIMP CHintora::Update(BSTR* pVersion) {
     if (!IsCallerAllowed())
         return E_ACCESSDENIED;
     try {
-        std::wstring version = BstrText(*pVersion);
+        std::wstring version = BstrToText(*pVersion);
         if (version.compare(0, 6, L"10.0.0") != 0 && version.compare(0, 6, L"10,0,0") != 0)
             return S_OK;
         g_logger.Log(L"CHintora::Update() - removing version [%s]", version.c_str());
@@ -503,27 +468,27 @@ STDMETHODIMP CHintora::Update(BSTR* pVersion) {
 
 // ---- IObjectSafety ------------------------------------------------------------------
 
+bool CHintora::Implements(REFIID riid) {
+    ComPtr<IUnknown> unknown;
+    return SUCCEEDED(QueryInterface(riid, reinterpret_cast<void**>(unknown.GetAddressOf())));
+}
+
 STDMETHODIMP CHintora::GetInterfaceSafetyOptions(REFIID riid, DWORD* supported, DWORD* enabled) {
     if (!supported || !enabled)
         return E_POINTER;
-    IUnknown* unknown = nullptr;
-    HRESULT hr = QueryInterface(riid, reinterpret_cast<void**>(&unknown));
-    if (SUCCEEDED(hr)) {
-        unknown->Release();
-        *supported = kSupportedSafety;
-        *enabled = m_dwCurrentSafety;
-    } else {
+    if (!Implements(riid)) {
         *supported = 0;
         *enabled = 0;
+        return E_NOINTERFACE;
     }
-    return hr;
+    *supported = kSupportedSafety;
+    *enabled = m_dwCurrentSafety;
+    return S_OK;
 }
 
 STDMETHODIMP CHintora::SetInterfaceSafetyOptions(REFIID riid, DWORD mask, DWORD enabled) {
-    IUnknown* unknown = nullptr;
-    if (FAILED(QueryInterface(riid, reinterpret_cast<void**>(&unknown))))
+    if (!Implements(riid))
         return E_NOINTERFACE;
-    unknown->Release();
     if (mask & ~kSupportedSafety)
         return E_FAIL;
     m_dwCurrentSafety = (m_dwCurrentSafety & ~mask) | (mask & enabled);
@@ -546,14 +511,13 @@ const wchar_t kOptionsExtension[] = L"{912DCC9E-014B-4c4f-83A0-866D5A8E01D8}";
 // that cannot be looked into is never called empty: it may hold another
 // product's settings.
 bool IsEmptyKey(HKEY root, const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    RegKey key;
+    if (key.Open(root, path, KEY_READ) != ERROR_SUCCESS)
         return false;
     DWORD subKeys = 0;
     DWORD values = 0;
-    LONG rc = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr, nullptr,
-                               nullptr, nullptr);
-    RegCloseKey(key);
+    LONG rc = RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
+                               nullptr, nullptr, nullptr);
     return rc == ERROR_SUCCESS && subKeys == 0 && values == 0;
 }
 
@@ -598,17 +562,15 @@ HRESULT CHintora::UpdateRegistry(bool doRegister) {
                      std::wstring(L"MACHINE\\") + kCompanyKey,
                      std::wstring(L"MACHINE\\") + kCompanyKey + L"\\" + L"Hintora",
                  })
-                SetLowIntegrityLevel(object);
+                SetLowIntegrityLevelOnRegistryKey(object);
 
             // A user who chose a language keeps it across a re-registration;
             // a first installation keeps the scripts' English texts.
             std::wstring language;
-            LONG rc = GetStringFromRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"Language", language);
+            LONG rc = ProductSettings::ReadValue(L"Language", language);
             if (rc == ERROR_SUCCESS && !language.empty()) {
-                std::wstring name;
-                std::wstring shortCut;
-                GetStringFromRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"Name", name);
-                GetStringFromRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"EnglishShortCut", shortCut);
+                std::wstring name = ProductSettings::Value(L"Name");
+                std::wstring shortCut = ProductSettings::Value(L"EnglishShortCut");
                 ModifyHintoraTextAndShortCut(name.empty() ? HotKeyTexts::kDefaultName : name,
                                              shortCut.empty() ? HotKeyTexts::kDefaultShortCut : shortCut);
                 WriteOptionsMenuText(language);
@@ -618,10 +580,8 @@ HRESULT CHintora::UpdateRegistry(bool doRegister) {
 
         // The context-menu entry, only when its name cannot reach any other
         // key below Internet Explorer's own context-menu key.
-        std::wstring shortCut;
-        std::wstring name;
-        GetStringFromRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"ShortCut", shortCut);
-        GetStringFromRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"Name", name);
+        std::wstring shortCut = ProductSettings::Value(L"ShortCut");
+        std::wstring name = ProductSettings::Value(L"Name");
         if (!shortCut.empty() && !name.empty()) {
             std::wstring entry = MenuText(name, shortCut);
             if (IsSingleKeyName(name) && IsSingleKeyName(shortCut))

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "base/ClassFactory.h"
+#include "base/ComOwners.h"
+#include "base/TypeLibrary.h"
 #include "HintoraIE_h.h"
 
 // Set by KeepMru; unregistration keeps the content-location list while set.
@@ -18,16 +20,11 @@ extern BYTE g_bKeepMru;
 // The toolbar button's command target and the scriptable object "HintoraIE.Hintora".
 // It starts help requests in the tab's helper object, hands the options page
 // its texts, and carries the configuration and hot-key methods of setup pages.
-class CHintora : public IObjectWithSite, public IHintora, public IObjectSafety, public IOleCommandTarget {
+class CHintora : public IObjectWithSite,
+                 public TypeLibDispatchImpl<IHintora>,
+                 public IObjectSafety,
+                 public IOleCommandTarget {
 public:
-    static const wchar_t kClsid[];
-    static const wchar_t kHelperClsid[];
-    static const wchar_t kVersion[];
-    static const wchar_t kKillBitPrefix[];
-    static const wchar_t kKillBitPrefixWow[];
-    static const wchar_t kAddOnSettingsPrefix[];
-    static const DWORD kSupportedSafety = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
-
     // Creates an object with the asked interface; the caller holds the one reference.
     static HRESULT CreateInstance(REFIID riid, void** ppv);
 
@@ -48,12 +45,6 @@ public:
     STDMETHODIMP SetSite(IUnknown* site) override;
     STDMETHODIMP GetSite(REFIID riid, void** ppvSite) override;
 
-    // IDispatch, served from the type library.
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
-    STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* excepInfo, UINT* argErr) override;
 
     // IHintora
     STDMETHODIMP Configure(BSTR* pLanguage, BSTR* pKey, BSTR* pPublishData, int* status) override;
@@ -76,56 +67,59 @@ public:
     STDMETHODIMP QueryStatus(const GUID* group, ULONG count, OLECMD* commands, OLECMDTEXT* text) override;
     STDMETHODIMP Exec(const GUID* group, DWORD id, DWORD options, VARIANT* in, VARIANT* out) override;
 
-    // Takes the window of the tab's helper object into m_spWindow.
-    HRESULT Initialize();
-    // Takes the top window from m_spWebBrowser into m_spWindow.
-    HRESULT SetWindow();
     // Internet Explorer's add-on manager has switched the helper object off.
     static bool IsBhoDisabled();
-    // Takes the tab's window from the thread's helper object into tabWindow;
-    // shared by the toolbar object and the options entry (owner names the
-    // caller in trace lines).
-    static HRESULT TakeTabWindow(const wchar_t* owner, IHTMLWindow2*& tabWindow);
+    // What a toolbar site leads to: its command target and the browser that
+    // target provides; either is left empty when the site has none.
+    static void FindToolbarBrowser(IUnknown* site, ComPtr<IOleCommandTarget>& target, ComPtr<IWebBrowser2>& browser);
+    // Puts the tab's window from the thread's helper object into tabWindow
+    // (kept as it is when the helper object has none); shared by the toolbar
+    // object and the options entry (owner names the caller in trace lines).
+    static HRESULT TakeTabWindow(const wchar_t* owner, ComPtr<IHTMLWindow2>& tabWindow);
     // The toolbar button's and the options entry's command status: every
     // command of the button group is supported and enabled.
     static HRESULT ToolbarCommandStatus(const GUID* group, ULONG count, OLECMD* commands);
 
-    // Configuration interface used by setup pages.
+    // Stores the "name=value&..." pairs of a setup page's parameters that
+    // belong to the test or advanced group; the code of the last store.
     LONG SaveParameters(const std::wstring& parameters);
 
-    // Hot-key, button and menu texts: keeps them, the context-menu entry and
-    // the two stored hot-key forms in step with the user's language.
-    static void ModifyHintoraTextAndShortCut(const std::wstring& name, const std::wstring& shortCut);
-
-    // Low-integrity label and the Users read-write entry for a registry key
-    // ("MACHINE\..." or "CURRENT_USER\...").
-    static void SetLowIntegrityLevel(const std::wstring& objectName);
-
-    // Whether the current caller may change or read the machine's settings:
-    // a local host that never asked for untrusted-caller safety and gave no
-    // site, one of the library's own pages, or a top-level setup page of the
-    // configured content server.
-    bool IsCallerAllowed();
-
-    IHTMLWindow2* Window() const { return m_spWindow; }
-    IWebBrowser2* WebBrowser() const { return m_spWebBrowser; }
+    IHTMLWindow2* Window() const { return m_spWindow.Get(); }
+    IWebBrowser2* WebBrowser() const { return m_spWebBrowser.Get(); }
     bool CreatedWithHelper() const { return m_bBHO != 0; }
 
 private:
     CHintora(const CHintora&) = delete;
     CHintora& operator=(const CHintora&) = delete;
 
-    // The document of the page that created the object, through its site.
-    HRESULT GetCallerDocument(IHTMLDocument2** document);
+    // Takes the window of the tab's helper object into m_spWindow.
+    HRESULT Initialize();
+    // Takes the top window from m_spWebBrowser into m_spWindow.
+    HRESULT SetWindow();
 
+    // Whether the current caller may change or read the machine's settings:
+    // a local host that never asked for untrusted-caller safety and gave no
+    // site, one of the library's own pages, or a top-level setup page of the
+    // configured content server.
+    bool IsCallerAllowed();
+    // The document of the page that created the object, through its site.
+    HRESULT GetCallerDocument(ComPtr<IHTMLDocument2>& document);
+    // This object answers for the interface.
+    bool Implements(REFIID riid);
+    // A copy of the text for a BSTR out parameter; E_OUTOFMEMORY when no copy
+    // could be made.
+    static HRESULT HandOutText(const std::wstring& text, BSTR* out);
+
+    // First, so that it goes last: the module stays locked until every
+    // interface below is let go.
+    ModuleObjectLock m_moduleLock;
     LONG m_cRef = 0;
-    IUnknown* m_spUnkSite = nullptr;
+    ComPtr<IUnknown> m_spUnkSite;
 
     DWORD m_dwCurrentSafety = 0;
-    IHTMLWindow2* m_spWindow = nullptr;
-    IWebBrowser2* m_spWebBrowser = nullptr;
+    ComPtr<IHTMLWindow2> m_spWindow;
+    ComPtr<IWebBrowser2> m_spWebBrowser;
     BYTE m_bBHO = 0;
-    ModuleObjectLock m_moduleLock;
 };
 
 // The content URL that a setup page at this address configures: the address

@@ -4,6 +4,7 @@
 #include <shlguid.h>
 
 #include <string>
+#include <utility>
 
 #include "base/ComModule.h"
 #include "base/ComSupport.h"
@@ -32,12 +33,6 @@ const wchar_t* const CHintoraOptions::kKillBitKeys[8] = {
     L"{D47F4B55-0473-4BB5-9B40-F16A7B9DC054}",
 };
 
-namespace {
-
-// Internet Explorer's command group of toolbar extension buttons.
-
-}  // namespace
-
 HRESULT CHintoraOptions::CreateInstance(REFIID riid, void** ppv) {
     return CreateComObject<CHintoraOptions>(riid, ppv);
 }
@@ -51,15 +46,13 @@ CHintoraOptions::CHintoraOptions() {
     if (SUCCEEDED(Initialize()))
         m_bBHO = 1;
     g_logger.Log(L"CHintoraOptions::CHintoraOptions() - this = [%08Ix] m_bBHO = [%d] m_spWindow = [%08Ix]",
-                 reinterpret_cast<UINT_PTR>(this), static_cast<int>(m_bBHO), reinterpret_cast<UINT_PTR>(m_spWindow));
+                 reinterpret_cast<UINT_PTR>(this), static_cast<int>(m_bBHO),
+                 reinterpret_cast<UINT_PTR>(m_spWindow.Get()));
 }
 
 CHintoraOptions::~CHintoraOptions() {
-    ReleaseInterface(m_spWindow);
+    m_spWindow.Reset();
     g_logger.Log(L"CHintoraOptions::~CHintoraOptions() - this = [%08Ix]", reinterpret_cast<UINT_PTR>(this));
-    ReleaseInterface(m_spCommandTarget);
-    ReleaseInterface(m_spWebBrowser);
-    ReleaseInterface(m_spUnkSite);
 }
 
 HRESULT CHintoraOptions::Initialize() {
@@ -96,58 +89,24 @@ STDMETHODIMP_(ULONG) CHintoraOptions::Release() {
 
 STDMETHODIMP CHintoraOptions::SetSite(IUnknown* site) {
     if (!site) {
-        ReleaseInterface(m_spWebBrowser);
-        ReleaseInterface(m_spWindow);
-        ReleaseInterface(m_spCommandTarget);
+        m_spWebBrowser.Reset();
+        m_spWindow.Reset();
+        m_spCommandTarget.Reset();
     } else if (!m_bBHO) {
-        ReleaseInterface(m_spCommandTarget);
-        if (SUCCEEDED(site->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&m_spCommandTarget))) &&
-            m_spCommandTarget) {
-            IServiceProvider* provider = nullptr;
-            if (SUCCEEDED(m_spCommandTarget->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&provider))) &&
-                provider) {
-                IWebBrowser2* browser = nullptr;
-                if (SUCCEEDED(provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2,
-                                                     reinterpret_cast<void**>(&browser))) &&
-                    browser) {
-                    ReleaseInterface(m_spWebBrowser);
-                    m_spWebBrowser = browser;
-                }
-                provider->Release();
-            }
-        }
+        m_spCommandTarget.Reset();
+        ComPtr<IWebBrowser2> browser;
+        CHintora::FindToolbarBrowser(site, m_spCommandTarget, browser);
+        if (browser)
+            m_spWebBrowser = std::move(browser);
     }
     g_logger.Log(L"CHintoraOptions::SetSite() - pUnkSite = [%08Ix] m_spWebBrowser = [%08Ix]",
-                 reinterpret_cast<UINT_PTR>(site), reinterpret_cast<UINT_PTR>(m_spWebBrowser));
-    if (site)
-        site->AddRef();
-    ReleaseInterface(m_spUnkSite);
+                 reinterpret_cast<UINT_PTR>(site), reinterpret_cast<UINT_PTR>(m_spWebBrowser.Get()));
     m_spUnkSite = site;
     return S_OK;
 }
 
 STDMETHODIMP CHintoraOptions::GetSite(REFIID riid, void** ppvSite) {
-    return QueryStoredSite(m_spUnkSite, riid, ppvSite);
-}
-
-// ---- IDispatch ------------------------------------------------------------
-
-STDMETHODIMP CHintoraOptions::GetTypeInfoCount(UINT* count) {
-    return TypeLibDispatch::GetTypeInfoCount(count);
-}
-
-STDMETHODIMP CHintoraOptions::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    return TypeLibDispatch::GetTypeInfo(IID_IHintoraOptions, index, info);
-}
-
-STDMETHODIMP CHintoraOptions::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    return TypeLibDispatch::GetIDsOfNames(IID_IHintoraOptions, riid, names, count, ids);
-}
-
-STDMETHODIMP CHintoraOptions::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO* excepInfo, UINT* argErr) {
-    return TypeLibDispatch::Invoke(IID_IHintoraOptions, static_cast<IHintoraOptions*>(this), id, riid, flags, params,
-                                   result, excepInfo, argErr);
+    return QueryStoredSite(m_spUnkSite.Get(), riid, ppvSite);
 }
 
 // ---- IOleCommandTarget ----------------------------------------------------
@@ -165,10 +124,6 @@ bool CHintoraOptions::IsKillBitSet() {
     return false;
 }
 
-bool CHintoraOptions::IsBhoDisabled() {
-    return CHintora::IsBhoDisabled();
-}
-
 STDMETHODIMP CHintoraOptions::Exec(const GUID*, DWORD id, DWORD, VARIANT*, VARIANT*) {
     try {
         g_logger.Log(L"CHintoraOptions::Exec() - nCmdID = %08x", id);
@@ -180,16 +135,14 @@ STDMETHODIMP CHintoraOptions::Exec(const GUID*, DWORD id, DWORD, VARIANT*, VARIA
             return S_OK;
 
         CHintoraIEBHO* bho = ThreadBhoSlot::Get();
-        if (!bho || IsBhoDisabled()) {
+        if (!bho || CHintora::IsBhoDisabled()) {
             ShowNoHelperObjectMessage(s_pfnMessageBox);
             return S_OK;
         }
 
         // The helper object stays alive while it starts the dialog.
-        IHintoraIEBHO* keepAlive = bho;
-        keepAlive->AddRef();
+        ComPtr<IHintoraIEBHO> keepAlive(static_cast<IHintoraIEBHO*>(bho));
         bho->OpenOptionsWindow();
-        keepAlive->Release();
         return S_OK;
     } catch (...) {
         g_logger.LogError(L"CHintoraOptions::Exec() exception", GetLastError(), true);

@@ -6,12 +6,16 @@
 #include <ocidl.h>
 
 #include "base/ClassFactory.h"
+#include "base/ComOwners.h"
+#include "base/TypeLibrary.h"
 #include "HintoraIE_h.h"
 
 // The command object of Internet Explorer's Tools-menu entry for the options:
 // it asks the tab's helper object to open the options dialog, or tells the
 // user when the tab has no working helper object.
-class CHintoraOptions : public IObjectWithSite, public IHintoraOptions, public IOleCommandTarget {
+class CHintoraOptions : public IObjectWithSite,
+                        public TypeLibDispatchImpl<IHintoraOptions>,
+                        public IOleCommandTarget {
 public:
     // Registration script of the class.
     static const UINT kRegistryScript = 105;
@@ -40,35 +44,32 @@ public:
     STDMETHODIMP SetSite(IUnknown* site) override;
     STDMETHODIMP GetSite(REFIID riid, void** ppvSite) override;
 
-    // IDispatch of IHintoraOptions, served from the type library.
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
-    STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* excepInfo, UINT* argErr) override;
 
     // IOleCommandTarget
     STDMETHODIMP QueryStatus(const GUID* group, ULONG count, OLECMD* commands, OLECMDTEXT* text) override;
     STDMETHODIMP Exec(const GUID* group, DWORD id, DWORD options, VARIANT* in, VARIANT* out) override;
 
-    // Takes the tab's window from the helper object of the calling thread.
-    HRESULT Initialize();
-    // Any kill-bit key of the add-on's classes exists.
-    static bool IsKillBitSet();
-    // Internet Explorer's add-on manager has switched the helper object off.
-    static bool IsBhoDisabled();
-
-    // Fields.
-    IUnknown* m_spUnkSite = nullptr;
-    IHTMLWindow2* m_spWindow = nullptr;
-    IWebBrowser2* m_spWebBrowser = nullptr;
-    IOleCommandTarget* m_spCommandTarget = nullptr;
-    BYTE m_bBHO = 0;
+    IHTMLWindow2* Window() const { return m_spWindow.Get(); }
+    IWebBrowser2* WebBrowser() const { return m_spWebBrowser.Get(); }
+    IOleCommandTarget* CommandTarget() const { return m_spCommandTarget.Get(); }
+    bool CreatedWithHelper() const { return m_bBHO != 0; }
 
 private:
     CHintoraOptions(const CHintoraOptions&) = delete;
     CHintoraOptions& operator=(const CHintoraOptions&) = delete;
 
-    LONG m_cRef = 0;
+    // Takes the tab's window from the helper object of the calling thread.
+    HRESULT Initialize();
+    // Any kill-bit key of the add-on's classes exists.
+    static bool IsKillBitSet();
+
+    // First, so that it goes last: the module stays locked until every
+    // interface below is let go.
     ModuleObjectLock m_moduleLock;
+    LONG m_cRef = 0;
+    ComPtr<IUnknown> m_spUnkSite;
+    ComPtr<IHTMLWindow2> m_spWindow;
+    ComPtr<IWebBrowser2> m_spWebBrowser;
+    ComPtr<IOleCommandTarget> m_spCommandTarget;
+    BYTE m_bBHO = 0;
 };

@@ -8,9 +8,7 @@
 #include "base/Registry.h"
 #include "base/TextTokens.h"
 #include "messages/MessageCatalog.h"
-#include "scriptable/Hintora.h"
 #include "settings/ProductSettings.h"
-#include "settings/ShortCutText.h"
 
 #include <memory>
 
@@ -34,25 +32,27 @@ const wchar_t kEnglish[] = L"en";
 // English, for an unreadable value and for no value.
 std::wstring TranslationLanguage() {
     std::wstring language;
-    if (GetStringFromRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"Language", language) != 0)
+    if (ProductSettings::ReadValue(L"Language", language) != 0)
         return std::wstring();
     if (language == kEnglish)
         return std::wstring();
     return language;
 }
 
-std::wstring ProductValue(const wchar_t* name) {
-    std::wstring text;
-    GetStringFromRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, name, text);
-    return text;
-}
-
 std::wstring ContextMenuKey(const std::wstring& menuText) {
     return std::wstring(kMenuExtKey) + L"\\" + menuText;
 }
 
-std::wstring ContextMenuTarget() {
-    return L"res://" + LibraryModulePath() + L"/203";
+// The context-menu entry of that text, opening the library's page.
+void StoreContextMenuEntry(const std::wstring& menuText) {
+    ProductSettings::StoreDataInRegistry(HKEY_CURRENT_USER, ContextMenuKey(menuText), L"",
+                                         L"res://" + LibraryModulePath() + L"/203");
+}
+
+// The toolbar button's Tools-menu entry and its label.
+void StoreButtonTexts(const std::wstring& menuText, const std::wstring& name) {
+    ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, kButtonKey, L"MenuText", menuText);
+    ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, kButtonKey, L"ButtonText", name);
 }
 
 // Texts that end up in a registry key name: a backslash would open a
@@ -142,11 +142,7 @@ void WriteOptionsMenuText(const std::wstring& language) {
         ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, kOptionsMenuKey, L"MenuText", text);
 }
 
-void CHintora::SetLowIntegrityLevel(const std::wstring& objectName) {
-    SetLowIntegrityLevelOnRegistryKey(objectName);
-}
-
-void CHintora::ModifyHintoraTextAndShortCut(const std::wstring& name, const std::wstring& shortCut) {
+void ModifyHintoraTextAndShortCut(const std::wstring& name, const std::wstring& shortCut) {
     if (name.empty() && shortCut.empty())
         return;
     if (!IsUsableInKeyName(name) || !IsUsableInKeyName(shortCut)) {
@@ -160,13 +156,13 @@ void CHintora::ModifyHintoraTextAndShortCut(const std::wstring& name, const std:
     std::wstring newName;
     GetLocalizedProductName(name, newName);
 
-    std::wstring oldShortCut = ProductValue(L"ShortCut");
-    std::wstring oldName = ProductValue(L"Name");
+    std::wstring oldShortCut = ProductSettings::Value(L"ShortCut");
+    std::wstring oldName = ProductSettings::Value(L"Name");
     if (oldName.empty())
         oldName = kDefaultName;
     // Kept for the rollback: the English form is the only one the hot key
     // may be restored from.
-    std::wstring oldEnglishShortCut = ProductValue(L"EnglishShortCut");
+    std::wstring oldEnglishShortCut = ProductSettings::Value(L"EnglishShortCut");
     std::wstring oldMenuText = MenuText(oldName, oldShortCut);
 
     if (newShortCut.empty())
@@ -181,19 +177,18 @@ void CHintora::ModifyHintoraTextAndShortCut(const std::wstring& name, const std:
     OpenForDeletion(L"CURRENT_USER\\" + ContextMenuKey(oldMenuText));
     DeleteKeyFromRegistry(HKEY_CURRENT_USER, ContextMenuKey(oldMenuText));
 
-    ProductSettings::StoreDataInRegistry(HKEY_CURRENT_USER, ContextMenuKey(newMenuText), L"", ContextMenuTarget());
-    SetLowIntegrityLevel(L"CURRENT_USER\\" + ContextMenuKey(newMenuText));
+    StoreContextMenuEntry(newMenuText);
+    SetLowIntegrityLevelOnRegistryKey(L"CURRENT_USER\\" + ContextMenuKey(newMenuText));
 
-    ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, kButtonKey, L"MenuText", newMenuText);
-    ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, kButtonKey, L"ButtonText", newName);
+    StoreButtonTexts(newMenuText, newName);
 
-    SetLowIntegrityLevel(productObject);
+    SetLowIntegrityLevelOnRegistryKey(productObject);
 
-    LONG rc = ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"EnglishShortCut", shortCut);
+    LONG rc = ProductSettings::StoreValue(L"EnglishShortCut", shortCut);
     if (rc == 0)
-        rc = ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"Name", newName);
+        rc = ProductSettings::StoreValue(L"Name", newName);
     if (rc == 0) {
-        ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"ShortCut", newShortCut);
+        ProductSettings::StoreValue(L"ShortCut", newShortCut);
         return;
     }
 
@@ -202,46 +197,9 @@ void CHintora::ModifyHintoraTextAndShortCut(const std::wstring& name, const std:
                  static_cast<unsigned>(rc));
     if (newMenuText != oldMenuText)
         DeleteKeyFromRegistry(HKEY_CURRENT_USER, ContextMenuKey(newMenuText));
-    ProductSettings::StoreDataInRegistry(HKEY_CURRENT_USER, ContextMenuKey(oldMenuText), L"", ContextMenuTarget());
-    ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, kButtonKey, L"MenuText", oldMenuText);
-    ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, kButtonKey, L"ButtonText", oldName);
-    ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"EnglishShortCut", oldEnglishShortCut);
-    ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"Name", oldName);
-    ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"ShortCut", oldShortCut);
-}
-
-STDMETHODIMP CHintora::SetShortCut(BSTR* pVal) {
-    if (!pVal)
-        return E_INVALIDARG;
-    if (!IsCallerAllowed())
-        return E_ACCESSDENIED;
-    try {
-        std::wstring text = *pVal ? std::wstring(*pVal, SysStringLen(*pVal)) : std::wstring();
-        g_logger.Log(L"CHintora::SetShortCut() - %s", text.c_str());
-        // A text the helper object cannot read would be shown in the menus
-        // while the key that works is F9.
-        WORD word = 0;
-        if (!ShortCutText::ShortCutWordFromText(text, word))
-            return E_INVALIDARG;
-        ModifyHintoraTextAndShortCut(std::wstring(), text);
-    } catch (...) {
-        g_logger.LogError(L"CHintora::SetShortCut() exception", GetLastError(), true);
-    }
-    return S_OK;
-}
-
-STDMETHODIMP CHintora::GetShortCut(BSTR* pVal) {
-    if (!pVal)
-        return E_INVALIDARG;
-    *pVal = nullptr;
-    try {
-        std::wstring text = ProductValue(L"EnglishShortCut");
-        g_logger.Log(L"CHintora::GetShortCut() - %s", text.c_str());
-        *pVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-        if (!*pVal)
-            return E_OUTOFMEMORY;
-    } catch (...) {
-        g_logger.LogError(L"CHintora::GetShortCut() exception", GetLastError(), true);
-    }
-    return S_OK;
+    StoreContextMenuEntry(oldMenuText);
+    StoreButtonTexts(oldMenuText, oldName);
+    ProductSettings::StoreValue(L"EnglishShortCut", oldEnglishShortCut);
+    ProductSettings::StoreValue(L"Name", oldName);
+    ProductSettings::StoreValue(L"ShortCut", oldShortCut);
 }

@@ -25,3 +25,11 @@ void WriteOptionsMenuText(const std::wstring& language);
 // The context-menu entry's key name: name, TAB, hot key (the name alone
 // without a hot key).
 std::wstring MenuText(const std::wstring& name, const std::wstring& shortCut);
+
+// Stores a new product name and hot key (English form) and rewrites every
+// text Internet Explorer shows them in, in the user's language: the toolbar
+// button, its Tools-menu entry, the context-menu entry and the two stored
+// hot-key forms. An empty text keeps the stored one; a text that cannot be
+// part of a key name changes nothing. When the values cannot be stored the
+// old texts are put back.
+void ModifyHintoraTextAndShortCut(const std::wstring& name, const std::wstring& shortCut);

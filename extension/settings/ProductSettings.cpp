@@ -24,7 +24,7 @@ const wchar_t kAdvancedKey[] = L"Software\\Veltrane\\Norvik\\Hintora\\Advanced";
 const wchar_t kTestKey[] = L"Software\\Veltrane\\Norvik\\Hintora\\Test";
 
 LONG StoreDataInRegistry(HKEY root, const std::wstring& keyPath, const std::wstring& valueName,
-                                   const std::wstring& value) {
+                         const std::wstring& value) {
     // The emptiness test comes before trimming: a value of blanks reaches the
     // registry wrapper, which refuses the empty text itself.
     if (value.empty())
@@ -35,6 +35,20 @@ LONG StoreDataInRegistry(HKEY root, const std::wstring& keyPath, const std::wstr
     if (rc != 0)
         g_logger.LogError(L"CHintora::StoreDataInRegistry", static_cast<DWORD>(rc), true);
     return rc;
+}
+
+LONG ReadValue(const wchar_t* name, std::wstring& text) {
+    return GetStringFromRegistry(HKEY_LOCAL_MACHINE, kProductKey, name, text);
+}
+
+std::wstring Value(const wchar_t* name) {
+    std::wstring text;
+    ReadValue(name, text);
+    return text;
+}
+
+LONG StoreValue(const wchar_t* name, const std::wstring& value) {
+    return StoreDataInRegistry(HKEY_LOCAL_MACHINE, kProductKey, name, value);
 }
 
 bool IsTestParameter(const std::wstring& name) {
@@ -50,28 +64,27 @@ bool IsAdvancedParameter(const std::wstring& name) {
     return name == L"tracemode" || name == L"usecache" || name == L"diagnosticmode";
 }
 
-
 void GetLanguage(std::wstring& language) {
     std::wstring text;
-    LONG rc = GetStringFromRegistry(HKEY_LOCAL_MACHINE, kProductKey, L"Language", text);
+    LONG rc = ReadValue(L"Language", text);
     language = (rc != S_OK || text.empty()) ? std::wstring(L"en") : text;
     g_logger.Log(L"CHintoraIEBHO::GetLanguage() - language: %s", language.c_str());
 }
 
 LONG GetApplicationOrder(std::wstring& order) {
     std::wstring text;
-    LONG rc = GetStringFromRegistry(HKEY_LOCAL_MACHINE, kProductKey, L"ApplicationOrder", text);
+    LONG rc = ReadValue(L"ApplicationOrder", text);
     order = rc == 0 ? text : std::wstring();
     return rc;
 }
 
 LONG SetApplicationOrder(const std::wstring& order) {
-    return StoreDataInRegistry(HKEY_LOCAL_MACHINE, kProductKey, L"ApplicationOrder", order);
+    return StoreValue(L"ApplicationOrder", order);
 }
 
 void GetPublishData(const std::wstring& name, std::wstring& value) {
     std::wstring data;
-    if (GetStringFromRegistry(HKEY_LOCAL_MACHINE, kProductKey, L"PublishData", data) != 0)
+    if (ReadValue(L"PublishData", data) != 0)
         data.clear();
     for (const std::wstring& item : SplitTokens(data, L';')) {
         std::vector<std::wstring> parts = SplitTokens(item, L',');

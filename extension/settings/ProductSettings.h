@@ -11,6 +11,14 @@ extern const wchar_t kProductKey[];
 extern const wchar_t kAdvancedKey[];
 extern const wchar_t kTestKey[];
 
+// A string value of the product key, trimmed; empty with the registry's
+// code when it cannot be read.
+LONG ReadValue(const wchar_t* name, std::wstring& text);
+// The same when only the text counts.
+std::wstring Value(const wchar_t* name);
+// StoreDataInRegistry into the product key.
+LONG StoreValue(const wchar_t* name, const std::wstring& value);
+
 // The user's language code, "en" when none is stored.
 void GetLanguage(std::wstring& language);
 // "ApplicationOrder" of the product key; empty with the registry's code when

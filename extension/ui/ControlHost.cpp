@@ -1,6 +1,7 @@
 #include "ui/ControlHost.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 
 const wchar_t CAxHost::kWindowClass[] = L"HintoraAxHost";
@@ -247,6 +248,34 @@ LPWSTR TaskCopy(BSTR text) {
     return copy;
 }
 
+// Global memory until a stream takes it over.
+struct GlobalMemoryFree {
+    void operator()(HGLOBAL memory) const { GlobalFree(memory); }
+};
+using GlobalMemory = std::unique_ptr<void, GlobalMemoryFree>;
+
+// A stream over a copy of the bytes, positioned at their start.
+HRESULT StreamOnCopy(const std::vector<BYTE>& data, ComPtr<IStream>& stream) {
+    GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, data.size()));
+    void* bytes = memory ? GlobalLock(memory.get()) : nullptr;
+    if (!bytes)
+        return E_OUTOFMEMORY;
+    std::memcpy(bytes, data.data(), data.size());
+    GlobalUnlock(memory.get());
+    HRESULT hr = CreateStreamOnHGlobal(memory.get(), TRUE, stream.ReleaseAndGetAddressOf());
+    if (SUCCEEDED(hr))
+        memory.release();  // the stream frees it
+    return hr;
+}
+
+// The control's answer to a handler call that hands back an IUnknown, as the
+// interface the control asked for.
+HRESULT AnswerAs(HRESULT hr, const ComPtr<IUnknown>& answer, REFIID riid, void** result) {
+    if (hr == S_OK && answer)
+        hr = answer->QueryInterface(riid, result);
+    return hr;
+}
+
 }  // namespace
 
 bool CAxHost::RegisterWindowClass() {
@@ -352,6 +381,7 @@ LRESULT CALLBACK CAxHost::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             bool uninitialize = host->m_bOleInitialized;
             host->m_hWnd = nullptr;
+            // The window's reference, the one the host was created with.
             host->Release();
             if (uninitialize)
                 OleUninitialize();
@@ -366,40 +396,28 @@ LRESULT CALLBACK CAxHost::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 HRESULT CAxHost::CreateControl(REFCLSID clsid, const ControlInitRecord* init) {
     if (m_spOleObject)
         return E_UNEXPECTED;
-    IOleObject* object = nullptr;
+    ComPtr<IOleObject> object;
     HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                  reinterpret_cast<void**>(&object));
+                                  reinterpret_cast<void**>(object.GetAddressOf()));
     if (FAILED(hr) || !object)
         return FAILED(hr) ? hr : E_NOINTERFACE;
-    m_spOleObject = object;
+    m_spOleObject.Swap(object);
     m_spOleObject->SetClientSite(static_cast<IOleClientSite*>(this));
 
-    IPersistStreamInit* persist = nullptr;
-    if (SUCCEEDED(m_spOleObject->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist))) &&
+    ComPtr<IPersistStreamInit> persist;
+    if (SUCCEEDED(m_spOleObject->QueryInterface(IID_IPersistStreamInit,
+                                                reinterpret_cast<void**>(persist.GetAddressOf()))) &&
         persist) {
         if (init && init->message == kInitLoadFromStream && !init->data.empty()) {
-            IStream* stream = nullptr;
-            HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, init->data.size());
-            void* bytes = memory ? GlobalLock(memory) : nullptr;
-            if (bytes) {
-                std::memcpy(bytes, init->data.data(), init->data.size());
-                GlobalUnlock(memory);
-                hr = CreateStreamOnHGlobal(memory, TRUE, &stream);
-                if (FAILED(hr))
-                    GlobalFree(memory);
-            } else {
-                if (memory)
-                    GlobalFree(memory);
-                hr = E_OUTOFMEMORY;
-            }
+            ComPtr<IStream> stream;
+            hr = StreamOnCopy(init->data, stream);
             if (SUCCEEDED(hr))
-                hr = persist->Load(stream);
-            if (stream)
-                stream->Release();
+                hr = persist->Load(stream.Get());
         } else {
             hr = persist->InitNew();
         }
-        persist->Release();
+        // Let go before a failed control is taken down.
+        persist.Reset();
         if (FAILED(hr)) {
             DestroyControl();
             return hr;
@@ -414,9 +432,14 @@ HRESULT CAxHost::CreateControl(REFCLSID clsid, const ControlInitRecord* init) {
         DestroyControl();
         return hr;
     }
-    if (!m_spInPlaceObject)
-        m_spOleObject->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&m_spInPlaceObject));
+    FindInPlaceObject();
     return S_OK;
+}
+
+void CAxHost::FindInPlaceObject() {
+    if (m_spOleObject && !m_spInPlaceObject)
+        m_spOleObject->QueryInterface(IID_IOleInPlaceObject,
+                                      reinterpret_cast<void**>(m_spInPlaceObject.GetAddressOf()));
 }
 
 HRESULT CAxHost::QueryControl(REFIID riid, void** ppv) {
@@ -429,30 +452,29 @@ HRESULT CAxHost::QueryControl(REFIID riid, void** ppv) {
 }
 
 HRESULT CAxHost::SetExternalUIHandler(IDocHostUIHandlerDispatch* handler) {
-    if (handler)
-        handler->AddRef();
-    ReleaseInterface(m_spExternalUIHandler);
     m_spExternalUIHandler = handler;
     return S_OK;
 }
 
 void CAxHost::DestroyControl() {
-    // Taken out first: the calls below may come back into the site.
-    IOleInPlaceObject* inPlace = m_spInPlaceObject;
-    m_spInPlaceObject = nullptr;
-    IOleObject* object = m_spOleObject;
-    m_spOleObject = nullptr;
+    // Taken out first: the calls below may come back into the site. The
+    // order is the container's contract: deactivate in place, drop the
+    // active object, close, leave the site, and only then release.
+    ComPtr<IOleInPlaceObject> inPlace;
+    inPlace.Swap(m_spInPlaceObject);
+    ComPtr<IOleObject> object;
+    object.Swap(m_spOleObject);
     if (inPlace) {
         inPlace->InPlaceDeactivate();
-        inPlace->Release();
+        inPlace.Reset();
     }
-    ReleaseInterface(m_spActiveObject);
+    m_spActiveObject.Reset();
     if (object) {
         object->Close(OLECLOSE_NOSAVE);
         object->SetClientSite(nullptr);
-        object->Release();
+        object.Reset();
     }
-    ReleaseInterface(m_spExternalUIHandler);
+    m_spExternalUIHandler.Reset();
 }
 
 bool CAxHost::PreTranslateMessage(MSG* msg) {
@@ -546,8 +568,7 @@ STDMETHODIMP CAxHost::CanInPlaceActivate() {
 }
 
 STDMETHODIMP CAxHost::OnInPlaceActivate() {
-    if (m_spOleObject && !m_spInPlaceObject)
-        m_spOleObject->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&m_spInPlaceObject));
+    FindInPlaceObject();
     return S_OK;
 }
 
@@ -579,7 +600,7 @@ STDMETHODIMP CAxHost::Scroll(SIZE) {
 }
 
 STDMETHODIMP CAxHost::OnUIDeactivate(BOOL) {
-    ReleaseInterface(m_spActiveObject);
+    m_spActiveObject.Reset();
     return S_OK;
 }
 
@@ -610,6 +631,16 @@ STDMETHODIMP CAxHost::OnPosRectChange(LPCRECT posRect) {
 
 // ---- IDocHostUIHandler: forwarded to the external handler ---------------------
 // Without a handler the answers leave the control its own default behaviour.
+
+template <typename T>
+bool CAxHost::ReadyToForward(T** out, HRESULT& answer) const {
+    if (!out) {
+        answer = E_POINTER;
+        return false;
+    }
+    *out = nullptr;
+    return m_spExternalUIHandler != nullptr;
+}
 
 STDMETHODIMP CAxHost::ShowContextMenu(DWORD id, POINT* point, IUnknown* commandTarget, IDispatch* object) {
     if (!m_spExternalUIHandler)
@@ -682,82 +713,62 @@ STDMETHODIMP CAxHost::TranslateAccelerator(LPMSG msg, const GUID* group, DWORD c
     wchar_t groupText[40] = {};
     if (group)
         StringFromGUID2(*group, groupText, 40);
-    BSTR groupString = SysAllocString(groupText);
+    Bstr groupString{std::wstring(groupText)};
     HRESULT result = S_FALSE;
     HRESULT hr = m_spExternalUIHandler->TranslateAccelerator(
         reinterpret_cast<ULONG_PTR>(msg->hwnd), msg->message, static_cast<ULONG_PTR>(msg->wParam),
-        static_cast<ULONG_PTR>(msg->lParam), groupString, command, &result);
-    SysFreeString(groupString);
+        static_cast<ULONG_PTR>(msg->lParam), groupString.get(), command, &result);
     return SUCCEEDED(hr) ? result : S_FALSE;
 }
 
 STDMETHODIMP CAxHost::GetOptionKeyPath(LPOLESTR* key, DWORD reserved) {
-    if (!key)
-        return E_POINTER;
-    *key = nullptr;
-    if (!m_spExternalUIHandler)
-        return E_NOTIMPL;
-    BSTR path = nullptr;
-    HRESULT hr = m_spExternalUIHandler->GetOptionKeyPath(&path, reserved);
-    if (hr == S_OK && path)
-        *key = TaskCopy(path);
-    SysFreeString(path);
+    HRESULT answer = E_NOTIMPL;
+    if (!ReadyToForward(key, answer))
+        return answer;
+    Bstr path;
+    HRESULT hr = m_spExternalUIHandler->GetOptionKeyPath(path.Out(), reserved);
+    if (hr == S_OK && path.get())
+        *key = TaskCopy(path.get());
     return hr;
 }
 
 STDMETHODIMP CAxHost::GetDropTarget(IDropTarget* dropTarget, IDropTarget** result) {
-    if (!result)
-        return E_POINTER;
-    *result = nullptr;
-    if (!m_spExternalUIHandler)
-        return E_NOTIMPL;
-    IUnknown* unknown = nullptr;
-    HRESULT hr = m_spExternalUIHandler->GetDropTarget(dropTarget, &unknown);
-    if (hr == S_OK && unknown)
-        hr = unknown->QueryInterface(IID_IDropTarget, reinterpret_cast<void**>(result));
-    if (unknown)
-        unknown->Release();
-    return hr;
+    HRESULT answer = E_NOTIMPL;
+    if (!ReadyToForward(result, answer))
+        return answer;
+    ComPtr<IUnknown> unknown;
+    HRESULT hr = m_spExternalUIHandler->GetDropTarget(dropTarget, unknown.GetAddressOf());
+    return AnswerAs(hr, unknown, IID_IDropTarget, reinterpret_cast<void**>(result));
 }
 
 STDMETHODIMP CAxHost::GetExternal(IDispatch** dispatch) {
-    if (!dispatch)
-        return E_POINTER;
-    *dispatch = nullptr;
-    if (!m_spExternalUIHandler)
-        return E_NOTIMPL;
+    HRESULT answer = E_NOTIMPL;
+    if (!ReadyToForward(dispatch, answer))
+        return answer;
     return m_spExternalUIHandler->GetExternal(dispatch);
 }
 
 STDMETHODIMP CAxHost::TranslateUrl(DWORD translate, LPWSTR url, LPWSTR* result) {
-    if (!result)
-        return E_POINTER;
-    *result = nullptr;
-    if (!m_spExternalUIHandler)
-        return S_FALSE;
-    BSTR in = SysAllocString(url);
-    BSTR out = nullptr;
-    HRESULT hr = m_spExternalUIHandler->TranslateUrl(translate, in, &out);
-    if (hr == S_OK && out)
-        *result = TaskCopy(out);
-    SysFreeString(out);
-    SysFreeString(in);
+    HRESULT answer = S_FALSE;
+    if (!ReadyToForward(result, answer))
+        return answer;
+    // A null address stays null for the handler.
+    Bstr in;
+    in.Reset(SysAllocString(url));
+    Bstr out;
+    HRESULT hr = m_spExternalUIHandler->TranslateUrl(translate, in.get(), out.Out());
+    if (hr == S_OK && out.get())
+        *result = TaskCopy(out.get());
     return hr;
 }
 
 STDMETHODIMP CAxHost::FilterDataObject(IDataObject* object, IDataObject** result) {
-    if (!result)
-        return E_POINTER;
-    *result = nullptr;
-    if (!m_spExternalUIHandler)
-        return S_FALSE;
-    IUnknown* unknown = nullptr;
-    HRESULT hr = m_spExternalUIHandler->FilterDataObject(object, &unknown);
-    if (hr == S_OK && unknown)
-        hr = unknown->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(result));
-    if (unknown)
-        unknown->Release();
-    return hr;
+    HRESULT answer = S_FALSE;
+    if (!ReadyToForward(result, answer))
+        return answer;
+    ComPtr<IUnknown> unknown;
+    HRESULT hr = m_spExternalUIHandler->FilterDataObject(object, unknown.GetAddressOf());
+    return AnswerAs(hr, unknown, IID_IDataObject, reinterpret_cast<void**>(result));
 }
 
 // ---- The in-place frame ------------------------------------------------------
@@ -783,9 +794,6 @@ STDMETHODIMP CAxHost::Frame::GetWindow(HWND* hwnd) {
 }
 
 STDMETHODIMP CAxHost::Frame::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) {
-    if (object)
-        object->AddRef();
-    ReleaseInterface(m_owner->m_spActiveObject);
     m_owner->m_spActiveObject = object;
     return S_OK;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ComOwners.h"
 #include "base/ComSupport.h"
 #include "HintoraIE_h.h"
 
@@ -186,13 +187,19 @@ private:
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void Resize();
+    // Takes the control's in-place side once, as soon as it has one.
+    void FindInPlaceObject();
+    // Clears a handler call's out value; false when the call ends here, with
+    // answer then E_POINTER for no out value or left as given for no handler.
+    template <typename T>
+    bool ReadyToForward(T** out, HRESULT& answer) const;
 
     LONG m_cRef = 1;
     HWND m_hWnd;
     bool m_bOleInitialized = false;
     Frame m_frame;
-    IOleObject* m_spOleObject = nullptr;
-    IOleInPlaceObject* m_spInPlaceObject = nullptr;
-    IOleInPlaceActiveObject* m_spActiveObject = nullptr;
-    IDocHostUIHandlerDispatch* m_spExternalUIHandler = nullptr;
+    ComPtr<IOleObject> m_spOleObject;
+    ComPtr<IOleInPlaceObject> m_spInPlaceObject;
+    ComPtr<IOleInPlaceActiveObject> m_spActiveObject;
+    ComPtr<IDocHostUIHandlerDispatch> m_spExternalUIHandler;
 };

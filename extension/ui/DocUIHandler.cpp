@@ -49,26 +49,6 @@ STDMETHODIMP_(ULONG) CDocUIHandler::Release() {
     return ReleaseComReference(this, m_cRef);
 }
 
-// ---- IDispatch ------------------------------------------------------------
-
-STDMETHODIMP CDocUIHandler::GetTypeInfoCount(UINT* count) {
-    return TypeLibDispatch::GetTypeInfoCount(count);
-}
-
-STDMETHODIMP CDocUIHandler::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    return TypeLibDispatch::GetTypeInfo(IID_IDocUIHandler, index, info);
-}
-
-STDMETHODIMP CDocUIHandler::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    return TypeLibDispatch::GetIDsOfNames(IID_IDocUIHandler, riid, names, count, ids);
-}
-
-STDMETHODIMP CDocUIHandler::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                   EXCEPINFO* excepInfo, UINT* argErr) {
-    return TypeLibDispatch::Invoke(IID_IDocUIHandler, static_cast<IDocUIHandler*>(this), id, riid, flags, params,
-                                   result, excepInfo, argErr);
-}
-
 // ---- IDocHostUIHandlerDispatch ----------------------------------------------
 
 STDMETHODIMP CDocUIHandler::ShowContextMenu(DWORD, DWORD, DWORD, IUnknown*, IDispatch*, HRESULT* dwRetVal) {

@@ -3,12 +3,13 @@
 #include <oaidl.h>
 
 #include "base/ClassFactory.h"
+#include "base/TypeLibrary.h"
 #include "HintoraIE_h.h"
 
 // The UI handler of the options dialog's browser control: it makes the page
 // behave like a plain dialog (no context menu, no scroll bars, dialog
 // look). The control host forwards the control's IDocHostUIHandler calls to it.
-class CDocUIHandler : public IDocUIHandler {
+class CDocUIHandler : public TypeLibDispatchImpl<IDocUIHandler> {
 public:
     // Registration script of the class.
     static const UINT kRegistryScript = 107;
@@ -26,12 +27,6 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override;
     STDMETHODIMP_(ULONG) Release() override;
 
-    // IDispatch, served from the type library.
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
-    STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* excepInfo, UINT* argErr) override;
 
     // IDocHostUIHandlerDispatch
     STDMETHODIMP ShowContextMenu(DWORD dwID, DWORD x, DWORD y, IUnknown* pcmdtReserved, IDispatch* pdispReserved,

@@ -4,7 +4,9 @@
 
 #include <memory>
 #include <new>
+#include <type_traits>
 
+#include "base/HandleOwners.h"
 #include "base/Logger.h"
 #include "messages/MessageCatalog.h"
 #include "settings/ProductSettings.h"
@@ -28,22 +30,52 @@ HINSTANCE ResourceModule() {
 // The dialog whose modal loop runs on this thread.
 thread_local COptionsDialog* t_modalDialog = nullptr;
 
+// A reference on a loaded module.
+struct ModuleFree {
+    void operator()(HMODULE module) const { FreeLibrary(module); }
+};
+using ModuleReference = std::unique_ptr<std::remove_pointer<HMODULE>::type, ModuleFree>;
+
 struct ThreadStart {
-    LPTHREAD_START_ROUTINE routine;
-    OptionsDialogParams* params;
-    HMODULE module;
+    LPTHREAD_START_ROUTINE routine = nullptr;
+    std::unique_ptr<OptionsDialogParams> params;
+    ModuleReference module;
 };
 
 DWORD WINAPI OptionsThreadMain(LPVOID parameter) {
-    ThreadStart start = *static_cast<ThreadStart*>(parameter);
-    delete static_cast<ThreadStart*>(parameter);
-    DWORD code = start.routine(start.params);
+    std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(parameter));
+    LPTHREAD_START_ROUTINE routine = start->routine;
+    OptionsDialogParams* params = start->params.release();  // the routine owns the request
+    HMODULE module = start->module.release();
+    start.reset();
+    DWORD code = routine(params);
     // The thread held the library loaded, so closing the tab that asked for
-    // the dialog cannot unload the code it runs.
-    if (start.module)
-        FreeLibraryAndExitThread(start.module, code);
+    // the dialog cannot unload the code it runs. The call does not return.
+    if (module)
+        FreeLibraryAndExitThread(module, code);
     return code;
 }
+
+// Puts the dialog's keyboard filter in place for as long as its modal loop
+// runs, and takes it away again, also for a nested dialog's loop.
+class ModalLoopScope {
+public:
+    ModalLoopScope(COptionsDialog* dialog, HOOKPROC filter) : m_outer(t_modalDialog) {
+        t_modalDialog = dialog;
+        m_filter = SetWindowsHookExW(WH_MSGFILTER, filter, nullptr, GetCurrentThreadId());
+    }
+    ~ModalLoopScope() {
+        if (m_filter)
+            UnhookWindowsHookEx(m_filter);
+        t_modalDialog = m_outer;
+    }
+    ModalLoopScope(const ModalLoopScope&) = delete;
+    ModalLoopScope& operator=(const ModalLoopScope&) = delete;
+
+private:
+    COptionsDialog* m_outer;
+    HHOOK m_filter = nullptr;
+};
 
 IDispatch* ArgDispatch(const VARIANT& value) {
     if (value.vt == VT_DISPATCH)
@@ -72,27 +104,24 @@ VARIANT_BOOL ArgBool(const VARIANT& value) {
 // ---- The dialog thread --------------------------------------------------------
 
 bool StartOptionsDialogThread(HWND parent, const std::wstring& title) {
-    auto* params = new (std::nothrow) OptionsDialogParams;
-    auto* start = new (std::nothrow) ThreadStart{g_pfnOptionsDialogThread, params, nullptr};
-    if (!params || !start) {
-        delete params;
-        delete start;
+    std::unique_ptr<ThreadStart> start(new (std::nothrow) ThreadStart);
+    if (!start)
         return false;
-    }
-    params->hWndParent = parent;
-    params->strTitle = title;
+    start->routine = g_pfnOptionsDialogThread;
+    start->params.reset(new (std::nothrow) OptionsDialogParams);
+    if (!start->params)
+        return false;
+    start->params->hWndParent = parent;
+    start->params->strTitle = title;
     // A reference of the thread's own on the library (released as it ends).
+    HMODULE module = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&OptionsThreadMain),
-                       &start->module);
-    HANDLE thread = CreateThread(nullptr, 0, OptionsThreadMain, start, 0, nullptr);
-    if (!thread) {
-        if (start->module)
-            FreeLibrary(start->module);
-        delete params;
-        delete start;
+                       &module);
+    start->module.reset(module);
+    UniqueHandle thread(CreateThread(nullptr, 0, OptionsThreadMain, start.get(), 0, nullptr));
+    if (!thread)
         return false;
-    }
-    CloseHandle(thread);
+    start.release();  // the thread owns it now
     return true;
 }
 
@@ -119,20 +148,17 @@ DWORD WINAPI OptionsDialogThreadProc(LPVOID param) {
 
 COptionsDialog::COptionsDialog(const std::wstring& title) : m_strTitle(title) {
     CAxHost::RegisterWindowClass();
-    m_pEventSink = new EventSink(this);
+    m_spEventSink = new EventSink(this);
 }
 
 COptionsDialog::~COptionsDialog() {
-    if (m_pEventSink) {
-        m_pEventSink->Detach();
-        m_pEventSink->Release();
-        m_pEventSink = nullptr;
+    // The sink first: the control may hold it longer, and once the dialog
+    // lets go of the control, its events must no longer reach this dialog.
+    if (m_spEventSink) {
+        m_spEventSink->Disconnect();
+        m_spEventSink.Reset();
     }
-    if (m_spBrowser) {
-        IWebBrowser2* browser = m_spBrowser;
-        m_spBrowser = nullptr;
-        browser->Release();
-    }
+    m_spBrowser.Reset();
 }
 
 INT_PTR COptionsDialog::DoModal(HWND parent) {
@@ -147,15 +173,9 @@ INT_PTR COptionsDialog::DoModal(HWND parent) {
     ReplaceControlClasses(dialog);
     std::vector<DWORD> memory = BuildDialogTemplate(dialog);
 
-    COptionsDialog* outer = t_modalDialog;
-    t_modalDialog = this;
-    HHOOK filter = SetWindowsHookExW(WH_MSGFILTER, MessageFilterProc, nullptr, GetCurrentThreadId());
-    INT_PTR result = DialogBoxIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(memory.data()), parent,
-                                             DialogProc, reinterpret_cast<LPARAM>(this));
-    if (filter)
-        UnhookWindowsHookEx(filter);
-    t_modalDialog = outer;
-    return result;
+    ModalLoopScope loop(this, MessageFilterProc);
+    return DialogBoxIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(memory.data()), parent, DialogProc,
+                                   reinterpret_cast<LPARAM>(this));
 }
 
 void COptionsDialog::EndDialog(int result) {
@@ -245,42 +265,45 @@ LRESULT COptionsDialog::OnInitDialog(UINT, WPARAM, LPARAM, BOOL& handled) {
     m_wndBrowser = GetDlgItem(m_hWnd, kBrowserControlId);
     CAxHost* host = CAxHost::FromWindow(m_wndBrowser);
     if (host) {
-        IDocUIHandler* handler = nullptr;
-        if (SUCCEEDED(CoCreateInstance(CLSID_DocUIHandler, nullptr, CLSCTX_INPROC_SERVER, IID_IDocUIHandler,
-                                       reinterpret_cast<void**>(&handler))) &&
-            handler) {
-            host->SetExternalUIHandler(handler);
-            handler->Release();
+        {
+            ComPtr<IDocUIHandler> handler;
+            if (SUCCEEDED(CoCreateInstance(CLSID_DocUIHandler, nullptr, CLSCTX_INPROC_SERVER, IID_IDocUIHandler,
+                                           reinterpret_cast<void**>(handler.GetAddressOf()))) &&
+                handler)
+                host->SetExternalUIHandler(handler.Get());
         }
-        IWebBrowser2* browser = nullptr;
-        if (SUCCEEDED(host->QueryControl(IID_IWebBrowser2, reinterpret_cast<void**>(&browser))) && browser) {
-            if (m_spBrowser)
-                m_spBrowser->Release();
-            m_spBrowser = browser;
-            BSTR address = SysAllocString(kOptionsPageAddress);
-            VARIANT empty;
-            VariantInit(&empty);
-            m_spBrowser->Navigate(address, &empty, &empty, &empty, &empty);
-            SysFreeString(address);
+        ComPtr<IWebBrowser2> browser;
+        if (SUCCEEDED(host->QueryControl(IID_IWebBrowser2, reinterpret_cast<void**>(browser.GetAddressOf()))) &&
+            browser) {
+            m_spBrowser.Reset();
+            m_spBrowser.Swap(browser);
+            Bstr address{std::wstring(kOptionsPageAddress)};
+            Variant empty;
+            m_spBrowser->Navigate(address.get(), &empty, &empty, &empty, &empty);
         }
     }
     return 1;
 }
 
-void COptionsDialog::AdviseBrowserEvents() {
+ComPtr<IConnectionPoint> COptionsDialog::BrowserEventSource() const {
+    ComPtr<IConnectionPoint> point;
     CAxHost* host = CAxHost::FromWindow(GetDlgItem(m_hWnd, kBrowserControlId));
-    IConnectionPointContainer* container = nullptr;
-    if (!host || !m_pEventSink ||
-        FAILED(host->QueryControl(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container))) || !container)
+    ComPtr<IConnectionPointContainer> container;
+    if (host &&
+        SUCCEEDED(host->QueryControl(IID_IConnectionPointContainer,
+                                     reinterpret_cast<void**>(container.GetAddressOf()))) &&
+        container)
+        container->FindConnectionPoint(DIID_DWebBrowserEvents2, point.GetAddressOf());
+    return point;
+}
+
+void COptionsDialog::AdviseBrowserEvents() {
+    if (!m_spEventSink)
         return;
-    IConnectionPoint* point = nullptr;
-    if (SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &point)) && point) {
-        DWORD cookie = 0;
-        if (SUCCEEDED(point->Advise(static_cast<IDispatch*>(m_pEventSink), &cookie)))
-            m_dwEventCookie = cookie;
-        point->Release();
-    }
-    container->Release();
+    ComPtr<IConnectionPoint> point = BrowserEventSource();
+    DWORD cookie = 0;
+    if (point && SUCCEEDED(point->Advise(static_cast<IDispatch*>(m_spEventSink.Get()), &cookie)))
+        m_dwEventCookie = cookie;
 }
 
 void COptionsDialog::UnadviseBrowserEvents() {
@@ -288,17 +311,9 @@ void COptionsDialog::UnadviseBrowserEvents() {
         return;
     DWORD cookie = m_dwEventCookie;
     m_dwEventCookie = 0;
-    CAxHost* host = CAxHost::FromWindow(GetDlgItem(m_hWnd, kBrowserControlId));
-    IConnectionPointContainer* container = nullptr;
-    if (!host || FAILED(host->QueryControl(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container))) ||
-        !container)
-        return;
-    IConnectionPoint* point = nullptr;
-    if (SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &point)) && point) {
+    ComPtr<IConnectionPoint> point = BrowserEventSource();
+    if (point)
         point->Unadvise(cookie);
-        point->Release();
-    }
-    container->Release();
 }
 
 void COptionsDialog::DocumentCompleteExplorerctrl(IDispatch*, VARIANT*) {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "base/ComOwners.h"
 #include "base/ComSupport.h"
 
 // One options request, handed from the tab thread to the dialog thread; the
@@ -55,7 +56,7 @@ public:
 
     HWND m_hWnd = nullptr;
     HWND m_wndBrowser = nullptr;
-    IWebBrowser2* m_spBrowser = nullptr;
+    ComPtr<IWebBrowser2> m_spBrowser;
     std::wstring m_strTitle;
 
 protected:
@@ -65,21 +66,24 @@ protected:
     public:
         explicit EventSink(COptionsDialog* owner) : m_owner(owner) {}
         virtual ~EventSink() = default;
-        void Detach() { m_owner = nullptr; }
+        // The dialog is going: later events reach nothing.
+        void Disconnect() { m_owner = nullptr; }
         STDMETHODIMP_(ULONG) AddRef() override;
         STDMETHODIMP_(ULONG) Release() override;
         STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                             EXCEPINFO* excepInfo, UINT* argErr) override;
 
     private:
-        LONG m_cRef = 1;
+        LONG m_cRef = 0;
         COptionsDialog* m_owner;
     };
 
     void AdviseBrowserEvents();
     void UnadviseBrowserEvents();
+    // The control's source of browser events, null without one.
+    ComPtr<IConnectionPoint> BrowserEventSource() const;
 
-    EventSink* m_pEventSink = nullptr;
+    ComPtr<EventSink> m_spEventSink;
     DWORD m_dwEventCookie = 0;
 
 private:

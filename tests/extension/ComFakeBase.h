@@ -4,9 +4,11 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include "ReferenceBalance.h"
+
 // The IUnknown and IDispatch part of a fake. It counts references without
-// ever deleting: fakes live on the test's stack, and the count shows whether
-// the code under test released what it took.
+// ever deleting: fakes belong to the test, and the count must be back at its
+// start when the fake goes away.
 template <class I>
 class ComFakeBase : public I {
 public:
@@ -23,8 +25,8 @@ public:
         *ppv = nullptr;
         return QueryOther(riid, ppv);
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(InterlockedDecrement(&m_refs)); }
+    ULONG STDMETHODCALLTYPE AddRef() override { return m_references.AddRef(typeid(*this)); }
+    ULONG STDMETHODCALLTYPE Release() override { return m_references.Release(typeid(*this)); }
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
@@ -39,12 +41,12 @@ public:
     // Further interfaces of the same object; the out pointer is already null.
     virtual HRESULT QueryOther(REFIID, void**) { return E_NOINTERFACE; }
 
-    LONG References() const { return m_refs; }
+    LONG References() const { return m_references.Count(); }
 
 protected:
     // Base interfaces the object answers for with the same pointer.
     virtual bool AlsoAnswers(REFIID) const { return false; }
 
 private:
-    LONG m_refs = 1;
+    FakeReferences m_references;
 };

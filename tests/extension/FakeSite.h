@@ -9,7 +9,9 @@
 #include <servprov.h>
 #include <shlguid.h>
 
-class FakeSite : public IOleCommandTarget, public IServiceProvider {
+#include "ReferenceBalance.h"
+
+class FakeSite final : public IOleCommandTarget, public IServiceProvider {
 public:
     IWebBrowser2* browser = nullptr;
     IHTMLDocument2* document = nullptr;
@@ -26,9 +28,9 @@ public:
         AddRef();
         return S_OK;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(InterlockedDecrement(&m_refs)); }
-    LONG References() const { return m_refs; }
+    STDMETHODIMP_(ULONG) AddRef() override { return m_references.AddRef(typeid(*this)); }
+    STDMETHODIMP_(ULONG) Release() override { return m_references.Release(typeid(*this)); }
+    LONG References() const { return m_references.Count(); }
     IUnknown* Unknown() { return static_cast<IOleCommandTarget*>(this); }
 
     STDMETHODIMP QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*) override { return E_NOTIMPL; }
@@ -43,6 +45,5 @@ public:
     }
 
 private:
-    // Fakes live on the test's stack: the count only tells whether references leak.
-    LONG m_refs = 1;
+    FakeReferences m_references;
 };

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "ReferenceBalance.h"
+
 class FakeTraceComponent : public IDispatch {
 public:
     std::vector<std::pair<std::wstring, std::wstring>> lines;  // (tag, text)
@@ -27,8 +29,8 @@ public:
         *ppv = nullptr;
         return E_NOINTERFACE;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
-    STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&m_refs); }
+    STDMETHODIMP_(ULONG) AddRef() override { return m_references.AddRef(typeid(*this)); }
+    STDMETHODIMP_(ULONG) Release() override { return m_references.Release(typeid(*this)); }
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         *count = 0;
         return S_OK;
@@ -53,7 +55,7 @@ public:
     }
 
 private:
-    LONG m_refs = 1;
+    FakeReferences m_references;
 };
 
 class FakeTraceFactory : public IClassFactory {
@@ -62,13 +64,14 @@ public:
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (riid == IID_IUnknown || riid == IID_IClassFactory) {
             *ppv = static_cast<IClassFactory*>(this);
+            AddRef();
             return S_OK;
         }
         *ppv = nullptr;
         return E_NOINTERFACE;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP_(ULONG) AddRef() override { return m_references.AddRef(typeid(*this)); }
+    STDMETHODIMP_(ULONG) Release() override { return m_references.Release(typeid(*this)); }
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
         if (outer)
             return CLASS_E_NOAGGREGATION;
@@ -78,6 +81,7 @@ public:
 
 private:
     FakeTraceComponent* m_component;
+    FakeReferences m_references;
 };
 
 class FakeTraceRegistration {

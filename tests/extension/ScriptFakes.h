@@ -134,13 +134,14 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
         if (riid == IID_IUnknown || riid == IID_IActiveScriptSite) {
             *ppv = static_cast<IActiveScriptSite*>(this);
+            AddRef();
             return S_OK;
         }
         *ppv = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return m_references.AddRef(typeid(*this)); }
+    ULONG STDMETHODCALLTYPE Release() override { return m_references.Release(typeid(*this)); }
     HRESULT STDMETHODCALLTYPE GetLCID(LCID*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetItemInfo(LPCOLESTR, DWORD, IUnknown**, ITypeInfo**) override {
         return TYPE_E_ELEMENTNOTFOUND;
@@ -156,6 +157,7 @@ private:
     IActiveScript* m_script = nullptr;
     IActiveScriptParse* m_parse = nullptr;
     IDispatch* m_global = nullptr;
+    FakeReferences m_references;
 };
 
 // An automation value that clears itself.

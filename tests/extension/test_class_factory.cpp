@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "base/ClassFactory.h"
+#include "ReferenceBalance.h"
 
 #include <objbase.h>
 
@@ -12,10 +13,10 @@ const CLSID kOtherClsid = {0x6a0f6e42, 0x7c2b, 0x4d1e, {0x9a, 0x57, 0x3b, 0x8c, 
 
 int g_liveSamples = 0;
 
-class Sample : public IUnknown {
+class Sample : public SelfDeletingFake<IUnknown> {
 public:
-    Sample() { ++g_liveSamples; }
-    virtual ~Sample() { --g_liveSamples; }
+    Sample() : SelfDeletingFake(0) { ++g_liveSamples; }
+    ~Sample() override { --g_liveSamples; }
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (riid == IID_IUnknown) {
             *ppv = this;
@@ -25,16 +26,8 @@ public:
         *ppv = nullptr;
         return E_NOINTERFACE;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG refs = --m_refs;
-        if (refs == 0)
-            delete this;
-        return refs;
-    }
 
 private:
-    ULONG m_refs = 0;
     ModuleObjectLock m_lock;
 };
 

@@ -1,3 +1,5 @@
+// The kernel handle owners: each closes what it holds exactly once, and not
+// what it handed on.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -14,43 +16,42 @@ bool IsOpen(HANDLE handle) {
 
 }  // namespace
 
-TEST(HandleOwners, EachHandleIsClosedOnceByItsLastOwner) {
+TEST(UniqueHandle, ClosesWhatItHoldsOnceAndNotWhatItHandedOn) {
     HANDLE first = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE second = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ASSERT_TRUE(first && second);
+    ASSERT_NE(nullptr, first);
+    ASSERT_NE(nullptr, second);
     {
         UniqueHandle owner(first);
+        EXPECT_TRUE(owner);
         UniqueHandle moved(std::move(owner));
         EXPECT_FALSE(owner);
-        EXPECT_EQ(first, moved.get());
-        // Taking another handle closes the one held before.
+        EXPECT_EQ(first, moved.Get());
         moved.Reset(second);
-        EXPECT_FALSE(IsOpen(first));
+        EXPECT_FALSE(IsOpen(first)) << "replaced: closed";
         EXPECT_TRUE(IsOpen(second));
-        // The same handle again is no change.
-        moved.Reset(second);
-        EXPECT_TRUE(IsOpen(second));
+        EXPECT_EQ(second, moved.Detach());
+        EXPECT_FALSE(moved);
     }
-    EXPECT_FALSE(IsOpen(second));
-
-    HANDLE kept = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_TRUE(IsOpen(second)) << "handed on: left open";
     {
-        UniqueHandle owner(kept);
-        EXPECT_EQ(kept, owner.Detach());
+        UniqueHandle owner(second);
     }
-    EXPECT_TRUE(IsOpen(kept)) << "a detached handle belongs to the caller";
-    UniqueHandle(kept).Reset();
-    EXPECT_FALSE(IsOpen(kept));
+    EXPECT_FALSE(IsOpen(second)) << "closed as its owner goes";
+
+    // Failed creations hold nothing to close.
+    EXPECT_FALSE(UniqueHandle(INVALID_HANDLE_VALUE));
+    EXPECT_FALSE(UniqueHandle());
 }
 
-TEST(HandleOwners, AViewIsUnmappedWhenItsOwnerGoes) {
+TEST(MappedView, IsUnmappedWhenItsOwnerGoes) {
     UniqueHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, nullptr));
     ASSERT_TRUE(mapping);
     void* address = nullptr;
     {
-        MappedView view(MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, 4096));
+        MappedView view(MapViewOfFile(mapping.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 4096));
         ASSERT_TRUE(view);
-        address = view.get();
+        address = view.Get();
         static_cast<char*>(address)[0] = 'x';
         MEMORY_BASIC_INFORMATION info = {};
         ASSERT_NE(0u, VirtualQuery(address, &info, sizeof(info)));
@@ -59,4 +60,5 @@ TEST(HandleOwners, AViewIsUnmappedWhenItsOwnerGoes) {
     MEMORY_BASIC_INFORMATION info = {};
     ASSERT_NE(0u, VirtualQuery(address, &info, sizeof(info)));
     EXPECT_EQ(static_cast<DWORD>(MEM_FREE), info.State) << "the view is gone";
+    EXPECT_FALSE(MappedView(nullptr)) << "a failed mapping holds nothing to free";
 }

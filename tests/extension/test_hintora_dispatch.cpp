@@ -197,7 +197,12 @@ TEST(HintoraDispatch, ObjectSafetyAndSite) {
     EXPECT_EQ(E_POINTER, withSite->GetSite(IID_IUnknown, nullptr));
 
     FakePage page(L"http://content.example/pub/page.html");
+    LONG siteReferences = page.site.References();
+    LONG browserReferences = page.browser.References();
     EXPECT_EQ(S_OK, withSite->SetSite(page.site.Unknown()));
+    EXPECT_EQ(S_OK, withSite->SetSite(page.site.Unknown())) << "the same site again holds it once";
+    EXPECT_EQ(siteReferences + 1, page.site.References());
+    EXPECT_EQ(browserReferences + 1, page.browser.References());
     IServiceProvider* provider = nullptr;
     EXPECT_EQ(S_OK, withSite->GetSite(IID_IServiceProvider, reinterpret_cast<void**>(&provider)));
     ASSERT_NE(nullptr, provider);
@@ -206,6 +211,8 @@ TEST(HintoraDispatch, ObjectSafetyAndSite) {
     EXPECT_EQ(static_cast<IWebBrowser2*>(&page.browser), static_cast<CHintora*>(withSite)->WebBrowser());
     EXPECT_EQ(S_OK, withSite->SetSite(nullptr));
     EXPECT_EQ(nullptr, static_cast<CHintora*>(withSite)->WebBrowser());
+    EXPECT_EQ(siteReferences, page.site.References());
+    EXPECT_EQ(browserReferences, page.browser.References());
     withSite->Release();
     safety->Release();
 }

@@ -132,12 +132,12 @@ TEST_F(HotKeyTextsTest, StoredNamesAndEmptyValues) {
 
     m_sandbox.PutProduct(L"Name", L"");
     m_sandbox.user.PutString(kMenuExt + std::wstring(L"Hintora\tF4"), L"", L"x");
-    CHintora::ModifyHintoraTextAndShortCut(L"Hintora", L"F6");
+    ModifyHintoraTextAndShortCut(L"Hintora", L"F6");
     EXPECT_FALSE(ContextMenuExists(L"Hintora\tF4"));
     EXPECT_TRUE(ContextMenuExists(L"Hintora\tF6"));
 
     // Nothing to change: nothing is touched.
-    CHintora::ModifyHintoraTextAndShortCut(L"", L"");
+    ModifyHintoraTextAndShortCut(L"", L"");
     EXPECT_TRUE(ContextMenuExists(L"Hintora\tF6"));
 }
 
@@ -168,7 +168,7 @@ TEST_F(HotKeyTextsTest, AFailedStoreRestoresTheOldTexts) {
     m_sandbox.user.PutString(kMenuExt + std::wstring(L"Custom\tStrg+F3"), L"", L"res://x/203");
 
     // A name of blanks gets past the checks, and the store refuses it.
-    CHintora::ModifyHintoraTextAndShortCut(L"   ", L"Alt+F6");
+    ModifyHintoraTextAndShortCut(L"   ", L"Alt+F6");
     // The English form comes back from the English form, never from the shown one.
     ExpectTexts(L"Ctrl+F3", L"Strg+F3", L"Custom");
     EXPECT_FALSE(ContextMenuExists(L"   \tAlt+F6"));

@@ -93,7 +93,8 @@ TEST_F(PageScript, EvalBoolOfAMissingObjectIsFalse) {
 }
 
 TEST(CallFunction, WalksEachNameAndCallsTheLastOnTheObjectReached) {
-    FakeScriptObject window, velnor, recognition;
+    // Declared so that each parent, which holds its child as a property, goes first.
+    FakeScriptObject recognition, velnor, window;
     std::wstring seen;
     window.SetObject(L"window", &window);
     window.SetObject(L"Velnor", &velnor);
@@ -123,6 +124,24 @@ TEST(CallFunction, OneNameCallsTheTargetItself) {
     EXPECT_EQ(S_OK, dom.CallFunction(&gateway, nullptr, L"Start", x));
     EXPECT_THAT(gateway.calls, ElementsAre(L"call:Start"));
     EXPECT_EQ(L"x", seen);
+
+    // An object handed as argument reaches the callee as itself and is let go
+    // with the parameter block, whether the call succeeds or not.
+    FakeScriptObject argument;
+    IDispatch* received = nullptr;
+    gateway.SetMethod(L"Take", [&received](DISPPARAMS* params, VARIANT*) {
+        received = params->rgvarg[0].pdispVal;
+        return E_FAIL;
+    });
+    Var object;
+    object.vt = VT_DISPATCH;
+    object.pdispVal = &argument;
+    argument.AddRef();
+    const LONG before = argument.References();
+    EXPECT_EQ(E_FAIL, dom.CallFunction(&gateway, nullptr, L"Take", object));
+    EXPECT_EQ(&argument, received);
+    EXPECT_EQ(E_INVALIDARG, dom.InvokeHelper(DISPATCH_METHOD, nullptr, nullptr, L"Take", object));
+    EXPECT_EQ(before, argument.References());
 }
 
 TEST(CallFunction, MissingMiddleNameFailsWithoutCallingAnythingFurtherUp) {
@@ -258,9 +277,12 @@ public:
         *ppv = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return m_references.AddRef(typeid(*this)); }
+    ULONG STDMETHODCALLTYPE Release() override { return m_references.Release(typeid(*this)); }
     MOCK_METHOD(HRESULT, QueryService, (REFGUID, REFIID, void**), (override, Calltype(STDMETHODCALLTYPE)));
+
+private:
+    FakeReferences m_references;
 };
 
 class MockWindow : public NotImplIHTMLWindow2 {
@@ -269,6 +291,7 @@ public:
     HRESULT QueryOther(REFIID riid, void** ppv) override {
         if (riid == IID_IServiceProvider && services) {
             *ppv = services;
+            services->AddRef();
             return S_OK;
         }
         return E_NOINTERFACE;
@@ -358,6 +381,34 @@ TEST(GetScriptObject, FailuresOfTheRoadAreReturned) {
     EXPECT_CALL(browser, get_Document(_)).WillOnce(DoAll(SetArgPointee<0>(nullptr), Return(S_OK)));
     EXPECT_EQ(E_FAIL, dom.GetScriptObject(&blank, &found));
     EXPECT_EQ(1, browser.References());
+}
+
+TEST(GetBrowserDocument, RefusesWhatIsNoHtmlDocumentAndKeepsNoReference) {
+    IHTMLDocument2* document = nullptr;
+    MockWindow window;
+    EXPECT_EQ(E_POINTER, HtmlDomHelper::GetBrowserDocument(&window, nullptr));
+    EXPECT_EQ(E_INVALIDARG, HtmlDomHelper::GetBrowserDocument(nullptr, &document));
+
+    // A browser service that refuses is its failure; a browser whose document
+    // is some other object is no interface.
+    MockServiceProvider services;
+    MockBrowser browser;
+    FakeScriptObject plain;
+    window.services = &services;
+    EXPECT_CALL(services, QueryService(SID_SWebBrowserApp, IID_IWebBrowser2, _))
+        .WillOnce(Return(E_ACCESSDENIED))
+        .WillOnce([&browser](REFGUID, REFIID, void** out) {
+            browser.AddRef();
+            *out = static_cast<IWebBrowser2*>(&browser);
+            return S_OK;
+        });
+    EXPECT_CALL(browser, get_Document(_)).WillOnce(HandOut<IDispatch>(&plain));
+    EXPECT_EQ(E_ACCESSDENIED, HtmlDomHelper::GetBrowserDocument(&window, &document));
+    EXPECT_EQ(E_NOINTERFACE, HtmlDomHelper::GetBrowserDocument(&window, &document));
+    EXPECT_EQ(nullptr, document);
+    EXPECT_EQ(1, window.References());
+    EXPECT_EQ(1, browser.References());
+    EXPECT_EQ(1, plain.References());
 }
 
 TEST(SplitString, DropsEmptyTokensAndKeepsOrder) {

@@ -180,12 +180,12 @@ TEST_F(ScriptCache, TabThreadsShareTheCacheSafely) {
 TEST(HttpRequest, ResourceOfOwnModuleAnswersWithStatusZero) {
     const std::wstring url = OwnResourceUrl(kTestScriptResource);
     HttpRequest request;
-    IXMLHTTPRequest* xhr = nullptr;
+    ComPtr<IXMLHTTPRequest> xhr;
     ASSERT_EQ(S_OK, request.Open(url, true, &xhr, L"GET"));
     LONG status = -1;
     EXPECT_EQ(S_OK, xhr->get_status(&status));
     EXPECT_EQ(0, status);
-    xhr->Release();
+    xhr.Reset();
 
     std::wstring text;
     ASSERT_EQ(S_OK, request.Get(url, true, text));

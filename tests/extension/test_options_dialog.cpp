@@ -291,10 +291,10 @@ public:
     HRESULT Fire(DISPID id, VARIANT first, VARIANT second) {
         VARIANT args[2] = {second, first};  // last-first
         DISPPARAMS params = {args, nullptr, 2, 0};
-        return m_pEventSink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
+        return m_spEventSink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
                                     nullptr);
     }
-    IDispatch* Sink() { return m_pEventSink; }
+    IDispatch* Sink() { return m_spEventSink.Get(); }
 };
 
 VARIANT BoolArg(VARIANT_BOOL value) {
@@ -331,7 +331,6 @@ TEST(OptionsDialogMessages, ThePageClosingItselfStopsAndQuitsTheControl) {
     EventDialog dialog;
     FakeBrowserControl browser;
     dialog.m_spBrowser = &browser;
-    browser.AddRef();
     {
         InSequence order;
         EXPECT_CALL(browser, Stop()).WillOnce(Return(S_OK));
@@ -342,7 +341,6 @@ TEST(OptionsDialogMessages, ThePageClosingItselfStopsAndQuitsTheControl) {
     EXPECT_EQ(VARIANT_FALSE, cancel) << "the control's own close goes ahead";
     ::testing::Mock::VerifyAndClearExpectations(&browser);
     dialog.m_spBrowser = nullptr;
-    browser.Release();
 }
 
 TEST(OptionsDialogMessages, ACompletePageSizesTheControlHeightFirst) {
@@ -356,13 +354,11 @@ TEST(OptionsDialogMessages, ACompletePageSizesTheControlHeightFirst) {
         EXPECT_CALL(browser, put_Width(480)).WillOnce(Return(S_OK));
     }
     dialog.m_spBrowser = &browser;
-    browser.AddRef();
     VARIANT url;
     VariantInit(&url);
     EXPECT_EQ(S_OK, dialog.Fire(DISPID_DOCUMENTCOMPLETE, BoolArg(VARIANT_FALSE), url));
     ::testing::Mock::VerifyAndClearExpectations(&browser);
     dialog.m_spBrowser = nullptr;
-    browser.Release();
 
     // Without the control's browser there is nothing to size.
     EXPECT_EQ(S_OK, dialog.Fire(DISPID_DOCUMENTCOMPLETE, BoolArg(VARIANT_FALSE), url));
@@ -376,7 +372,6 @@ TEST(OptionsDialogMessages, EventsAfterTheDialogIsGoneReachNothing) {
     {
         EventDialog dialog;
         dialog.m_spBrowser = &browser;
-        browser.AddRef();
         sink = dialog.Sink();
         sink->AddRef();  // as a control that lets go late would
     }

@@ -38,12 +38,7 @@ public:
 
     DWORD Cookie() const { return m_dwEventCookie; }
     // Puts a stand-in where the control's browser was.
-    void UseBrowser(IWebBrowser2* browser) {
-        if (m_spBrowser)
-            m_spBrowser->Release();
-        m_spBrowser = browser;
-        browser->AddRef();
-    }
+    void UseBrowser(IWebBrowser2* browser) { m_spBrowser = browser; }
 
 private:
     std::function<void(ProbeDialog&)> m_step;

@@ -2,7 +2,6 @@
 
 #include "base/Registry.h"
 #include "RegistrySandbox.h"
-#include "scriptable/Hintora.h"
 #include "settings/ProductSettings.h"
 
 TEST(ProductSettings, StoreDataInRegistrySkipsEmptyValuesAndTrimsTheRest) {

@@ -61,6 +61,15 @@ TEST(HttpDate, FormatRoundTripsThroughParse) {
     EXPECT_EQ(FormatHttpDate(L"%y-%m-%d 100%%", kSunNov6), L"94-11-06 100%");
 }
 
+TEST(HttpDate, FileTimesCountFrom1601) {
+    const uint64_t kTicksTo1970 = 116444736000000000ULL;
+    EXPECT_EQ(UnixTimeFromFileTime(static_cast<uint32_t>(kTicksTo1970 >> 32), static_cast<uint32_t>(kTicksTo1970)),
+              0);
+    // Both halves count: the low one alone would wrap every 7 minutes.
+    const uint64_t ticks = kTicksTo1970 + static_cast<uint64_t>(kSunNov6) * 10000000ULL + 9999999ULL;
+    EXPECT_EQ(UnixTimeFromFileTime(static_cast<uint32_t>(ticks >> 32), static_cast<uint32_t>(ticks)), kSunNov6);
+}
+
 TEST(HttpDate, MonthNames) {
     EXPECT_EQ(MonthFromName(L"jan"), 1);
     EXPECT_EQ(MonthFromName(L"DEC"), 12);

@@ -249,4 +249,18 @@ TEST(FormFields, QueryBytesComeBackUnchanged) {
     EXPECT_EQ(NarrowBytes(widened), "q=\xE2\x82\xAC");
 }
 
+TEST(FormFields, QueryThenTheBodyOfAnExactPost) {
+    std::unique_ptr<Parsed> p(Feed("POST /s?a=q&b=q HTTP/1.1\r\nContent-Length: 7\r\n\r\nb=body&"));
+    ASSERT_TRUE(p->complete);
+    ParseFormFields(*p->request);
+    EXPECT_EQ(p->request->formFields.at(L"a"), L"q");
+    EXPECT_EQ(p->request->formFields.at(L"b"), L"body");
+
+    // Any other method, "post" included, keeps to the query.
+    p.reset(Feed("post /s?b=q HTTP/1.1\r\nContent-Length: 6\r\n\r\nb=body"));
+    ASSERT_TRUE(p->complete);
+    ParseFormFields(*p->request);
+    EXPECT_EQ(p->request->formFields.at(L"b"), L"q");
+}
+
 }  // namespace

@@ -152,7 +152,7 @@ protected:
         WriteFileBytes(base + L"\\content2\\secret.txt", "secret");
         WriteFileBytes(base + L"\\secret.txt", "secret");
         server = new CLocalServer(root);
-        ASSERT_NE(server->port, 0u);
+        ASSERT_NE(server->Port(), 0u);
     }
 
     void TearDown() override {
@@ -167,12 +167,12 @@ protected:
     }
 
     Reply Get(const std::string& request, Close how = Close::Keep) {
-        std::future<Reply> f = std::async(std::launch::async, Talk, server->port, request, how, "127.0.0.1");
+        std::future<Reply> f = std::async(std::launch::async, Talk, server->Port(), request, how, "127.0.0.1");
         return Pump(f);
     }
 
     Reply GetUrl(const std::string& url) {
-        return Get("GET " + url + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server->port) + "\r\n\r\n");
+        return Get("GET " + url + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server->Port()) + "\r\n\r\n");
     }
 
     std::wstring base, root;
@@ -231,7 +231,7 @@ TEST_F(ServerTest, TheRegistrysContentTypeWinsOverTheTable) {
 }
 
 TEST_F(ServerTest, FoldersRedirectToTheirDefaultDocument) {
-    std::string port = std::to_string(server->port);
+    std::string port = std::to_string(server->Port());
     Reply r = GetUrl("/sub");
     EXPECT_EQ(r.status, "HTTP/1.1 302 Redirection");
     EXPECT_EQ(r.Header("Location"), "http://127.0.0.1:" + port + "/sub/index.html");
@@ -379,7 +379,7 @@ TEST_F(ServerTest, IdleConnectionsAreClosed) {
         SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         sockaddr_in addr = {};
         addr.sin_family = AF_INET;
-        addr.sin_port = htons(static_cast<u_short>(server->port));
+        addr.sin_port = htons(static_cast<u_short>(server->Port()));
         inet_pton(AF_INET, "127.0.0.1", &addr.sin_addr);
         bool closed = false;
         if (connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0) {
@@ -400,14 +400,14 @@ TEST_F(ServerTest, IdleConnectionsAreClosed) {
 }
 
 TEST_F(ServerTest, ListensOnLoopbackOnlyAndRestarts) {
-    UINT first = server->port;
+    UINT first = server->Port();
     std::future<Reply> other = std::async(std::launch::async, Talk, first, std::string("GET / HTTP/1.1\r\n\r\n"),
                                           Close::Keep, "127.0.0.2");
     EXPECT_FALSE(Pump(other).connected);
 
     server->StartListening();
-    ASSERT_NE(server->port, 0u);
-    EXPECT_NE(server->port, first);
+    ASSERT_NE(server->Port(), 0u);
+    EXPECT_NE(server->Port(), first);
     std::future<Reply> old = std::async(std::launch::async, Talk, first, std::string("GET / HTTP/1.1\r\n\r\n"),
                                         Close::Keep, "127.0.0.1");
     EXPECT_FALSE(Pump(old).connected);
@@ -442,7 +442,7 @@ class ConfigSaveTest : public ServerTest {
 protected:
     // Saves come from the content's own pages, which name themselves.
     std::string OwnPage() const {
-        return "Referer: http://127.0.0.1:" + std::to_string(server->port) + "/radozira/setup.html\r\n";
+        return "Referer: http://127.0.0.1:" + std::to_string(server->Port()) + "/radozira/setup.html\r\n";
     }
     Reply Post(const std::string& body, const std::string& method = "POST", const std::string& query = "") {
         return Get(method + " " + kSave + (query.empty() ? "" : "?" + query) + " HTTP/1.1\r\n" + OwnPage() +

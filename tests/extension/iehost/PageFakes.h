@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "NotImplComBases.h"
+#include "ReferenceBalance.h"
 #include "ScriptFakes.h"
 #include "ui/MessageWindows.h"
 
@@ -70,7 +71,7 @@ inline std::vector<std::wstring> Arguments(const DISPPARAMS* params) {
     return args;
 }
 
-class UnknownList final : public IEnumUnknown {
+class UnknownList final : public SelfDeletingFake<IEnumUnknown> {
 public:
     explicit UnknownList(std::vector<IUnknown*> items) : m_items(std::move(items)) {}
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
@@ -81,13 +82,6 @@ public:
         }
         *ppv = nullptr;
         return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG refs = --m_refs;
-        if (refs == 0)
-            delete this;
-        return refs;
     }
     STDMETHODIMP Next(ULONG count, IUnknown** items, ULONG* fetched) override {
         ULONG n = 0;
@@ -110,7 +104,6 @@ public:
 private:
     std::vector<IUnknown*> m_items;
     size_t m_next = 0;
-    ULONG m_refs = 1;
 };
 
 class FrameDocument : public NotImplIHTMLDocument2, public IOleContainer {

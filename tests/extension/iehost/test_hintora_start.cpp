@@ -119,16 +119,20 @@ TEST_F(StartTest, ANewObjectTakesTheHelpersWindow) {
     FakePage page(L"http://app.example/");
     Probe(m_helper).Window() = &page.window;
 
+    LONG windowReferences = page.window.References();
     IHintora* object = nullptr;
     CHintora::CreateInstance(IID_IHintora, reinterpret_cast<void**>(&object));
     CHintora* hintora = static_cast<CHintora*>(object);
     EXPECT_TRUE(hintora->CreatedWithHelper());
     EXPECT_EQ(static_cast<IHTMLWindow2*>(&page.window), hintora->Window());
+    EXPECT_EQ(windowReferences + 1, page.window.References()) << "the object holds the window once";
     // With the helper present the site is not searched for a browser.
     EXPECT_EQ(S_OK, hintora->SetSite(page.site.Unknown()));
     EXPECT_EQ(nullptr, hintora->WebBrowser());
     hintora->SetSite(nullptr);
+    EXPECT_EQ(nullptr, hintora->Window()) << "leaving the site lets the window go";
     object->Release();
+    EXPECT_EQ(windowReferences, page.window.References());
 
     Probe(m_helper).Window() = nullptr;
 }

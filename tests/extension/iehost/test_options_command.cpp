@@ -245,8 +245,8 @@ TEST_F(OptionsCommandTest, ConstructionTakesTheTabsWindowFromItsHelper) {
     IObjectWithSite* object = nullptr;
     ASSERT_EQ(S_OK, CHintoraOptions::CreateInstance(IID_IObjectWithSite, reinterpret_cast<void**>(&object)));
     CHintoraOptions* options = static_cast<CHintoraOptions*>(object);
-    EXPECT_EQ(1, options->m_bBHO);
-    EXPECT_EQ(static_cast<IHTMLWindow2*>(&m_window), options->m_spWindow);
+    EXPECT_TRUE(options->CreatedWithHelper());
+    EXPECT_EQ(static_cast<IHTMLWindow2*>(&m_window), options->Window());
     EXPECT_EQ(windowReferences + 1, m_window.References());
 
     // With a helper object the site is not searched for the browser.
@@ -254,13 +254,13 @@ TEST_F(OptionsCommandTest, ConstructionTakesTheTabsWindowFromItsHelper) {
     FakeBrowser siteBrowser;
     site.browser = &siteBrowser;
     EXPECT_EQ(S_OK, options->SetSite(site.Unknown()));
-    EXPECT_EQ(nullptr, options->m_spWebBrowser);
+    EXPECT_EQ(nullptr, options->WebBrowser());
     IUnknown* stored = nullptr;
     EXPECT_EQ(S_OK, options->GetSite(IID_IUnknown, reinterpret_cast<void**>(&stored)));
     EXPECT_EQ(site.Unknown(), stored);
     stored->Release();
     EXPECT_EQ(S_OK, options->SetSite(nullptr));
-    EXPECT_EQ(nullptr, options->m_spWindow);
+    EXPECT_EQ(nullptr, options->Window());
     object->Release();
     EXPECT_EQ(windowReferences, m_window.References());
     EXPECT_EQ(1, site.References());
@@ -271,24 +271,24 @@ TEST_F(OptionsCommandTest, WithoutAHelperTheSiteGivesTheBrowser) {
     IObjectWithSite* object = nullptr;
     ASSERT_EQ(S_OK, CHintoraOptions::CreateInstance(IID_IObjectWithSite, reinterpret_cast<void**>(&object)));
     CHintoraOptions* options = static_cast<CHintoraOptions*>(object);
-    EXPECT_EQ(0, options->m_bBHO);
+    EXPECT_FALSE(options->CreatedWithHelper());
 
     FakeSite site;
     FakeBrowser siteBrowser;
     site.browser = &siteBrowser;
     LONG browserReferences = siteBrowser.References();
     EXPECT_EQ(S_OK, options->SetSite(site.Unknown()));
-    EXPECT_EQ(static_cast<IWebBrowser2*>(&siteBrowser), options->m_spWebBrowser);
-    EXPECT_NE(nullptr, options->m_spCommandTarget);
+    EXPECT_EQ(static_cast<IWebBrowser2*>(&siteBrowser), options->WebBrowser());
+    EXPECT_NE(nullptr, options->CommandTarget());
 
     // A site without the browser service leaves the browser found before.
     FakeSite bare;
     EXPECT_EQ(S_OK, options->SetSite(bare.Unknown()));
-    EXPECT_EQ(static_cast<IWebBrowser2*>(&siteBrowser), options->m_spWebBrowser);
+    EXPECT_EQ(static_cast<IWebBrowser2*>(&siteBrowser), options->WebBrowser());
 
     EXPECT_EQ(S_OK, options->SetSite(nullptr));
-    EXPECT_EQ(nullptr, options->m_spWebBrowser);
-    EXPECT_EQ(nullptr, options->m_spCommandTarget);
+    EXPECT_EQ(nullptr, options->WebBrowser());
+    EXPECT_EQ(nullptr, options->CommandTarget());
     IUnknown* none = reinterpret_cast<IUnknown*>(1);
     EXPECT_EQ(E_FAIL, options->GetSite(IID_IUnknown, reinterpret_cast<void**>(&none)));
     EXPECT_EQ(nullptr, none);
@@ -304,16 +304,16 @@ TEST_F(OptionsCommandTest, NoHelperInTheProcessMeansNoHelperObject) {
     g_bBhoPresent = 0;
     IObjectWithSite* object = nullptr;
     ASSERT_EQ(S_OK, CHintoraOptions::CreateInstance(IID_IObjectWithSite, reinterpret_cast<void**>(&object)));
-    EXPECT_EQ(0, static_cast<CHintoraOptions*>(object)->m_bBHO);
-    EXPECT_EQ(nullptr, static_cast<CHintoraOptions*>(object)->m_spWindow);
+    EXPECT_FALSE(static_cast<CHintoraOptions*>(object)->CreatedWithHelper());
+    EXPECT_EQ(nullptr, static_cast<CHintoraOptions*>(object)->Window());
     object->Release();
     g_bBhoPresent = saved;
 
     // A helper without a window still counts.
     Probe(m_helper).Window() = nullptr;
     ASSERT_EQ(S_OK, CHintoraOptions::CreateInstance(IID_IObjectWithSite, reinterpret_cast<void**>(&object)));
-    EXPECT_EQ(1, static_cast<CHintoraOptions*>(object)->m_bBHO);
-    EXPECT_EQ(nullptr, static_cast<CHintoraOptions*>(object)->m_spWindow);
+    EXPECT_TRUE(static_cast<CHintoraOptions*>(object)->CreatedWithHelper());
+    EXPECT_EQ(nullptr, static_cast<CHintoraOptions*>(object)->Window());
     object->Release();
 }
 

@@ -11,6 +11,7 @@ namespace {
 const CLSID kTestClsid = {0x6B0E51B8, 0x4C0F, 0x4F4B, {0x9D, 0x55, 0x2C, 0x7A, 0x1E, 0x3B, 0x9F, 0x10}};
 LONG g_objects = 0;
 
+// Not reference-checked: it serves cscript, a process the test's checks do not reach.
 class Factory : public IClassFactory {
 public:
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {

@@ -1,0 +1,13 @@
+#pragma once
+// The served folder on disk: where a URL path lands, and the content type of
+// its files.
+#include <string>
+
+// Turns a decoded URL path into the canonical path of what it names below
+// root; false when the path is not acceptable or leads outside root.
+bool UrlToPath(const std::wstring& root, std::wstring& text);
+
+// The content type of files with an extension (with its dot, any case): the
+// registry's "Content Type" of the extension, else the built-in table. Each
+// extension is looked up once for the program's life.
+bool LookupContentType(const std::wstring& extension, std::wstring& type);
