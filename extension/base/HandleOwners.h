@@ -35,3 +35,21 @@ public:
 private:
     HANDLE m_handle = nullptr;
 };
+
+// A view of a file mapping that UnmapViewOfFile frees.
+class MappedView {
+public:
+    explicit MappedView(void* view) : m_view(view) {}
+    ~MappedView() {
+        if (m_view)
+            UnmapViewOfFile(m_view);
+    }
+    MappedView(const MappedView&) = delete;
+    MappedView& operator=(const MappedView&) = delete;
+
+    void* Get() const { return m_view; }
+    explicit operator bool() const { return m_view != nullptr; }
+
+private:
+    void* m_view;
+};

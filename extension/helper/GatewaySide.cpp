@@ -10,16 +10,10 @@
 #include "helper/PageValues.h"
 #include "helper/SharedState.h"
 #include "messages/MessageCatalog.h"
-#include "scriptable/Hintora.h"
 #include "settings/ProductSettings.h"
 #include "ui/MessageWindows.h"
 
-#include <wrl/client.h>
-
 #include <cwctype>
-#include <memory>
-
-using Microsoft::WRL::ComPtr;
 
 namespace {
 
@@ -30,18 +24,6 @@ std::wstring GatewayFunction(const wchar_t* name) {
     return std::wstring(kGatewayPath) + name;
 }
 
-std::wstring EventUrl(const VARIANT* value) {
-    if (!value)
-        return std::wstring();
-    if (value->vt == (VT_BYREF | VT_VARIANT))
-        return EventUrl(value->pvarVal);
-    if (value->vt == VT_BSTR && value->bstrVal)
-        return std::wstring(value->bstrVal, SysStringLen(value->bstrVal));
-    if (value->vt == (VT_BYREF | VT_BSTR) && value->pbstrVal && *value->pbstrVal)
-        return std::wstring(*value->pbstrVal, SysStringLen(*value->pbstrVal));
-    return std::wstring();
-}
-
 bool EqualsNoCase(const std::wstring& text, const wchar_t* other) {
     return _wcsicmp(text.c_str(), other) == 0 && text.size() == wcslen(other);
 }
@@ -49,7 +31,7 @@ bool EqualsNoCase(const std::wstring& text, const wchar_t* other) {
 }  // namespace
 
 std::wstring VariantToString(const VARIANT& value) {
-    Value text;
+    Variant text;
     HRESULT hr = VariantChangeType(&text, const_cast<VARIANT*>(&value), 0, VT_BSTR);
     if (FAILED(hr))
         throw ComFailure(hr);
@@ -59,7 +41,7 @@ std::wstring VariantToString(const VARIANT& value) {
 std::wstring ReadTextProperty(HtmlDomHelper& dom, IDispatch* object, const wchar_t* name) {
     if (!object)
         return std::wstring();
-    Value value;
+    Variant value;
     if (FAILED(dom.InvokeHelperV(DISPATCH_PROPERTYGET, &value, object, name, 0, nullptr)))
         return std::wstring();
     return VariantToString(value);
@@ -68,20 +50,20 @@ std::wstring ReadTextProperty(HtmlDomHelper& dom, IDispatch* object, const wchar
 void CHintoraIEBHO::OnDocumentComplete(IDispatch*, VARIANT* url) {
     try {
         g_logger.Log(L"CHintoraIEBHO::OnDocumentComplete()");
-        bEnabled = 1;
+        m_bEnabled = 1;
         SetWindow();
-        std::wstring address = EventUrl(url);
+        std::wstring address = EventArgumentText(url);
         g_logger.Log(L"CHintoraIEBHO::OnDocumentComplete() - url = %s", address.c_str());
         if (!IsGatewayWindow(address))
             return;
 
         m_bHostsGateway = 1;
-        SetGatewayStatus(SharedState::kGatewayRunning);
+        SharedState::SetGatewayStatus(SharedState::kGatewayRunning);
         Reset();
 
         HtmlDomHelper dom;
         ComPtr<IDispatch> script;
-        HRESULT hr = dom.GetScriptObject(m_spWindow, &script);
+        HRESULT hr = dom.GetScriptObject(m_spWindow.Get(), &script);
         if (FAILED(hr) || !script) {
             g_logger.Log(L"CHintoraIEBHO::OnDocumentComplete() - couldn't get script object");
             return;
@@ -90,7 +72,7 @@ void CHintoraIEBHO::OnDocumentComplete(IDispatch*, VARIANT* url) {
         if (SUCCEEDED(dom.EvalBool(script.Get(), L"(typeof(Velnor) == 'object')", &velnor)) && velnor) {
             if (SUCCEEDED(PrepareGatewayWindow())) {
                 StartTimer(m_nGatewayWaitingToCloseTimer, GatewayWaitingToCloseTimerProc);
-                HANDLE ready = GetEvent(SharedState::kGatewayReadyEvent, FALSE);
+                HANDLE ready = SharedState::GetEvent(SharedState::kGatewayReadyEvent, FALSE);
                 if (ready)
                     SetEvent(ready);
             } else {
@@ -113,9 +95,9 @@ bool CHintoraIEBHO::IsGatewayWindow(const std::wstring& url) {
 
 HRESULT CHintoraIEBHO::PrepareGatewayWindow() {
     HtmlDomHelper dom;
-    Value contentUrl(m_strContentURL);
-    Value ignored;
-    HRESULT hr = dom.CallFunction(m_spWindow, &ignored, GatewayFunction(L"SetConfigurationUrl"), contentUrl);
+    Variant contentUrl(m_strContentURL);
+    Variant ignored;
+    HRESULT hr = dom.CallFunction(m_spWindow.Get(), &ignored, GatewayFunction(L"SetConfigurationUrl"), contentUrl);
     if (FAILED(hr)) {
         g_logger.Log(L"CHintoraIEBHO::PrepareGatewayWindow() - SetConfigurationUrl failed");
         Reset();
@@ -124,8 +106,8 @@ HRESULT CHintoraIEBHO::PrepareGatewayWindow() {
         return hr;
     }
 
-    Value disabledValue;
-    hr = dom.CallFunction(m_spWindow, &disabledValue, GatewayFunction(L"GetDisabledApplicationList"));
+    Variant disabledValue;
+    hr = dom.CallFunction(m_spWindow.Get(), &disabledValue, GatewayFunction(L"GetDisabledApplicationList"));
     if (FAILED(hr)) {
         g_logger.Log(L"CHintoraIEBHO::PrepareGatewayWindow() - GetDisabledApplicationList failed");
         Reset();
@@ -136,8 +118,8 @@ HRESULT CHintoraIEBHO::PrepareGatewayWindow() {
     std::wstring disabled = VariantToString(disabledValue);
     g_logger.Log(L"CHintoraIEBHO::PrepareGatewayWindow() - disabled applications: %s", disabled.c_str());
 
-    Value configuredValue;
-    hr = dom.CallFunction(m_spWindow, &configuredValue, GatewayFunction(L"GetConfiguredApplicationList"));
+    Variant configuredValue;
+    hr = dom.CallFunction(m_spWindow.Get(), &configuredValue, GatewayFunction(L"GetConfiguredApplicationList"));
     if (FAILED(hr)) {
         g_logger.Log(L"CHintoraIEBHO::PrepareGatewayWindow() - GetConfiguredApplicationList failed");
         Reset();
@@ -148,16 +130,12 @@ HRESULT CHintoraIEBHO::PrepareGatewayWindow() {
     std::wstring configured = VariantToString(configuredValue);
     g_logger.Log(L"CHintoraIEBHO::PrepareGatewayWindow() - configured applications: %s", configured.c_str());
 
-    std::unique_ptr<SharedStateBlock> block(new SharedStateBlock());
-    if (ReadFromSharedMemory(*block)) {
+    auto block = SharedState::NewBlock();
+    if (SharedState::ReadFromSharedMemory(*block)) {
         SharedState::CopyToField(block->disabledApplicationList, disabled);
         SharedState::CopyToField(block->configuredApplicationList, configured);
-        block->application[0] = L'\0';
-        block->type[0] = L'\0';
-        block->searchExpression[0] = L'\0';
-        block->contextList[0] = L'\0';
-        block->defaults[0] = L'\0';
-        WriteToSharedMemory(*block);
+        SharedState::ClearContextFields(*block);
+        SharedState::WriteToSharedMemory(*block);
     }
 
     StartTimer(m_nBrowserContextReadyTimer, BrowserContextReadyTimerProc);
@@ -166,7 +144,7 @@ HRESULT CHintoraIEBHO::PrepareGatewayWindow() {
 
 void CALLBACK CHintoraIEBHO::BrowserContextReadyTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     try {
-        HANDLE ready = GetEvent(SharedState::kBrowserContextReadyEvent, FALSE);
+        HANDLE ready = SharedState::GetEvent(SharedState::kBrowserContextReadyEvent, FALSE);
         if (!ready || WaitForSingleObject(ready, 0) != WAIT_OBJECT_0)
             return;
         CHintoraIEBHO* bho = ThreadBhoSlot::Get();
@@ -187,25 +165,25 @@ void CALLBACK CHintoraIEBHO::BrowserContextReadyTimerProc(HWND, UINT, UINT_PTR i
 HRESULT CHintoraIEBHO::ShowContent() {
     // A block that can't be read gives empty texts: the request then ends
     // like any other without a known type.
-    std::unique_ptr<SharedStateBlock> block(new SharedStateBlock());
-    ReadFromSharedMemory(*block);
-    Value application(SharedState::ReadField(block->application));
-    Value type(SharedState::ReadField(block->type));
-    Value search(SharedState::ReadField(block->searchExpression));
-    Value contextList(SharedState::ReadField(block->contextList));
-    Value defaults(SharedState::ReadField(block->defaults));
+    auto block = SharedState::NewBlock();
+    SharedState::ReadFromSharedMemory(*block);
+    Variant application(SharedState::ReadField(block->application));
+    Variant type(SharedState::ReadField(block->type));
+    Variant search(SharedState::ReadField(block->searchExpression));
+    Variant contextList(SharedState::ReadField(block->contextList));
+    Variant defaults(SharedState::ReadField(block->defaults));
     block.reset();
 
     GetPreferredLanguages();
     // With no language at all the page gets an empty list rather than
     // nothing, so the request still ends.
-    Value languages;
+    Variant languages;
     languages.parray = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(m_languages.size()));
     if (!languages.parray)
         throw ComFailure(E_OUTOFMEMORY);
     languages.vt = VT_ARRAY | VT_VARIANT;
     for (LONG i = 0; i < static_cast<LONG>(m_languages.size()); ++i) {
-        Value entry(m_languages[i]);
+        Variant entry(m_languages[i]);
         HRESULT put = SafeArrayPutElement(languages.parray, &i, &entry);
         if (FAILED(put))
             throw ComFailure(put);
@@ -213,9 +191,9 @@ HRESULT CHintoraIEBHO::ShowContent() {
     g_logger.Log(L"CHintoraIEBHO::ShowContent() - no. of languages: %d", static_cast<int>(m_languages.size()));
 
     HtmlDomHelper dom;
-    Value ignored;
+    Variant ignored;
     HRESULT hr =
-        dom.CallFunction(m_spWindow, &ignored, GatewayFunction(L"ShowContent"), type, search, languages, application);
+        dom.CallFunction(m_spWindow.Get(), &ignored, GatewayFunction(L"ShowContent"), type, search, languages, application);
     if (FAILED(hr)) {
         g_logger.Log(L"CHintoraIEBHO::ShowContent() - ShowContent failed");
         Reset();
@@ -228,13 +206,9 @@ HRESULT CHintoraIEBHO::ShowContent() {
     std::wstring typeText = type.Text();
     if (EqualsNoCase(typeText, L"quenta")) {
         g_logger.Log(L"CHintoraIEBHO::ShowContent() - quenta");
-        for (auto pair : {std::make_pair(&m_varApplication, &application),
-                          std::make_pair(&m_varContextList, &contextList), std::make_pair(&m_varDefaults, &defaults)}) {
-            VariantClear(pair.first);
-            HRESULT copied = VariantCopy(pair.first, pair.second);
-            if (FAILED(copied))
-                throw ComFailure(copied);
-        }
+        m_varApplication.CopyFrom(application);
+        m_varContextList.CopyFrom(contextList);
+        m_varDefaults.CopyFrom(defaults);
         StartTimer(m_nFrameCompleteTimer, FrameCompleteTimerProc);
     } else if (EqualsNoCase(typeText, L"nomatch")) {
         g_logger.Log(L"CHintoraIEBHO::ShowContent() - nomatch");
@@ -242,8 +216,8 @@ HRESULT CHintoraIEBHO::ShowContent() {
         std::wstring publishData;
         ProductSettings::GetPublishData(name, publishData);
         if (publishData.empty()) {
-            Value data;
-            hr = dom.CallFunction(m_spWindow, &data, GatewayFunction(L"GetConfigurationData"));
+            Variant data;
+            hr = dom.CallFunction(m_spWindow.Get(), &data, GatewayFunction(L"GetConfigurationData"));
             if (SUCCEEDED(hr)) {
                 ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"PublishData", VariantToString(data));
                 ProductSettings::GetPublishData(name, publishData);
@@ -255,11 +229,11 @@ HRESULT CHintoraIEBHO::ShowContent() {
         std::wstring noContent = MessageCatalog::GetText(L"HINTORA_MESSAGES_NO_CONTENT", language);
         std::wstring close = MessageCatalog::GetText(L"COMMON_CLOSE", language);
         hr = OpenMessageWindow(title, noContent + L"[" + publishData + L"]", L"information", close);
-        SetBusyState(FALSE);
+        SharedState::SetBusyState(FALSE);
         SelfCloseGatewayWindow();
     } else {
-        SetBusyState(FALSE);
-        ClearBrowserContext();
+        SharedState::SetBusyState(FALSE);
+        SharedState::ClearBrowserContext();
     }
     return hr;
 }
@@ -271,7 +245,7 @@ void CALLBACK CHintoraIEBHO::FrameCompleteTimerProc(HWND, UINT, UINT_PTR id, DWO
             return;
         // Page script runs from here on, and may let the tab close.
         ComPtr<IHintoraIEBHO> keepAlive(bho);
-        if (!bho->bEnabled || !bho->IsTocLoaded())
+        if (!bho->m_bEnabled || !bho->IsTocLoaded())
             return;
         StopOwnTimer(id, &bho->m_nFrameCompleteTimer);
         g_logger.Log(L"CHintoraIEBHO::FrameCompleteTimerProc() - document is ready");
@@ -282,11 +256,11 @@ void CALLBACK CHintoraIEBHO::FrameCompleteTimerProc(HWND, UINT, UINT_PTR id, DWO
 }
 
 bool CHintoraIEBHO::IsTocLoaded() {
-    if (!IsFirstFrameComplete(m_spWindow))
+    if (!IsFirstFrameComplete(m_spWindow.Get()))
         return false;
     HtmlDomHelper dom;
     ComPtr<IHTMLWindow2> frame;
-    if (FAILED(GetFrameWindow(m_spWindow, 0, &frame)) || !frame)
+    if (FAILED(GetFrameWindow(m_spWindow.Get(), 0, frame)) || !frame)
         return false;
     ComPtr<IDispatch> script;
     if (FAILED(dom.GetScriptObject(frame.Get(), &script)) || !script)
@@ -307,15 +281,15 @@ HRESULT CHintoraIEBHO::ShowQuentaContent() {
         HtmlDomHelper dom;
         ComPtr<IHTMLWindow2> frame;
         ComPtr<IDispatch> script;
-        hr = GetFrameWindow(m_spWindow, 0, &frame);
+        hr = GetFrameWindow(m_spWindow.Get(), 0, frame);
         if (SUCCEEDED(hr) && frame)
             hr = dom.GetScriptObject(frame.Get(), &script);
         if (FAILED(hr)) {
             g_logger.Log(L"CHintoraIEBHO::ShowQuentaContent() - couldn't get access to the gateway's first frame");
             ShowError(ErrorTexts::kFirstFrameUnavailable);
         } else if (script) {
-            Value settings(json);
-            Value ignored;
+            Variant settings(json);
+            Variant ignored;
             hr = dom.CallFunction(script.Get(), &ignored, L"Quenta.ShowContent", m_varDefaults, settings,
                                   m_varContextList, m_varApplication);
             g_logger.Log(L"CHintoraIEBHO::ShowQuentaContent() - Quenta.ShowContent result: %08X",
@@ -324,11 +298,11 @@ HRESULT CHintoraIEBHO::ShowQuentaContent() {
     } catch (...) {
         g_logger.LogError(L"CHintoraIEBHO::ShowQuentaContent() exception", GetLastError(), true);
     }
-    VariantClear(&m_varApplication);
-    VariantClear(&m_varContextList);
-    VariantClear(&m_varDefaults);
-    ClearBrowserContext();
-    SetBusyState(FALSE);
+    m_varApplication.Clear();
+    m_varContextList.Clear();
+    m_varDefaults.Clear();
+    SharedState::ClearBrowserContext();
+    SharedState::SetBusyState(FALSE);
     return hr;
 }
 
@@ -371,11 +345,10 @@ HRESULT CHintoraIEBHO::GetPreferredLanguages() {
     }
     if (m_languages.size() == before && m_spWindow) {
         ComPtr<IOmNavigator> navigator;
-        BSTR language = nullptr;
+        Bstr language;
         if (SUCCEEDED(m_spWindow->get_navigator(&navigator)) && navigator &&
-            SUCCEEDED(navigator->get_browserLanguage(&language)) && language && SysStringLen(language) > 0)
-            m_languages.push_back(std::wstring(language, SysStringLen(language)));
-        SysFreeString(language);
+            SUCCEEDED(navigator->get_browserLanguage(language.Out())) && !language.Text().empty())
+            m_languages.push_back(language.Text());
     }
     for (const std::wstring& language : m_languages)
         g_logger.Log(L"CHintoraIEBHO::GetPreferredLanguages() - languages = [%s]", language.c_str());
@@ -389,7 +362,7 @@ void CALLBACK CHintoraIEBHO::GatewayWaitingToCloseTimerProc(HWND, UINT, UINT_PTR
             return;
         ComPtr<IHintoraIEBHO> keepAlive(bho);
         std::wstring status;
-        GetGatewayStatus(status);
+        SharedState::GetGatewayStatus(status);
         if (status != SharedState::kCloseGateway)
             return;
         StopOwnTimer(id, &bho->m_nGatewayWaitingToCloseTimer);
@@ -412,7 +385,7 @@ void CHintoraIEBHO::SelfCloseGatewayWindow() {
         if (FAILED(hr)) {
             hr = window->close();
         } else {
-            Value result;
+            Variant result;
             hr = dom.CallFunction(window.Get(), &result, GatewayFunction(L"CloseWindow"));
             g_logger.Log(L"CHintoraIEBHO::SelfCloseGatewayWindow() close function call result: [%08X]",
                          static_cast<unsigned>(hr));

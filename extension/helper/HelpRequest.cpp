@@ -11,11 +11,7 @@
 #include "settings/ProductSettings.h"
 #include "ui/MessageWindows.h"
 
-#include <wrl/client.h>
-
 #include <initializer_list>
-
-using Microsoft::WRL::ComPtr;
 
 namespace {
 
@@ -25,22 +21,9 @@ bool HasWebScheme(const std::wstring& address) {
     return address.compare(0, 7, L"http://") == 0 || address.compare(0, 8, L"https://") == 0;
 }
 
-class BstrText {
-public:
-    BstrText() = default;
-    ~BstrText() { SysFreeString(m_value); }
-    BstrText(const BstrText&) = delete;
-    BstrText& operator=(const BstrText&) = delete;
-    BSTR* Out() { return &m_value; }
-    std::wstring Text() const { return m_value ? std::wstring(m_value, SysStringLen(m_value)) : std::wstring(); }
-
-private:
-    BSTR m_value = nullptr;
-};
-
 // A refused request: the texts of the keys, one per line, in the user's
 // language.
-void ShowRefusal(CHintoraIEBHO* bho, std::initializer_list<const wchar_t*> keys, const wchar_t* type) {
+void ShowRefusal(IHTMLWindow2* window, std::initializer_list<const wchar_t*> keys, const wchar_t* type) {
     std::wstring language;
     ProductSettings::GetLanguage(language);
     std::wstring text;
@@ -49,8 +32,8 @@ void ShowRefusal(CHintoraIEBHO* bho, std::initializer_list<const wchar_t*> keys,
             text += L"<BR />";
         text += MessageCatalog::GetText(key, language);
     }
-    bho->OpenMessageWindow(MessageCatalog::GetText(L"HINTORA_MESSAGES_TITLE", language), text, type,
-                           MessageCatalog::GetText(L"COMMON_CLOSE", language));
+    ShowMessageWindow(window, MessageCatalog::GetText(L"HINTORA_MESSAGES_TITLE", language), text, type,
+                      MessageCatalog::GetText(L"COMMON_CLOSE", language));
 }
 
 void LogStartEnd(const CHintoraIEBHO* bho) {
@@ -62,7 +45,7 @@ void LogStartEnd(const CHintoraIEBHO* bho) {
 STDMETHODIMP CHintoraIEBHO::Start() {
     try {
         g_logger.Log(L"CHintoraIEBHO::Start() - bEnabled = [%d] WaitForDocumentCompleteCounter = [%d] this = [%08Ix]",
-                     static_cast<int>(bEnabled), static_cast<int>(WaitForDocumentCompleteCounter),
+                     static_cast<int>(m_bEnabled), static_cast<int>(WaitForDocumentCompleteCounter),
                      reinterpret_cast<UINT_PTR>(this));
         if (!m_spWindow) {
             g_logger.Log(L"CHintoraIEBHO::Start() - window object null, aborting");
@@ -70,7 +53,7 @@ STDMETHODIMP CHintoraIEBHO::Start() {
         }
 
         InterlockedExchange(&WaitForDocumentCompleteCounter, 0);
-        if (!bEnabled) {
+        if (!m_bEnabled) {
             // Another request during the same load replaces the earlier wait
             // instead of running beside it.
             StartTimer(m_nStartTimer, StartTimerProc);
@@ -84,20 +67,19 @@ STDMETHODIMP CHintoraIEBHO::Start() {
         // its gateway: it does not block this one.
         std::wstring status;
         BOOL busy = FALSE;
-        GetGatewayStatus(status);
-        GetBusyState(busy);
+        SharedState::GetGatewayStatus(status);
+        SharedState::GetBusyState(busy);
         if (busy && status == SharedState::kGatewayOpening)
-            SetBusyState(FALSE);
+            SharedState::SetBusyState(FALSE);
         busy = FALSE;
-        GetBusyState(busy);
+        SharedState::GetBusyState(busy);
         if (busy) {
-            ShowRefusal(this, {L"HINTORA_MESSAGES_WAIT"}, L"warning");
+            ShowRefusal(m_spWindow.Get(), {L"HINTORA_MESSAGES_WAIT"}, L"warning");
             LogStartEnd(this);
             return S_OK;
         }
 
-        m_spWindow->Release();
-        m_spWindow = nullptr;
+        m_spWindow.Reset();
         HRESULT hr = SetWindow();
         if (!m_spWindow) {
             g_logger.Log(L"CHintoraIEBHO::Start() - couldn't get the window object again [%08X], aborting",
@@ -107,7 +89,7 @@ STDMETHODIMP CHintoraIEBHO::Start() {
 
         LONG read = GetStringFromRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"ContentURL", m_strContentURL);
         if (!HasWebScheme(m_strContentURL)) {
-            ShowRefusal(this, {L"HINTORA_MESSAGES_NOTSUPPORTED_PROTOCOL", L"HINTORA_MESSAGES_RUN_CONFIGURATION"},
+            ShowRefusal(m_spWindow.Get(), {L"HINTORA_MESSAGES_NOTSUPPORTED_PROTOCOL", L"HINTORA_MESSAGES_RUN_CONFIGURATION"},
                         L"critical");
             return read;
         }
@@ -120,7 +102,7 @@ STDMETHODIMP CHintoraIEBHO::Start() {
             g_logger.Log(L"CHintoraIEBHO::Start() - couldn't get location for window [%08X]", static_cast<unsigned>(hr));
             return hr;
         }
-        BstrText href;
+        Bstr href;
         hr = location->get_href(href.Out());
         if (FAILED(hr)) {
             g_logger.Log(L"CHintoraIEBHO::Start() - couldn't get HREF from location [%08X]", static_cast<unsigned>(hr));
@@ -129,19 +111,19 @@ STDMETHODIMP CHintoraIEBHO::Start() {
         std::wstring address = href.Text();
         if (!HasWebScheme(address)) {
             g_logger.Log(L"CHintoraIEBHO::Start() - quit because protocol == %s", address.c_str());
-            ShowRefusal(this, {L"HINTORA_MESSAGES_NOT_SUPPORTED_PAGE_PROTOCOL"}, L"critical");
+            ShowRefusal(m_spWindow.Get(), {L"HINTORA_MESSAGES_NOT_SUPPORTED_PAGE_PROTOCOL"}, L"critical");
             return S_OK;
         }
         if (address.find(kGatewayPagePart) != std::wstring::npos) {
             g_logger.Log(L"CHintoraIEBHO::Start() - quit because URL == %s", address.c_str());
-            ShowRefusal(this, {L"HINTORA_MESSAGES_NOT_SUPPORTED_PAGE_PLAYER"}, L"critical");
+            ShowRefusal(m_spWindow.Get(), {L"HINTORA_MESSAGES_NOT_SUPPORTED_PAGE_PLAYER"}, L"critical");
             return S_OK;
         }
 
         // Only an accepted request clears the per-request state: in the
         // gateway window a refused request must not stop its close watch.
         Reset();
-        SetBusyState(TRUE);
+        SharedState::SetBusyState(TRUE);
         CloseGatewayWindow();
     } catch (...) {
         g_logger.LogError(L"CHintoraIEBHO::Start() exception", GetLastError(), false);
@@ -149,7 +131,7 @@ STDMETHODIMP CHintoraIEBHO::Start() {
             Reset();
             ShowError(ErrorTexts::kUnexpectedException);
         } catch (...) {
-            SetBusyState(FALSE);
+            SharedState::SetBusyState(FALSE);
         }
     }
     LogStartEnd(this);
@@ -168,12 +150,12 @@ void CALLBACK CHintoraIEBHO::StartTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
             InterlockedExchange(&WaitForDocumentCompleteCounter, 0);
             g_logger.Log(L"CHintoraIEBHO::StartTimerProc() - timer is up, document is not ready");
             if (bho) {
-                bho->bEnabled = 1;
+                bho->m_bEnabled = 1;
                 // Start may open modal windows; the object must outlive them.
                 ComPtr<IHintoraIEBHO> request(bho);
                 request->Start();
             }
-        } else if (bho && bho->bEnabled) {
+        } else if (bho && bho->m_bEnabled) {
             InterlockedExchange(&WaitForDocumentCompleteCounter, 0);
             StopOwnTimer(id, &bho->m_nStartTimer);
             ComPtr<IHintoraIEBHO> request(bho);
@@ -186,15 +168,15 @@ void CALLBACK CHintoraIEBHO::StartTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
 
 void CHintoraIEBHO::CloseGatewayWindow() {
     // A ready signal of an earlier gateway must not pass for the new one.
-    HANDLE ready = GetEvent(SharedState::kGatewayReadyEvent, FALSE);
+    HANDLE ready = SharedState::GetEvent(SharedState::kGatewayReadyEvent, FALSE);
     if (ready)
         ResetEvent(ready);
 
     std::wstring status;
-    GetGatewayStatus(status);
+    SharedState::GetGatewayStatus(status);
     if (status == SharedState::kGatewayRunning) {
         g_logger.Log(L"CHintoraIEBHO::CloseGatewayWindow() signal to gateway to close itself");
-        SetGatewayStatus(SharedState::kCloseGateway);
+        SharedState::SetGatewayStatus(SharedState::kCloseGateway);
         StartTimer(m_nGatewayClosingTimer, GatewayClosingTimerProc);
         if (!m_nGatewayClosingTimer)
             g_logger.LogError(L"CHintoraIEBHO::CloseGatewayWindow() - couldn't wait for the gateway to close",
@@ -217,7 +199,7 @@ void CALLBACK CHintoraIEBHO::GatewayClosingTimerProc(HWND, UINT, UINT_PTR id, DW
         // The wait has no limit: a slow content server is still served, and
         // closing the tab ends the wait.
         std::wstring status;
-        GetGatewayStatus(status);
+        SharedState::GetGatewayStatus(status);
         if (status == SharedState::kGatewayClosed) {
             StopOwnTimer(id, &bho->m_nGatewayClosingTimer);
             g_logger.Log(L"CHintoraIEBHO::GatewayClosingTimerProc() - gateway closed, now open the new one");
@@ -240,28 +222,25 @@ HRESULT CHintoraIEBHO::OpenGatewayWindow() {
     ComPtr<IHTMLWindow2> gateway;
     HRESULT hr = E_POINTER;
     if (m_spWindow) {
-        BSTR url = SysAllocStringLen(m_strGatewayURL.data(), static_cast<UINT>(m_strGatewayURL.size()));
-        BSTR name = SysAllocString(kGatewayWindowName);
-        BSTR features = SysAllocString(L"");
-        if (url && name && features)
-            hr = m_spWindow->open(url, name, features, VARIANT_FALSE, &gateway);
+        Bstr url(m_strGatewayURL);
+        Bstr name(kGatewayWindowName);
+        Bstr features(std::wstring{});
+        if (url.get() && name.get() && features.get())
+            hr = m_spWindow->open(url.get(), name.get(), features.get(), VARIANT_FALSE, &gateway);
         else
             hr = E_OUTOFMEMORY;
-        SysFreeString(url);
-        SysFreeString(name);
-        SysFreeString(features);
     }
     // A window the browser blocked comes back as success without a window.
     if (hr == S_OK && !gateway)
         hr = E_FAIL;
     if (hr != S_OK) {
         g_logger.Log(L"CHintoraIEBHO::OpenGatewayWindow() - OpenWindow failed");
-        SetBusyState(FALSE);
+        SharedState::SetBusyState(FALSE);
         ShowError(ErrorTexts::kGatewayWindowFailed);
         return hr;
     }
 
-    SetGatewayStatus(SharedState::kGatewayOpening);
+    SharedState::SetGatewayStatus(SharedState::kGatewayOpening);
     g_logger.Log(L"CHintoraIEBHO::OpenGatewayWindow() - OpenWindow succeeded, gateway window: [%08IX]",
                  reinterpret_cast<UINT_PTR>(gateway.Get()));
     StartTimer(m_nGatewayReadyTimer, GatewayReadyTimerProc);
@@ -273,7 +252,7 @@ HRESULT CHintoraIEBHO::OpenGatewayWindow() {
 void CALLBACK CHintoraIEBHO::GatewayReadyTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     try {
         CHintoraIEBHO* bho = ThreadBhoSlot::Get();
-        HANDLE ready = GetEvent(SharedState::kGatewayReadyEvent, FALSE);
+        HANDLE ready = SharedState::GetEvent(SharedState::kGatewayReadyEvent, FALSE);
         if (!ready || WaitForSingleObject(ready, 0) != WAIT_OBJECT_0) {
             if (!bho) {
                 // Nobody to hand over to: polling on would only take the

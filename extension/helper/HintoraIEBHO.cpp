@@ -5,19 +5,15 @@
 #include "base/ThreadSlot.h"
 #include "helper/HtmlDomHelper.h"
 #include "helper/JsCache.h"
+#include "helper/SharedState.h"
 #include "messages/MessageCatalog.h"
-#include "scriptable/Hintora.h"
 #include "settings/ProductSettings.h"
 
 #include <exdispid.h>
 #include <servprov.h>
 #include <shlguid.h>
-#include <wrl/client.h>
 
 #include <cwchar>
-#include <new>
-
-using Microsoft::WRL::ComPtr;
 
 BYTE g_bBhoPresent = 0;
 BYTE g_bDiagnosticMode = 0;
@@ -27,19 +23,6 @@ const wchar_t CHintoraIEBHO::kSetupPagePart[] = L"radozira/vorla/ietbutton/ietbu
 const wchar_t CHintoraIEBHO::kGatewayPagePart[] = L"/radozira/hintora_gateway.html";
 
 namespace {
-
-// The text of an event argument: a string, possibly behind a reference.
-std::wstring VariantText(const VARIANT* value) {
-    if (!value)
-        return std::wstring();
-    if (value->vt == (VT_BYREF | VT_VARIANT))
-        return VariantText(value->pvarVal);
-    if (value->vt == VT_BSTR && value->bstrVal)
-        return std::wstring(value->bstrVal, SysStringLen(value->bstrVal));
-    if (value->vt == (VT_BYREF | VT_BSTR) && value->pbstrVal && *value->pbstrVal)
-        return std::wstring(*value->pbstrVal, SysStringLen(*value->pbstrVal));
-    return std::wstring();
-}
 
 IDispatch* VariantDispatch(const VARIANT& value) {
     if (value.vt == VT_DISPATCH)
@@ -57,14 +40,23 @@ VARIANT* VariantReference(VARIANT& value) {
 
 }  // namespace
 
+std::wstring CHintoraIEBHO::EventArgumentText(const VARIANT* value) {
+    if (!value)
+        return std::wstring();
+    if (value->vt == (VT_BYREF | VT_VARIANT))
+        return EventArgumentText(value->pvarVal);
+    if (value->vt == VT_BSTR && value->bstrVal)
+        return std::wstring(value->bstrVal, SysStringLen(value->bstrVal));
+    if (value->vt == (VT_BYREF | VT_BSTR) && value->pbstrVal && *value->pbstrVal)
+        return std::wstring(*value->pbstrVal, SysStringLen(*value->pbstrVal));
+    return std::wstring();
+}
+
 HRESULT CHintoraIEBHO::CreateInstance(REFIID riid, void** ppv) {
     return CreateComObject<CHintoraIEBHO>(riid, ppv);
 }
 
 CHintoraIEBHO::CHintoraIEBHO() : m_eventSink(this) {
-    VariantInit(&m_varApplication);
-    VariantInit(&m_varContextList);
-    VariantInit(&m_varDefaults);
     g_logger.ConnectTraceObject();
     g_logger.Log(L"CHintoraIEBHO::CHintoraIEBHO() - this = [%08Ix]", reinterpret_cast<UINT_PTR>(this));
     Initialize();
@@ -76,7 +68,7 @@ void CHintoraIEBHO::Initialize() {
 
         bool stored = ThreadBhoSlot::Set(this);
         g_bBhoPresent = 1;
-        bEnabled = 1;
+        m_bEnabled = 1;
         m_bHostsGateway = 0;
         m_bBlockNewGateway = 0;
 
@@ -120,8 +112,8 @@ void CHintoraIEBHO::Initialize() {
 CHintoraIEBHO::~CHintoraIEBHO() {
     try {
         if (m_bHostsGateway)
-            SetGatewayStatus(SharedState::kGatewayClosed);
-        SetBusyState(FALSE);
+            SharedState::SetGatewayStatus(SharedState::kGatewayClosed);
+        SharedState::SetBusyState(FALSE);
         if (m_hKeyboardHook) {
             UnhookWindowsHookEx(m_hKeyboardHook);
             m_hKeyboardHook = nullptr;
@@ -137,14 +129,6 @@ CHintoraIEBHO::~CHintoraIEBHO() {
     for (UINT_PTR* id : {&m_nStartTimer, &m_nFrameCompleteTimer, &m_nBrowserContextReadyTimer, &m_nGatewayReadyTimer,
                          &m_nGatewayWaitingToCloseTimer, &m_nGatewayClosingTimer})
         StopTimer(*id);
-
-    ReleaseFrames();
-    VariantClear(&m_varApplication);
-    VariantClear(&m_varContextList);
-    VariantClear(&m_varDefaults);
-    ReleaseInterface(m_spWindow);
-    ReleaseInterface(m_spWebBrowser);
-    ReleaseInterface(m_spUnkSite);
 }
 
 // ---- IUnknown -------------------------------------------------------------
@@ -187,10 +171,9 @@ STDMETHODIMP CHintoraIEBHO::SetSite(IUnknown* site) {
                     // this object alive and receiving its events.
                     if (m_bAdvised)
                         Unadvise();
-                    ReleaseInterface(m_spWebBrowser);
-                    m_spWebBrowser = browser.Detach();
+                    m_spWebBrowser = browser;
                     g_logger.Log(L"CHintoraIEBHO::SetSite() - m_spWebBrowser = [%08Ix]",
-                                 reinterpret_cast<UINT_PTR>(m_spWebBrowser));
+                                 reinterpret_cast<UINT_PTR>(m_spWebBrowser.Get()));
                 }
                 if (!m_bAdvised)
                     Advise();
@@ -200,22 +183,19 @@ STDMETHODIMP CHintoraIEBHO::SetSite(IUnknown* site) {
         } else {
             if (m_bAdvised)
                 Unadvise();
-            ReleaseInterface(m_spWebBrowser);
-            ReleaseInterface(m_spWindow);
+            m_spWebBrowser.Reset();
+            m_spWindow.Reset();
         }
     } catch (...) {
         g_logger.Log(L"Exception in CHintoraIEBHO::SetSite");
     }
 
-    if (site)
-        site->AddRef();
-    ReleaseInterface(m_spUnkSite);
     m_spUnkSite = site;
     return S_OK;
 }
 
 STDMETHODIMP CHintoraIEBHO::GetSite(REFIID riid, void** ppvSite) {
-    return QueryStoredSite(m_spUnkSite, riid, ppvSite);
+    return QueryStoredSite(m_spUnkSite.Get(), riid, ppvSite);
 }
 
 void CHintoraIEBHO::Advise() {
@@ -345,29 +325,21 @@ STDMETHODIMP CHintoraIEBHO::EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DIS
 void CHintoraIEBHO::OnBeforeNavigate(IDispatch* pDisp, VARIANT* url, VARIANT*, VARIANT*, VARIANT*, VARIANT*,
                                      VARIANT_BOOL*) {
     try {
-        std::wstring address = VariantText(url);
+        std::wstring address = EventArgumentText(url);
         if (address.find(kSetupPagePart) != std::wstring::npos) {
             ComPtr<IWebBrowser2> browser;
             if (pDisp && SUCCEEDED(pDisp->QueryInterface(IID_PPV_ARGS(&browser))) && browser) {
                 std::wstring replacement = m_strContentURL + L"/hintorasetup.html?error=1";
                 browser->Stop();
-                VARIANT target;
-                VariantInit(&target);
-                target.vt = VT_BSTR;
-                target.bstrVal = SysAllocStringLen(replacement.data(), static_cast<UINT>(replacement.size()));
-                if (!target.bstrVal)
-                    throw std::bad_alloc();
-                VARIANT none[4];
-                for (VARIANT& v : none) {
-                    VariantInit(&v);
+                Variant target(replacement);
+                Variant none[4];
+                for (Variant& v : none)
                     v.vt = VT_NULL;
-                }
                 browser->Navigate2(&target, &none[0], &none[1], &none[2], &none[3]);
-                VariantClear(&target);
             }
         }
         g_logger.Log(L"CHintoraIEBHO::OnBeforeNavigate() - url = %s", address.c_str());
-        bEnabled = 0;
+        m_bEnabled = 0;
     } catch (...) {
         g_logger.LogError(L"CHintoraIEBHO::OnBeforeNavigate() exception", GetLastError(), true);
     }
@@ -410,24 +382,21 @@ HRESULT CHintoraIEBHO::SetWindow() {
         return hr;
     ComPtr<IHTMLWindow2> window;
     hr = document->get_parentWindow(&window);
-    if (SUCCEEDED(hr) && window && window.Get() != m_spWindow) {
-        ReleaseInterface(m_spWindow);
-        m_spWindow = window.Detach();
-        g_logger.Log(L"CHintoraIEBHO::SetWindow() - m_spWindow = [%08Ix]", reinterpret_cast<UINT_PTR>(m_spWindow));
+    if (SUCCEEDED(hr) && window && window != m_spWindow) {
+        m_spWindow = window;
+        g_logger.Log(L"CHintoraIEBHO::SetWindow() - m_spWindow = [%08Ix]",
+                     reinterpret_cast<UINT_PTR>(m_spWindow.Get()));
     }
     return hr;
 }
 
 void CHintoraIEBHO::GetWindow(IHTMLWindow2** window) {
-    if (!window)
-        return;
-    *window = m_spWindow;
-    if (m_spWindow)
-        m_spWindow->AddRef();
+    if (window)
+        m_spWindow.CopyTo(window);
 }
 
-HRESULT CHintoraIEBHO::GetFrameWindow(IHTMLWindow2* window, LONG index, IHTMLWindow2** frame) {
-    if (!window || !frame)
+HRESULT CHintoraIEBHO::GetFrameWindow(IHTMLWindow2* window, LONG index, ComPtr<IHTMLWindow2>& frame) {
+    if (!window)
         return E_POINTER;
     ComPtr<IHTMLFramesCollection2> frames;
     HRESULT hr = window->get_frames(&frames);
@@ -435,61 +404,45 @@ HRESULT CHintoraIEBHO::GetFrameWindow(IHTMLWindow2* window, LONG index, IHTMLWin
         return hr;
     if (!frames)
         return E_FAIL;
-    VARIANT position;
-    VariantInit(&position);
-    position.vt = VT_I4;
-    position.lVal = index;
-    VARIANT item;
-    VariantInit(&item);
+    Variant position(index);
+    Variant item;
     hr = frames->item(&position, &item);
     if (SUCCEEDED(hr) && item.vt == VT_DISPATCH && item.pdispVal) {
-        IHTMLWindow2* found = nullptr;
+        ComPtr<IHTMLWindow2> found;
         hr = item.pdispVal->QueryInterface(IID_PPV_ARGS(&found));
-        if (SUCCEEDED(hr) && found) {
-            if (*frame)
-                (*frame)->Release();
-            *frame = found;
-        }
+        if (SUCCEEDED(hr) && found)
+            frame = found;
     }
-    VariantClear(&item);
     return hr;
 }
 
 bool CHintoraIEBHO::IsFirstFrameComplete(IHTMLWindow2* window) {
     try {
         ComPtr<IHTMLWindow2> frame;
-        if (FAILED(GetFrameWindow(window, 0, &frame)) || !frame)
+        if (FAILED(GetFrameWindow(window, 0, frame)) || !frame)
             return false;
         ComPtr<IHTMLDocument2> document;
         if (FAILED(HtmlDomHelper::GetBrowserDocument(frame.Get(), &document)) || !document)
             return false;
-        BSTR state = nullptr;
-        if (FAILED(document->get_readyState(&state)) || !state)
+        Bstr state;
+        if (FAILED(document->get_readyState(state.Out())) || !state.get())
             return false;
-        bool complete = _wcsicmp(state, L"complete") == 0;
-        SysFreeString(state);
-        return complete;
+        return _wcsicmp(state.get(), L"complete") == 0;
     } catch (...) {
         return false;
     }
 }
 
-void CHintoraIEBHO::ReleaseFrames() {
-    for (IHTMLWindow2*& frame : m_frames)
-        ReleaseInterface(frame);
-    m_frames.clear();
-}
-
 void CHintoraIEBHO::Reset() {
     g_logger.Log(L"CHintoraIEBHO::Reset");
-    ReleaseFrames();
+    m_frames.clear();
     m_frameParentIndexes.clear();
-    frameLeaderIndexArray.clear();
+    m_frameLeaderIndexArray.clear();
     m_domainLeaders.clear();
     m_strGatewayURL.clear();
     m_languages.clear();
-    VariantClear(&m_varApplication);
-    VariantClear(&m_varContextList);
+    m_varApplication.Clear();
+    m_varContextList.Clear();
     StopTimer(m_nFrameCompleteTimer);
     StopTimer(m_nGatewayWaitingToCloseTimer);
 }

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "base/ClassFactory.h"
+#include "base/ComOwners.h"
 #include "base/ComSupport.h"
-#include "helper/SharedState.h"
 #include "HintoraIE_h.h"
 
 // Process-wide switches written by every helper object's Initialize.
@@ -51,51 +51,53 @@ public:
     // IHintoraIEBHO
     STDMETHODIMP Start() override;
 
+    // The tab's window with a reference added, or null.
+    void GetWindow(IHTMLWindow2** window);
+
+    // Options: starts one options dialog on a thread of its own, owned by the
+    // browser's top-level window. Each call opens another one.
+    HRESULT OpenOptionsWindow();
+
+    // The text the library's pages fetch: the options page's texts in the
+    // user's language, and the text of the message window last opened
+    // (handed out once).
+    static void SetOptionsMessage();
+    static void GetCurrentMessage(std::wstring& text);
+
+private:
+    // The tests' way to the object's state and steps.
+    friend class HelperObjectProbe;
+
+    CHintoraIEBHO(const CHintoraIEBHO&) = delete;
+    CHintoraIEBHO& operator=(const CHintoraIEBHO&) = delete;
+
     // Browser events.
     void OnDocumentComplete(IDispatch* pDisp, VARIANT* url);
     void OnBeforeNavigate(IDispatch* pDisp, VARIANT* url, VARIANT* flags, VARIANT* targetFrameName,
                           VARIANT* postData, VARIANT* headers, VARIANT_BOOL* cancel);
     void OnQuit();
     void OnNewWindow3(IDispatch** ppDisp, VARIANT_BOOL* cancel, DWORD flags, BSTR urlContext, BSTR url);
+    // The text of an event argument: a string, possibly behind a reference.
+    static std::wstring EventArgumentText(const VARIANT* value);
 
     void Initialize();
+    void Advise();
+    void Unadvise();
 
     HRESULT SetWindow();
-    // m_spWindow with a reference added, or null.
-    void GetWindow(IHTMLWindow2** window);
     bool IsFirstFrameComplete(IHTMLWindow2* window);
-    HRESULT GetFrameWindow(IHTMLWindow2* window, LONG index, IHTMLWindow2** frame);
+    HRESULT GetFrameWindow(IHTMLWindow2* window, LONG index, ComPtr<IHTMLWindow2>& frame);
     void Reset();
 
     // Hot key.
     void ParseShortCut(const std::wstring& text);
-    // The ShortCutWord of an English hot-key text; false, with the word left
-    // alone, when the text names no key from F1 to F12.
-    static bool ShortCutWordFromText(const std::wstring& text, WORD& word);
-    static WORD FunctionKeyFromName(const std::wstring& name);
     bool IsShortCutPressed(WPARAM virtualKey);
     static LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam);
 
-    // Shared state between tabs and processes.
-    static bool WriteToSharedMemory(const SharedStateBlock& block);
-    static bool ReadFromSharedMemory(SharedStateBlock& block);
-    static bool SetGatewayStatus(const std::wstring& status);
-    static bool GetGatewayStatus(std::wstring& status);
-    static void ClearBrowserContext();
-    static void SetBusyState(BOOL state);
-    static void GetBusyState(BOOL& state);
-    static HANDLE GetEvent(const std::wstring& name, BOOL manualReset);
-
-    // Message windows.
+    // Message windows over the tab's window.
     HRESULT OpenMessageWindow(const std::wstring& title, const std::wstring& text, const std::wstring& type,
                               const std::wstring& close);
     void ShowError(const std::wstring& errorText);
-    static void SetOptionsMessage();
-    static void GetCurrentMessage(std::wstring& text);
-
-    // Options: starts one options dialog on a thread of its own, owned by the
-    // browser's top-level window. Each call opens another one.
-    HRESULT OpenOptionsWindow();
 
     // Help request and gateway window control.
     void CloseGatewayWindow();
@@ -122,6 +124,15 @@ public:
     HRESULT ProceedWithRecognition();
     HRESULT CollectFrames(IHTMLWindow2* window, LONG parentIndex);
 
+    // The object's thread timers. A stopped timer's id is forgotten: the
+    // system hands ids out again, and a kill by a stale id would stop another
+    // timer of the thread. Starting one first stops the earlier one of the
+    // same field, which would otherwise outlive its purpose.
+    static void StopTimer(UINT_PTR& id);
+    static void StartTimer(UINT_PTR& id, TIMERPROC procedure);
+    // A timer procedure ends its own timer by the id its tick handed in.
+    static void StopOwnTimer(UINT_PTR id, UINT_PTR* field);
+
     // The event sink handed to the browser's connection point. It has an
     // identity of its own (the browser asks it for IDispatch and
     // DWebBrowserEvents2) but its references keep the helper object alive, so
@@ -138,25 +149,29 @@ public:
         CHintoraIEBHO* m_owner;
     };
 
-    // Fields. The timer procedures, the hook and the tab's other objects of
-    // the same thread work on them directly.
-    IUnknown* m_spUnkSite = nullptr;
+    // Fields. The timer procedures and the hook find the thread's object
+    // through ThreadBhoSlot and work on them directly. The module stays
+    // locked until every other field is gone.
+    ModuleObjectLock m_moduleLock;
+    ComPtr<IUnknown> m_spUnkSite;
     EventSink m_eventSink;
     DWORD m_dwEventCookie = 0;
     LONG m_cRef = 0;
-    IWebBrowser2* m_spWebBrowser = nullptr;
-    IHTMLWindow2* m_spWindow = nullptr;
+    ComPtr<IWebBrowser2> m_spWebBrowser;
+    ComPtr<IHTMLWindow2> m_spWindow;
     BOOL m_bAdvised = FALSE;
     HHOOK m_hKeyboardHook = nullptr;
-    VARIANT m_varApplication;
-    VARIANT m_varContextList;
-    VARIANT m_varDefaults;
+    // The page tab's context, kept from the gateway's ShowContent until the
+    // content page is shown.
+    Variant m_varApplication;
+    Variant m_varContextList;
+    Variant m_varDefaults;
     std::vector<std::wstring> m_languages;
-    std::vector<IHTMLWindow2*> m_frames;
+    std::vector<ComPtr<IHTMLWindow2>> m_frames;
     std::vector<LONG> m_frameParentIndexes;
-    std::vector<LONG> frameLeaderIndexArray;
+    std::vector<LONG> m_frameLeaderIndexArray;
     std::map<std::wstring, LONG> m_domainLeaders;
-    BYTE bEnabled = 0;
+    BYTE m_bEnabled = 0;
     BYTE m_bHostsGateway = 0;
     BYTE m_bBlockNewGateway = 0;
     WORD m_wShortCut = 0x0078;
@@ -170,24 +185,6 @@ public:
     UINT_PTR m_nGatewayClosingTimer = 0;
     static const LONG kDocumentWaitTicks = 150;
 
-    // The object's thread timers. A stopped timer's id is forgotten: the
-    // system hands ids out again, and a kill by a stale id would stop another
-    // timer of the thread. Starting one first stops the earlier one of the
-    // same field, which would otherwise outlive its purpose.
-    static void StopTimer(UINT_PTR& id);
-    static void StartTimer(UINT_PTR& id, TIMERPROC procedure);
-    // A timer procedure ends its own timer by the id its tick handed in.
-    static void StopOwnTimer(UINT_PTR id, UINT_PTR* field);
-
-private:
-    CHintoraIEBHO(const CHintoraIEBHO&) = delete;
-    CHintoraIEBHO& operator=(const CHintoraIEBHO&) = delete;
-
-    void Advise();
-    void Unadvise();
-    void ReleaseFrames();
-
-    ModuleObjectLock m_moduleLock;
 };
 
 // Shared by all tabs of a process: ticks of the wait for a complete document.

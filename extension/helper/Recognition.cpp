@@ -11,13 +11,8 @@
 #include "ui/MessageWindows.h"
 
 #include <exdisp.h>
-#include <wrl/client.h>
 
 #include <cwctype>
-#include <memory>
-#include <new>
-
-using Microsoft::WRL::ComPtr;
 
 namespace {
 
@@ -51,22 +46,22 @@ bool IsObject(const VARIANT& value) {
     return value.vt == VT_DISPATCH && value.pdispVal;
 }
 
-// An automation array of variants filled by `fill` for each index.
+// Makes the value an automation array of variants filled by `fill` for each
+// index.
 template <class Fill>
-SAFEARRAY* MakeArray(size_t count, Fill fill) {
-    SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(count));
-    if (!array)
+void MakeArray(Variant& target, size_t count, Fill fill) {
+    target.Clear();
+    target.parray = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(count));
+    if (!target.parray)
         throw ComFailure(E_OUTOFMEMORY);
+    target.vt = VT_ARRAY | VT_VARIANT;
     VARIANT* data = nullptr;
-    HRESULT hr = SafeArrayAccessData(array, reinterpret_cast<void**>(&data));
-    if (FAILED(hr)) {
-        SafeArrayDestroy(array);
+    HRESULT hr = SafeArrayAccessData(target.parray, reinterpret_cast<void**>(&data));
+    if (FAILED(hr))
         throw ComFailure(hr);
-    }
     for (size_t i = 0; i < count; ++i)
         fill(i, data[i]);
-    SafeArrayUnaccessData(array);
-    return array;
+    SafeArrayUnaccessData(target.parray);
 }
 
 }  // namespace
@@ -85,9 +80,9 @@ HRESULT CHintoraIEBHO::CollectFrames(IHTMLWindow2* window, LONG parentIndex) {
 
     std::wstring url;
     bool accepted = false;
-    BSTR address = nullptr;
-    if (SUCCEEDED(document->get_URL(&address)) && address) {
-        url.assign(address, SysStringLen(address));
+    Bstr address;
+    if (SUCCEEDED(document->get_URL(address.Out())) && address.get()) {
+        url = address.Text();
         if (url.size() >= 4) {
             std::wstring scheme = url.substr(0, 4);
             for (auto& c : scheme)
@@ -95,14 +90,12 @@ HRESULT CHintoraIEBHO::CollectFrames(IHTMLWindow2* window, LONG parentIndex) {
             accepted = scheme == L"http";
         }
     }
-    SysFreeString(address);
 
     LONG childParent = parentIndex;
     if (accepted) {
         m_frames.reserve(m_frames.size() + 1);
         m_frameParentIndexes.reserve(m_frameParentIndexes.size() + 1);
-        frameLeaderIndexArray.reserve(frameLeaderIndexArray.size() + 1);
-        window->AddRef();
+        m_frameLeaderIndexArray.reserve(m_frameLeaderIndexArray.size() + 1);
         m_frames.push_back(window);
         m_frameParentIndexes.push_back(parentIndex);
         LONG index = static_cast<LONG>(m_frames.size()) - 1;
@@ -110,9 +103,9 @@ HRESULT CHintoraIEBHO::CollectFrames(IHTMLWindow2* window, LONG parentIndex) {
         g_logger.Log(L"CHintoraIEBHO::CollectFrames() - frame added %s", url.c_str());
 
         LONG leader = index;
-        BSTR domain = nullptr;
-        if (SUCCEEDED(document->get_domain(&domain)) && domain && SysStringLen(domain) > 0) {
-            std::wstring name(domain, SysStringLen(domain));
+        Bstr domain;
+        if (SUCCEEDED(document->get_domain(domain.Out())) && !domain.Text().empty()) {
+            std::wstring name = domain.Text();
             auto known = m_domainLeaders.find(name);
             if (known != m_domainLeaders.end())
                 leader = known->second;
@@ -123,8 +116,7 @@ HRESULT CHintoraIEBHO::CollectFrames(IHTMLWindow2* window, LONG parentIndex) {
         } else {
             g_logger.Log(L"CHintoraIEBHO::CollectFrames() - couldn't get domain name");
         }
-        SysFreeString(domain);
-        frameLeaderIndexArray.push_back(leader);
+        m_frameLeaderIndexArray.push_back(leader);
     } else {
         g_logger.Log(L"CHintoraIEBHO::CollectFrames() - frame not added %s", url.c_str());
     }
@@ -162,7 +154,7 @@ HRESULT CHintoraIEBHO::ProceedWithRecognition() {
     const wchar_t* failure = nullptr;
     try {
         g_logger.Log(L"CHintoraIEBHO::ProceedWithRecognition()");
-        CollectFrames(m_spWindow, -1);
+        CollectFrames(m_spWindow.Get(), -1);
 
         if (m_frames.empty()) {
             g_logger.Log(L"CHintoraIEBHO::ProceedWithRecognition() - no valid frame");
@@ -171,21 +163,21 @@ HRESULT CHintoraIEBHO::ProceedWithRecognition() {
         }
 
         HtmlDomHelper dom;
-        Value descriptor;
+        Variant descriptor;
         if (!failure) {
             g_logger.Log(L"CHintoraIEBHO::ProceedWithRecognition() - number of frames = [%d]",
                          static_cast<int>(m_frames.size()));
             g_logger.Log(L"CHintoraIEBHO::ProceedWithRecognition() - number of frame parent indexes = [%d]",
                          static_cast<int>(m_frameParentIndexes.size()));
             g_logger.Log(L"CHintoraIEBHO::ProceedWithRecognition() - number of leader frame indexes = [%d]",
-                         static_cast<int>(frameLeaderIndexArray.size()));
+                         static_cast<int>(m_frameLeaderIndexArray.size()));
 
             // One injection per leader; a leader whose injection failed gets
             // another chance where it is named again.
             std::wstring scriptUrl = RecognitionScriptUrl();
             LONG lastInjected = -1;
-            for (size_t i = 0; i < frameLeaderIndexArray.size(); ++i) {
-                LONG leader = frameLeaderIndexArray[i];
+            for (size_t i = 0; i < m_frameLeaderIndexArray.size(); ++i) {
+                LONG leader = m_frameLeaderIndexArray[i];
                 if (leader <= lastInjected) {
                     g_logger.Log(L"CHintoraIEBHO::ProceedWithRecognition() - NOT injected into "
                                  L"frameLeaderIndexArray[%d] = %d",
@@ -193,7 +185,7 @@ HRESULT CHintoraIEBHO::ProceedWithRecognition() {
                     continue;
                 }
                 ComPtr<IDispatch> script;
-                hr = dom.GetScriptObject(m_frames.at(leader), &script);
+                hr = dom.GetScriptObject(m_frames.at(leader).Get(), &script);
                 if (FAILED(hr) || !script) {
                     g_logger.Log(L"CHintoraIEBHO::ProceedWithRecognition() - Couldn't get script object, leader "
                                  L"frame index: %d",
@@ -213,18 +205,18 @@ HRESULT CHintoraIEBHO::ProceedWithRecognition() {
                 }
             }
 
-            SetGatewayStatus(SharedState::kGatewayRunning);
+            SharedState::SetGatewayStatus(SharedState::kGatewayRunning);
 
             std::wstring order;
             ProductSettings::GetApplicationOrder(order);
-            std::unique_ptr<SharedStateBlock> block(new SharedStateBlock());
-            ReadFromSharedMemory(*block);
+            auto block = SharedState::NewBlock();
+            SharedState::ReadFromSharedMemory(*block);
             std::wstring disabled = SharedState::ReadField(block->disabledApplicationList);
             std::wstring configured = SharedState::ReadField(block->configuredApplicationList);
             block.reset();
 
-            IDispatch* frame0 = m_frames.front();
-            Value orderArg(order), configuredArg(configured), disabledArg(disabled);
+            IDispatch* frame0 = m_frames.front().Get();
+            Variant orderArg(order), configuredArg(configured), disabledArg(disabled);
             hr = dom.CallFunction(frame0, &descriptor, std::wstring(kRecognitionPath) + L"CreateBrowserDescriptor",
                                   disabledArg, configuredArg, orderArg);
             if (FAILED(hr) || !IsObject(descriptor)) {
@@ -236,27 +228,23 @@ HRESULT CHintoraIEBHO::ProceedWithRecognition() {
         }
 
         if (!failure) {
-            Value frames, parents, leaders, none;
+            Variant frames, parents, leaders, none;
             none.vt = VT_NULL;
-            frames.parray = MakeArray(m_frames.size(), [&](size_t i, VARIANT& item) {
+            MakeArray(frames, m_frames.size(), [&](size_t i, VARIANT& item) {
+                item.pdispVal = ComPtr<IDispatch>(m_frames[i]).Detach();
                 item.vt = VT_DISPATCH;
-                item.pdispVal = m_frames[i];
-                item.pdispVal->AddRef();
             });
-            frames.vt = VT_ARRAY | VT_VARIANT;
-            parents.parray = MakeArray(m_frameParentIndexes.size(), [&](size_t i, VARIANT& item) {
+            MakeArray(parents, m_frameParentIndexes.size(), [&](size_t i, VARIANT& item) {
                 item.vt = VT_I4;
                 item.lVal = m_frameParentIndexes[i];
             });
-            parents.vt = VT_ARRAY | VT_VARIANT;
-            leaders.parray = MakeArray(frameLeaderIndexArray.size(), [&](size_t i, VARIANT& item) {
+            MakeArray(leaders, m_frameLeaderIndexArray.size(), [&](size_t i, VARIANT& item) {
                 item.vt = VT_I4;
-                item.lVal = frameLeaderIndexArray[i];
+                item.lVal = m_frameLeaderIndexArray[i];
             });
-            leaders.vt = VT_ARRAY | VT_VARIANT;
 
-            Value result;
-            hr = dom.CallFunction(m_frames.front(), &result, std::wstring(kRecognitionPath) + L"SetFrames", leaders,
+            Variant result;
+            hr = dom.CallFunction(m_frames.front().Get(), &result, std::wstring(kRecognitionPath) + L"SetFrames", leaders,
                                   none, parents, frames, descriptor);
             if (FAILED(hr) || result.vt != VT_BOOL || result.boolVal != VARIANT_TRUE) {
                 g_logger.Log(L"CHintoraIEBHO::ProceedWithRecognition() - SetFrames returned with false");
@@ -277,13 +265,13 @@ HRESULT CHintoraIEBHO::ProceedWithRecognition() {
         }
 
         // The first leader frame that gives a context object wins.
-        Value context;
-        for (size_t i = 0; i < frameLeaderIndexArray.size(); ++i) {
-            LONG leader = frameLeaderIndexArray[i];
+        Variant context;
+        for (size_t i = 0; i < m_frameLeaderIndexArray.size(); ++i) {
+            LONG leader = m_frameLeaderIndexArray[i];
             ComPtr<IDispatch> script;
-            if (FAILED(dom.GetScriptObject(m_frames.at(leader), &script)) || !script)
+            if (FAILED(dom.GetScriptObject(m_frames.at(leader).Get(), &script)) || !script)
                 continue;
-            Value index(leader);
+            Variant index(leader);
             hr = dom.CallFunction(script.Get(), &context, std::wstring(kRecognitionPath) + L"GetPlaybackContext",
                                   index, descriptor);
             if (SUCCEEDED(hr) && IsObject(context)) {
@@ -300,8 +288,8 @@ HRESULT CHintoraIEBHO::ProceedWithRecognition() {
                      reinterpret_cast<UINT_PTR>(IsObject(context) ? context.pdispVal : nullptr));
         g_logger.Log(L"CHintoraIEBHO::ProceedWithRecognition() - GetPlaybackContext succeeded");
 
-        Value order;
-        hr = dom.CallFunction(m_frames.front(), &order, std::wstring(kRecognitionPath) + L"GetApplicationOrder",
+        Variant order;
+        hr = dom.CallFunction(m_frames.front().Get(), &order, std::wstring(kRecognitionPath) + L"GetApplicationOrder",
                               descriptor);
         if (SUCCEEDED(hr) && order.vt == VT_BSTR) {
             std::wstring text = order.Text();
@@ -326,8 +314,8 @@ HRESULT CHintoraIEBHO::ProceedWithRecognition() {
         // Read again just before writing, and change only the fields this
         // side owns: a close request or busy change that another tab wrote
         // since the lists were read must survive.
-        std::unique_ptr<SharedStateBlock> block(new SharedStateBlock());
-        if (ReadFromSharedMemory(*block)) {
+        auto block = SharedState::NewBlock();
+        if (SharedState::ReadFromSharedMemory(*block)) {
             block->disabledApplicationList[0] = L'\0';
             block->configuredApplicationList[0] = L'\0';
             SharedState::CopyToField(block->application, application);
@@ -335,10 +323,10 @@ HRESULT CHintoraIEBHO::ProceedWithRecognition() {
             SharedState::CopyToField(block->searchExpression, search);
             SharedState::CopyToField(block->contextList, contextList);
             SharedState::CopyToField(block->defaults, defaults);
-            WriteToSharedMemory(*block);
+            SharedState::WriteToSharedMemory(*block);
         }
 
-        HANDLE ready = GetEvent(SharedState::kBrowserContextReadyEvent, FALSE);
+        HANDLE ready = SharedState::GetEvent(SharedState::kBrowserContextReadyEvent, FALSE);
         if (ready)
             SetEvent(ready);
         return hr;

@@ -1,13 +1,14 @@
 #include "helper/SharedState.h"
 
+#include "base/HandleOwners.h"
 #include "base/Logger.h"
 #include "base/LowIntegrity.h"
-#include "helper/HintoraIEBHO.h"
 
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 namespace SharedState {
 
@@ -57,13 +58,21 @@ std::wstring ReadField(const WCHAR* field, size_t capacity) {
     return std::wstring(field, length);
 }
 
-}  // namespace SharedState
-
 namespace {
 
-std::mutex g_sharedLock;
-HANDLE g_hMapping = nullptr;
-std::map<std::wstring, HANDLE> g_events;
+// The process keeps its handles to the mapping and the events until it ends,
+// past an unload of the library too: a pending signal and the block's
+// content must outlive the tabs that wrote them. So the holder is never freed.
+struct ProcessHandles {
+    std::mutex lock;
+    UniqueHandle mapping;
+    std::map<std::wstring, UniqueHandle> events;
+};
+
+ProcessHandles& Handles() {
+    static ProcessHandles* handles = new ProcessHandles();
+    return *handles;
+}
 
 const wchar_t* TrueFalse(BOOL value) {
     return value ? L"TRUE" : L"FALSE";
@@ -72,103 +81,103 @@ const wchar_t* TrueFalse(BOOL value) {
 }  // namespace
 
 HANDLE OpenSharedMemoryMapping() {
-    std::lock_guard<std::mutex> guard(g_sharedLock);
-    if (g_hMapping)
-        return g_hMapping;
+    ProcessHandles& handles = Handles();
+    std::lock_guard<std::mutex> guard(handles.lock);
+    if (handles.mapping)
+        return handles.mapping.Get();
 
     SetLastError(ERROR_SUCCESS);
-    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                        SharedState::kMappingSize, SharedState::kMappingName);
+    UniqueHandle mapping(
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kMappingSize, kMappingName));
     DWORD error = GetLastError();
     if (mapping && error == ERROR_SUCCESS) {
-        SetLowIntegrityLabelOnKernelObject(SharedState::kMappingName);
-        g_hMapping = mapping;
-        return g_hMapping;
+        SetLowIntegrityLabelOnKernelObject(kMappingName);
+        handles.mapping = std::move(mapping);
+        return handles.mapping.Get();
     }
-    if (mapping)
-        CloseHandle(mapping);
-    mapping = OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, SharedState::kMappingName);
+    mapping.Reset();
+    mapping.Reset(OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, kMappingName));
     if (mapping) {
-        SetLowIntegrityLabelOnKernelObject(SharedState::kMappingName);
-        g_hMapping = mapping;
+        SetLowIntegrityLabelOnKernelObject(kMappingName);
+        handles.mapping = std::move(mapping);
     }
-    return g_hMapping;
+    return handles.mapping.Get();
 }
 
-bool CHintoraIEBHO::WriteToSharedMemory(const SharedStateBlock& block) {
+std::unique_ptr<SharedStateBlock> NewBlock() {
+    return std::unique_ptr<SharedStateBlock>(new SharedStateBlock());
+}
+
+void ClearContextFields(SharedStateBlock& block) {
+    block.application[0] = L'\0';
+    block.type[0] = L'\0';
+    block.searchExpression[0] = L'\0';
+    block.contextList[0] = L'\0';
+    block.defaults[0] = L'\0';
+}
+
+bool WriteToSharedMemory(const SharedStateBlock& block) {
     HANDLE mapping = OpenSharedMemoryMapping();
     if (!mapping) {
         g_logger.Log(L"CHintoraIEBHO::WriteToSharedMemory() - couldn't access shared memory");
         return false;
     }
-    void* view = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SharedStateBlock));
+    MappedView view(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SharedStateBlock)));
     if (!view) {
         g_logger.Log(L"CHintoraIEBHO::WriteToSharedMemory() - couldn't get shared memory buffer");
         return false;
     }
-    memcpy(view, &block, sizeof(SharedStateBlock));
-    UnmapViewOfFile(view);
+    memcpy(view.Get(), &block, sizeof(SharedStateBlock));
     return true;
 }
 
-bool CHintoraIEBHO::ReadFromSharedMemory(SharedStateBlock& block) {
+bool ReadFromSharedMemory(SharedStateBlock& block) {
     HANDLE mapping = OpenSharedMemoryMapping();
     if (!mapping) {
         g_logger.Log(L"CHintoraIEBHO::ReadFromSharedMemory() - couldn't access shared memory");
         return false;
     }
-    void* view = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SharedStateBlock));
+    MappedView view(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SharedStateBlock)));
     if (!view) {
         g_logger.Log(L"CHintoraIEBHO::ReadFromSharedMemory() - couldn't get shared memory buffer");
         return false;
     }
-    memcpy(&block, view, sizeof(SharedStateBlock));
-    UnmapViewOfFile(view);
+    memcpy(&block, view.Get(), sizeof(SharedStateBlock));
     return true;
 }
 
-// The block is too large for the stack of a browser thread: copies live on
-// the heap.
-static std::unique_ptr<SharedStateBlock> NewBlock() {
-    return std::unique_ptr<SharedStateBlock>(new SharedStateBlock());
-}
-
-bool CHintoraIEBHO::SetGatewayStatus(const std::wstring& status) {
+bool SetGatewayStatus(const std::wstring& status) {
     auto block = NewBlock();
     if (!ReadFromSharedMemory(*block)) {
         g_logger.Log(L"CHintoraIEBHO::SetGatewayStatus() -> status: %s %s", status.c_str(), L"not set (ERROR)");
         return false;
     }
-    SharedState::CopyToField(block->gatewayStatus, status);
+    CopyToField(block->gatewayStatus, status);
     bool written = WriteToSharedMemory(*block);
     g_logger.Log(L"CHintoraIEBHO::SetGatewayStatus() -> status: %s %s", status.c_str(),
                  written ? L"set" : L"not set (ERROR)");
     return written;
 }
 
-bool CHintoraIEBHO::GetGatewayStatus(std::wstring& status) {
+bool GetGatewayStatus(std::wstring& status) {
     auto block = NewBlock();
     if (!ReadFromSharedMemory(*block))
         return false;
-    status = SharedState::ReadField(block->gatewayStatus);
+    status = ReadField(block->gatewayStatus);
     return true;
 }
 
-void CHintoraIEBHO::ClearBrowserContext() {
+void ClearBrowserContext() {
     auto block = NewBlock();
     bool cleared = false;
     if (ReadFromSharedMemory(*block)) {
-        block->application[0] = L'\0';
-        block->type[0] = L'\0';
-        block->searchExpression[0] = L'\0';
-        block->contextList[0] = L'\0';
-        block->defaults[0] = L'\0';
+        ClearContextFields(*block);
         cleared = WriteToSharedMemory(*block);
     }
     g_logger.Log(L"CHintoraIEBHO::ClearBrowserContext() -> cleared: %s", cleared ? L"successfully" : L"NOT");
 }
 
-void CHintoraIEBHO::SetBusyState(BOOL state) {
+void SetBusyState(BOOL state) {
     try {
         auto block = NewBlock();
         if (!ReadFromSharedMemory(*block)) {
@@ -186,7 +195,7 @@ void CHintoraIEBHO::SetBusyState(BOOL state) {
     }
 }
 
-void CHintoraIEBHO::GetBusyState(BOOL& state) {
+void GetBusyState(BOOL& state) {
     try {
         auto block = NewBlock();
         bool read = ReadFromSharedMemory(*block);
@@ -199,24 +208,26 @@ void CHintoraIEBHO::GetBusyState(BOOL& state) {
     }
 }
 
-HANDLE CHintoraIEBHO::GetEvent(const std::wstring& name, BOOL manualReset) {
+HANDLE GetEvent(const std::wstring& name, BOOL manualReset) {
     HANDLE event = nullptr;
     DWORD error = ERROR_SUCCESS;
     {
-        std::lock_guard<std::mutex> guard(g_sharedLock);
-        auto kept = g_events.find(name);
-        if (kept != g_events.end())
-            return kept->second;
+        ProcessHandles& handles = Handles();
+        std::lock_guard<std::mutex> guard(handles.lock);
+        auto kept = handles.events.find(name);
+        if (kept != handles.events.end())
+            return kept->second.Get();
 
         SetLowIntegrityLabelOnKernelObject(name);
         SetLastError(ERROR_SUCCESS);
-        event = CreateEventW(nullptr, manualReset, FALSE, name.c_str());
+        UniqueHandle created(CreateEventW(nullptr, manualReset, FALSE, name.c_str()));
         error = GetLastError();
         SetLowIntegrityLabelOnKernelObject(name);
         // The process keeps one handle per name, so a pending signal
         // outlives the tab that set it.
-        if (event)
-            g_events[name] = event;
+        event = created.Get();
+        if (created)
+            handles.events[name] = std::move(created);
     }
     // Writing a trace line may dispatch messages, and a timer reaching the
     // shared state from there would wait on the lock forever.
@@ -224,3 +235,5 @@ HANDLE CHintoraIEBHO::GetEvent(const std::wstring& name, BOOL manualReset) {
                  reinterpret_cast<UINT_PTR>(event), static_cast<int>(error));
     return event;
 }
+
+}  // namespace SharedState

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 // The record that browser tabs of every process exchange through one named
@@ -59,8 +60,32 @@ std::wstring ReadField(const WCHAR (&field)[N]) {
     return ReadField(field, N);
 }
 
-}  // namespace SharedState
-
 // The process's handle to the mapping, created (and labelled) on first use;
 // null when it can neither be created nor opened (a later call tries again).
 HANDLE OpenSharedMemoryMapping();
+
+// The block is too large for the stack of a browser thread: copies live on
+// the heap.
+std::unique_ptr<SharedStateBlock> NewBlock();
+// Empties the page tab's context: application, type, search expression,
+// context list and defaults.
+void ClearContextFields(SharedStateBlock& block);
+
+// The whole block at once; false (with a trace line) when the mapping or a
+// view of it cannot be had.
+bool WriteToSharedMemory(const SharedStateBlock& block);
+bool ReadFromSharedMemory(SharedStateBlock& block);
+
+// Single fields, each read, changed and written back.
+bool SetGatewayStatus(const std::wstring& status);
+bool GetGatewayStatus(std::wstring& status);
+void ClearBrowserContext();
+void SetBusyState(BOOL state);
+// Leaves the state alone when the block cannot be read.
+void GetBusyState(BOOL& state);
+
+// The process's handle to a named event, created (and labelled) on its first
+// request; the process keeps it to the end. Null when it cannot be created.
+HANDLE GetEvent(const std::wstring& name, BOOL manualReset);
+
+}  // namespace SharedState

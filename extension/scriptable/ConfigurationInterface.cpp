@@ -5,10 +5,10 @@
 #include "base/Logger.h"
 #include "base/Registry.h"
 #include "base/TextTokens.h"
-#include "helper/HintoraIEBHO.h"
 #include "scriptable/LocationMru.h"
 #include "settings/HotKeyTexts.h"
 #include "settings/ProductSettings.h"
+#include "settings/ShortCutText.h"
 #include "ui/MessageWindows.h"
 
 #include <map>
@@ -85,7 +85,7 @@ STDMETHODIMP CHintora::Configure(BSTR* pLanguage, BSTR* pKey, BSTR* pPublishData
             // A key the helper object cannot read counts as none.
             WORD word = 0;
             std::wstring shortCut =
-                CHintoraIEBHO::ShortCutWordFromText(key, word) ? key : std::wstring(HotKeyTexts::kDefaultShortCut);
+                ShortCutText::ShortCutWordFromText(key, word) ? key : std::wstring(HotKeyTexts::kDefaultShortCut);
             g_logger.Log(L"CHintora::Configure() - [%s] [%s]", HotKeyTexts::kDefaultName, shortCut.c_str());
 
             // A stored hot key wins. Its English form is the one handed on:
@@ -192,7 +192,7 @@ STDMETHODIMP CHintora::SetShortCut(BSTR* pVal) {
         // A text the helper object cannot read would be shown in the menus
         // while the key that works is F9.
         WORD word = 0;
-        if (!CHintoraIEBHO::ShortCutWordFromText(text, word))
+        if (!ShortCutText::ShortCutWordFromText(text, word))
             return E_INVALIDARG;
         ModifyHintoraTextAndShortCut(std::wstring(), text);
     } catch (...) {

@@ -1,9 +1,8 @@
 #include "ui/MessageWindows.h"
 
+#include "base/ComOwners.h"
 #include "base/Logger.h"
-#include "helper/HintoraIEBHO.h"
 #include "messages/MessageCatalog.h"
-#include "settings/ProductSettings.h"
 
 #include <shlwapi.h>
 
@@ -130,8 +129,8 @@ std::wstring FormatOptionsJson(const std::wstring& language) {
     return json;
 }
 
-HRESULT CHintoraIEBHO::OpenMessageWindow(const std::wstring& title, const std::wstring& text,
-                                         const std::wstring& type, const std::wstring& close) {
+HRESULT ShowMessageWindow(IHTMLWindow2* window, const std::wstring& title, const std::wstring& text,
+                          const std::wstring& type, const std::wstring& close) {
     HRESULT hr = E_FAIL;
     try {
         std::wstring address =
@@ -149,26 +148,19 @@ HRESULT CHintoraIEBHO::OpenMessageWindow(const std::wstring& title, const std::w
         if (FAILED(hr))
             return hr;
 
-        if (!m_spWindow) {
+        if (!window) {
             hr = E_FAIL;
         } else {
-            std::wstring url = address + L"?" + escaped.data();
-            BSTR dialog = SysAllocStringLen(url.data(), static_cast<UINT>(url.size()));
-            VARIANT argument;
-            VARIANT options;
-            VARIANT returned;
-            VariantInit(&argument);
-            VariantInit(&options);
-            VariantInit(&returned);
-            options.vt = VT_BSTR;
+            Bstr dialog(address + L"?" + escaped.data());
+            Variant argument;
+            Variant options;
+            Variant returned;
             options.bstrVal = SysAllocString(kMessageWindowFeatures);
-            if (!dialog || !options.bstrVal)
+            options.vt = VT_BSTR;
+            if (!dialog.get() || !options.bstrVal)
                 hr = E_OUTOFMEMORY;
             else
-                hr = m_spWindow->showModalDialog(dialog, &argument, &options, &returned);
-            SysFreeString(dialog);
-            VariantClear(&options);
-            VariantClear(&returned);
+                hr = window->showModalDialog(dialog.get(), &argument, &options, &returned);
         }
         if (FAILED(hr)) {
             g_logger.Log(L"CHintoraIEBHO::OpenMessageWindow() - could not open dialog");
@@ -180,37 +172,15 @@ HRESULT CHintoraIEBHO::OpenMessageWindow(const std::wstring& title, const std::w
     return hr;
 }
 
-void CHintoraIEBHO::ShowError(const std::wstring& errorText) {
-    try {
-        std::wstring language;
-        ProductSettings::GetLanguage(language);
-        std::wstring title = MessageCatalog::GetText(L"HINTORA_MESSAGES_TITLE", language);
-        std::wstring occurred = MessageCatalog::GetText(L"COMMON_ERROR_OCCURED", language);
-        std::wstring codeLabel = MessageCatalog::GetText(L"COMMON_ERROR_CODE", language);
-        std::wstring close = MessageCatalog::GetText(L"COMMON_CLOSE", language);
+HRESULT ShowErrorWindow(IHTMLWindow2* window, const std::wstring& errorText, const std::wstring& language,
+                        bool diagnosticMode) {
+    std::wstring title = MessageCatalog::GetText(L"HINTORA_MESSAGES_TITLE", language);
+    std::wstring occurred = MessageCatalog::GetText(L"COMMON_ERROR_OCCURED", language);
+    std::wstring codeLabel = MessageCatalog::GetText(L"COMMON_ERROR_CODE", language);
+    std::wstring close = MessageCatalog::GetText(L"COMMON_CLOSE", language);
 
-        // Without diagnostic mode only the number and its period are shown.
-        std::wstring code = g_bDiagnosticMode ? errorText : errorText.substr(0, 4);
-        std::wstring text = occurred + L"<BR />" + codeLabel + code;
-
-        OpenMessageWindow(title, text, L"critical", close);
-        // The request stays busy while the error window is open.
-        SetBusyState(FALSE);
-    } catch (...) {
-        g_logger.LogError(L"CHintoraIEBHO::ShowError() exception", GetLastError(), true);
-    }
-}
-
-void CHintoraIEBHO::SetOptionsMessage() {
-    g_logger.Log(L"CHintoraIEBHO::SetOptionsMessage()");
-    std::wstring language;
-    ProductSettings::GetLanguage(language);
-    std::wstring json = FormatOptionsJson(language);
-    g_currentMessage.Set(json);
-    g_logger.Log(L"CHintoraIEBHO::SetOptionsMessage() message set: %s", json.c_str());
-}
-
-void CHintoraIEBHO::GetCurrentMessage(std::wstring& text) {
-    text = g_currentMessage.Take();
-    g_logger.Log(L"CHintoraIEBHO::GetCurrentMessage - dialog: %s", text.c_str());
+    // Without diagnostic mode only the number and its period are shown.
+    std::wstring code = diagnosticMode ? errorText : errorText.substr(0, 4);
+    std::wstring text = occurred + L"<BR />" + codeLabel + code;
+    return ShowMessageWindow(window, title, text, L"critical", close);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <mshtml.h>
 
 #include <mutex>
 #include <string>
@@ -30,7 +31,7 @@ std::wstring FormatMessageJson(const std::wstring& title, const std::wstring& te
 // The twelve texts of the options page in one language.
 std::wstring FormatOptionsJson(const std::wstring& language);
 
-// The numbered error texts that ShowError reports (001, 002 and 009 are not
+// The numbered error texts that the helper object reports (001, 002 and 009 are not
 // used). Outside diagnostic mode the window shows only the number.
 namespace ErrorTexts {
 extern const wchar_t kSetConfigurationUrlFailed[];          // 003
@@ -44,6 +45,16 @@ extern const wchar_t kFirstFrameUnavailable[];              // 011
 extern const wchar_t kUnexpectedException[];                // 012
 extern const wchar_t kGatewayWindowFailed[];                // 013
 }  // namespace ErrorTexts
+
+// Shows the library's message page modally over the window, the texts as
+// JSON in its address and in g_currentMessage (which a failed opening
+// empties again). E_FAIL without a window.
+HRESULT ShowMessageWindow(IHTMLWindow2* window, const std::wstring& title, const std::wstring& text,
+                          const std::wstring& type, const std::wstring& close);
+// The message window of a failure in the language: the error's number, and
+// in diagnostic mode its whole text. Throws what the catalog throws.
+HRESULT ShowErrorWindow(IHTMLWindow2* window, const std::wstring& errorText, const std::wstring& language,
+                        bool diagnosticMode);
 
 // Fixed parts of the message window.
 extern const wchar_t kMessageWindowModule[];

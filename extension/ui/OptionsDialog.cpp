@@ -8,7 +8,6 @@
 
 #include "base/HandleOwners.h"
 #include "base/Logger.h"
-#include "helper/HintoraIEBHO.h"
 #include "messages/MessageCatalog.h"
 #include "settings/ProductSettings.h"
 #include "ui/ControlHost.h"
@@ -143,25 +142,6 @@ DWORD WINAPI OptionsDialogThreadProc(LPVOID param) {
     } catch (...) {
     }
     return 0;
-}
-
-HRESULT CHintoraIEBHO::OpenOptionsWindow() {
-    try {
-        std::wstring language;
-        ProductSettings::GetLanguage(language);
-        std::wstring title = MessageCatalog::GetText(L"HINTORA_OPTIONS_TITLE", language);
-        if (!m_spWebBrowser)
-            return E_FAIL;
-        SHANDLE_PTR handle = 0;
-        HRESULT hr = m_spWebBrowser->get_HWND(&handle);
-        if (FAILED(hr))
-            return hr;
-        StartOptionsDialogThread(reinterpret_cast<HWND>(handle), title);
-        return hr;
-    } catch (...) {
-        g_logger.LogError(L"CHintoraIEBHO::OpenOptionsWindow() exception", GetLastError(), true);
-        return E_FAIL;
-    }
 }
 
 // ---- COptionsDialog -----------------------------------------------------------

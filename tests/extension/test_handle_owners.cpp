@@ -1,4 +1,4 @@
-// The kernel handle owner: it closes what it holds exactly once, and not
+// The kernel handle owners: each closes what it holds exactly once, and not
 // what it handed on.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -42,4 +42,23 @@ TEST(UniqueHandle, ClosesWhatItHoldsOnceAndNotWhatItHandedOn) {
     // Failed creations hold nothing to close.
     EXPECT_FALSE(UniqueHandle(INVALID_HANDLE_VALUE));
     EXPECT_FALSE(UniqueHandle());
+}
+
+TEST(MappedView, IsUnmappedWhenItsOwnerGoes) {
+    UniqueHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, nullptr));
+    ASSERT_TRUE(mapping);
+    void* address = nullptr;
+    {
+        MappedView view(MapViewOfFile(mapping.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 4096));
+        ASSERT_TRUE(view);
+        address = view.Get();
+        static_cast<char*>(address)[0] = 'x';
+        MEMORY_BASIC_INFORMATION info = {};
+        ASSERT_NE(0u, VirtualQuery(address, &info, sizeof(info)));
+        EXPECT_EQ(static_cast<DWORD>(MEM_COMMIT), info.State);
+    }
+    MEMORY_BASIC_INFORMATION info = {};
+    ASSERT_NE(0u, VirtualQuery(address, &info, sizeof(info)));
+    EXPECT_EQ(static_cast<DWORD>(MEM_FREE), info.State) << "the view is gone";
+    EXPECT_FALSE(MappedView(nullptr)) << "a failed mapping holds nothing to free";
 }

@@ -16,8 +16,8 @@
 #include "ImportPatch.h"
 
 inline std::unique_ptr<SharedStateBlock> ReadBlock() {
-    std::unique_ptr<SharedStateBlock> block(new SharedStateBlock());
-    EXPECT_TRUE(CHintoraIEBHO::ReadFromSharedMemory(*block));
+    auto block = SharedState::NewBlock();
+    EXPECT_TRUE(SharedState::ReadFromSharedMemory(*block));
     return block;
 }
 
@@ -31,7 +31,7 @@ inline bool Signalled(HANDLE event) {
 }
 
 inline bool Signalled(const wchar_t* eventName) {
-    return Signalled(CHintoraIEBHO::GetEvent(eventName, FALSE));
+    return Signalled(SharedState::GetEvent(eventName, FALSE));
 }
 
 // Takes every pending signal of an auto-reset event.
@@ -41,7 +41,7 @@ inline void Drain(HANDLE event) {
 }
 
 inline void Drain(const wchar_t* eventName) {
-    Drain(CHintoraIEBHO::GetEvent(eventName, FALSE));
+    Drain(SharedState::GetEvent(eventName, FALSE));
 }
 
 inline void Pump() {

@@ -8,6 +8,7 @@
 
 #include "base/ThreadSlot.h"
 #include "helper/HintoraIEBHO.h"
+#include "HelperObjectProbe.h"
 #include "helper/SharedState.h"
 #include "messages/MessageCatalog.h"
 #include "PageFakes.h"
@@ -41,7 +42,7 @@ void WriteContext(const std::wstring& application, const std::wstring& type) {
     SharedState::CopyToField(block->searchExpression, L"find me");
     SharedState::CopyToField(block->contextList, L"{\"k\":1}");
     SharedState::CopyToField(block->defaults, L"{\"d\":1}");
-    ASSERT_TRUE(CHintoraIEBHO::WriteToSharedMemory(*block));
+    ASSERT_TRUE(SharedState::WriteToSharedMemory(*block));
 }
 
 bool ContextIsEmpty() {
@@ -112,8 +113,8 @@ protected:
         Put(m_keys.Machine(), kProductKey, L"ContentURL", kContentUrl);
         Put(m_keys.Machine(), L"Software\\Veltrane\\Norvik\\Hintora\\Advanced", L"diagnosticmode", L"1");
         Put(m_keys.User(), kLanguageKey, L"AcceptLanguage", L"de-CH,en;q=0.5");
-        CHintoraIEBHO::SetBusyState(TRUE);
-        CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayOpening);
+        SharedState::SetBusyState(TRUE);
+        SharedState::SetGatewayStatus(SharedState::kGatewayOpening);
         m_page.reset(new GatewayPage);
         CreateHelperObject();
     }
@@ -121,8 +122,7 @@ protected:
         IObjectWithSite* site = nullptr;
         ASSERT_EQ(S_OK, CHintoraIEBHO::CreateInstance(IID_IObjectWithSite, reinterpret_cast<void**>(&site)));
         m_bho = static_cast<CHintoraIEBHO*>(site);
-        m_page->top.window.AddRef();
-        m_bho->m_spWindow = &m_page->top.window;
+        Probe(m_bho).Window() = &m_page->top.window;
     }
     // The tab closes: the browser lets go of the object. It must live on
     // until the call that runs has ended.
@@ -144,7 +144,7 @@ protected:
         VariantInit(&url);
         url.vt = VT_BSTR;
         url.bstrVal = SysAllocString(address);
-        m_bho->OnDocumentComplete(nullptr, &url);
+        Probe(m_bho).OnDocumentComplete(nullptr, &url);
         VariantClear(&url);
     }
 
@@ -158,17 +158,17 @@ protected:
 TEST_F(GatewayWindow, TheGatewayPageIsPreparedAndReportedReady) {
     TimerRecorder timers;
     ASSERT_TRUE(timers.Active());
-    CHintoraIEBHO::ClearBrowserContext();
+    SharedState::ClearBrowserContext();
     WriteContext(L"stale", L"quenta");
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayOpening);
+    SharedState::SetGatewayStatus(SharedState::kGatewayOpening);
 
     // Another page, or the gateway address in other letter case, is not it.
     Complete(L"http://content.example/pub/RADOZIRA/hintora_gateway.html");
-    EXPECT_EQ(0, m_bho->m_bHostsGateway);
+    EXPECT_EQ(0, Probe(m_bho).HostsGateway());
     EXPECT_THAT(PageLog(), IsEmpty());
 
     Complete(kGatewayUrl);
-    EXPECT_EQ(1, m_bho->m_bHostsGateway);
+    EXPECT_EQ(1, Probe(m_bho).HostsGateway());
     EXPECT_THAT(PageLog(), ElementsAre(L"SetConfigurationUrl(http://content.example/pub)",
                                        L"GetDisabledApplicationList()", L"GetConfiguredApplicationList()"));
     auto block = ReadBlock();
@@ -178,10 +178,10 @@ TEST_F(GatewayWindow, TheGatewayPageIsPreparedAndReportedReady) {
     EXPECT_TRUE(ContextIsEmpty());
     EXPECT_EQ(1, block->busy);
     EXPECT_TRUE(Signalled(SharedState::kGatewayReadyEvent));
-    EXPECT_NE(0u, m_bho->m_nBrowserContextReadyTimer);
-    EXPECT_NE(0u, m_bho->m_nGatewayWaitingToCloseTimer);
-    EXPECT_THAT(TimerRecorder::PeriodsOf(CHintoraIEBHO::BrowserContextReadyTimerProc), ElementsAre(150u));
-    EXPECT_THAT(TimerRecorder::PeriodsOf(CHintoraIEBHO::GatewayWaitingToCloseTimerProc), ElementsAre(150u));
+    EXPECT_NE(0u, Probe(m_bho).BrowserContextReadyTimer());
+    EXPECT_NE(0u, Probe(m_bho).GatewayWaitingToCloseTimer());
+    EXPECT_THAT(TimerRecorder::PeriodsOf(HelperObjectProbe::BrowserContextReadyTimerProc), ElementsAre(150u));
+    EXPECT_THAT(TimerRecorder::PeriodsOf(HelperObjectProbe::GatewayWaitingToCloseTimerProc), ElementsAre(150u));
 
     // A page without the Velnor object stays as it is.
     PageLog().clear();
@@ -204,7 +204,7 @@ TEST_F(GatewayWindow, AFailedPreparationCallShowsItsErrorAndClosesTheGateway) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.call)));
         PageLog().clear();
         m_page->top.window.dialogs.clear();
-        CHintoraIEBHO::SetBusyState(TRUE);
+        SharedState::SetBusyState(TRUE);
         m_page->failingCall = c.call;
         m_page->failing = E_FAIL;
         Complete(kGatewayUrl);
@@ -230,10 +230,10 @@ TEST_F(GatewayWindow, ThePageGetsTheContextAndThePreferredLanguages) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.accept)));
         PageLog().clear();
-        m_bho->Reset();
+        Probe(m_bho).Reset();
         Put(m_keys.User(), kLanguageKey, L"AcceptLanguage", c.accept);
         WriteContext(L"web", L"exactmatch");
-        m_bho->ShowContent();
+        Probe(m_bho).ShowContent();
         EXPECT_THAT(PageLog(), ElementsAre(L"ShowContent(web|" + std::wstring(c.languages) + L"|find me|exactmatch)"));
         EXPECT_FALSE(Busy());
         EXPECT_TRUE(ContextIsEmpty());
@@ -245,15 +245,15 @@ TEST_F(GatewayWindow, TheTypeIsComparedWithoutRegardToCase) {
     TimerRecorder timers;
     ASSERT_TRUE(timers.Active());
     WriteContext(L"web", L"QuEnTa");
-    m_bho->ShowContent();
-    EXPECT_NE(0u, m_bho->m_nFrameCompleteTimer);
-    EXPECT_THAT(TimerRecorder::PeriodsOf(CHintoraIEBHO::FrameCompleteTimerProc), ElementsAre(150u));
-    EXPECT_EQ(VT_BSTR, m_bho->m_varApplication.vt);
+    Probe(m_bho).ShowContent();
+    EXPECT_NE(0u, Probe(m_bho).FrameCompleteTimer());
+    EXPECT_THAT(TimerRecorder::PeriodsOf(HelperObjectProbe::FrameCompleteTimerProc), ElementsAre(150u));
+    EXPECT_EQ(VT_BSTR, Probe(m_bho).Application().vt);
     EXPECT_TRUE(Busy()) << "busy until the content frame has shown the content";
 
     PageLog().clear();
     WriteContext(L"web", L"NOMATCH");
-    m_bho->ShowContent();
+    Probe(m_bho).ShowContent();
     EXPECT_TRUE(m_page->Called(L"CloseWindow("));
     EXPECT_EQ(1u, m_page->top.window.dialogs.size());
 }
@@ -281,7 +281,7 @@ TEST_F(GatewayWindow, NoMatchShowsTheMessageWithThePublishDataAndClosesTheGatewa
         PageLog().clear();
         WriteContext(L"web", L"nomatch");
 
-        m_bho->ShowContent();
+        Probe(m_bho).ShowContent();
 
         ASSERT_EQ(1u, m_page->top.window.dialogs.size());
         EXPECT_THAT(m_page->top.window.dialogs[0], HasSubstr(L"\"Text\":\"" + noContent + c.shown + L"\""));
@@ -301,7 +301,7 @@ TEST_F(GatewayWindow, QuentaWaitsForTheContentsThenHandsTheContextToTheContentFr
     Put(m_keys.Machine(), kTestKey, L"say \"hi\"", L"C:\\x");
     for (HRESULT answer : {S_OK, E_FAIL}) {
         PageLog().clear();
-        m_bho->Reset();
+        Probe(m_bho).Reset();
         m_page->content.tocLoaded = false;
         m_page->content.Namespace(L"Quenta").SetMethod(L"ShowContent", [answer](DISPPARAMS* params, VARIANT*) {
             auto args = Arguments(params);
@@ -311,9 +311,9 @@ TEST_F(GatewayWindow, QuentaWaitsForTheContentsThenHandsTheContextToTheContentFr
         });
         WriteContext(L"web", L"quenta");
         Drain(SharedState::kBrowserContextReadyEvent);
-        m_bho->m_nBrowserContextReadyTimer =
-            SetTimer(nullptr, 0, CHintoraIEBHO::kTimerInterval, CHintoraIEBHO::BrowserContextReadyTimerProc);
-        SetEvent(CHintoraIEBHO::GetEvent(SharedState::kBrowserContextReadyEvent, FALSE));
+        Probe(m_bho).BrowserContextReadyTimer() =
+            SetTimer(nullptr, 0, CHintoraIEBHO::kTimerInterval, HelperObjectProbe::BrowserContextReadyTimerProc);
+        SetEvent(SharedState::GetEvent(SharedState::kBrowserContextReadyEvent, FALSE));
 
         EXPECT_TRUE(PumpUntil([&] { return m_page->Called(L"ShowContent("); }, 3000));
         PumpUntil([] { return false; }, 400);
@@ -325,7 +325,7 @@ TEST_F(GatewayWindow, QuentaWaitsForTheContentsThenHandsTheContextToTheContentFr
                                            L"\"showscore\":\"1\"}|{\"d\":1})"));
         EXPECT_FALSE(Busy());
         EXPECT_TRUE(ContextIsEmpty());
-        EXPECT_EQ(VT_EMPTY, m_bho->m_varDefaults.vt);
+        EXPECT_EQ(VT_EMPTY, Probe(m_bho).Defaults().vt);
         EXPECT_EQ(0, m_page->top.window.closes);
     }
 }
@@ -334,19 +334,19 @@ TEST_F(GatewayWindow, PageCallsThatFailAfterPreparationEndTheRequest) {
     m_page->failingCall = L"ShowContent";
     m_page->failing = E_FAIL;
     WriteContext(L"web", L"quenta");
-    EXPECT_EQ(E_FAIL, m_bho->ShowContent());
+    EXPECT_EQ(E_FAIL, Probe(m_bho).ShowContent());
     ASSERT_EQ(1u, m_page->top.window.dialogs.size());
     EXPECT_THAT(m_page->top.window.dialogs[0], HasSubstr(L"010. <BR />Function Velnor.HintoraGateway.ShowContent failed."));
     EXPECT_TRUE(m_page->Called(L"CloseWindow("));
     EXPECT_FALSE(Busy());
-    EXPECT_EQ(0u, m_bho->m_nFrameCompleteTimer);
+    EXPECT_EQ(0u, Probe(m_bho).FrameCompleteTimer());
 
     // The content frame has gone by the time the contents are shown.
     m_page->top.window.frames.clear();
     m_page->top.window.dialogs.clear();
     PageLog().clear();
     WriteContext(L"web", L"quenta");
-    m_bho->ShowQuentaContent();
+    Probe(m_bho).ShowQuentaContent();
     ASSERT_EQ(1u, m_page->top.window.dialogs.size());
     EXPECT_THAT(m_page->top.window.dialogs[0], HasSubstr(L"011. <BR />Couldn't get access to the gateway's first frame."));
     EXPECT_FALSE(Busy());
@@ -355,7 +355,7 @@ TEST_F(GatewayWindow, PageCallsThatFailAfterPreparationEndTheRequest) {
 
 TEST_F(GatewayWindow, WithoutTestValuesTheSettingsAreAnEmptyObject) {
     std::wstring json = L"unchanged";
-    m_bho->GetTestSettingsJson(json);
+    Probe(m_bho).GetTestSettingsJson(json);
     EXPECT_EQ(L"{}", json);
 }
 
@@ -366,9 +366,9 @@ TEST_F(GatewayWindow, ACloseRequestClosesTheGatewayWithinATick) {
         m_page->failingCall = L"CloseWindow";
         m_page->failing = answer;
         int closes = m_page->top.window.closes;
-        if (m_bho->m_nGatewayWaitingToCloseTimer == 0)
+        if (Probe(m_bho).GatewayWaitingToCloseTimer() == 0)
             Complete(kGatewayUrl);
-        CHintoraIEBHO::SetGatewayStatus(SharedState::kCloseGateway);
+        SharedState::SetGatewayStatus(SharedState::kCloseGateway);
         EXPECT_TRUE(PumpUntil([&] { return m_page->Called(L"CloseWindow("); }, 1000));
         EXPECT_EQ(FAILED(answer) ? closes + 1 : closes, m_page->top.window.closes)
             << "the window's own close only when the page's close failed";
@@ -378,9 +378,9 @@ TEST_F(GatewayWindow, ACloseRequestClosesTheGatewayWithinATick) {
 TEST_F(GatewayWindow, ATabClosedDuringATimersCallIsFreedOnlyWhenTheCallEnds) {
     // The user closes the tab while the no-match message is up.
     WriteContext(L"web", L"nomatch");
-    SetEvent(CHintoraIEBHO::GetEvent(SharedState::kBrowserContextReadyEvent, FALSE));
+    SetEvent(SharedState::GetEvent(SharedState::kBrowserContextReadyEvent, FALSE));
     m_page->top.window.duringDialog = [this] { CloseTab(); };
-    CHintoraIEBHO::BrowserContextReadyTimerProc(nullptr, WM_TIMER, 0, 0);
+    HelperObjectProbe::BrowserContextReadyTimerProc(nullptr, WM_TIMER, 0, 0);
     EXPECT_EQ(1u, m_page->top.window.dialogs.size());
     EXPECT_TRUE(m_page->Called(L"CloseWindow(")) << "the call ran to its end";
     EXPECT_FALSE(Busy());
@@ -390,13 +390,13 @@ TEST_F(GatewayWindow, ATabClosedDuringATimersCallIsFreedOnlyWhenTheCallEnds) {
     PageLog().clear();
     CreateHelperObject();
     WriteContext(L"web", L"quenta");
-    m_bho->ShowContent();
+    Probe(m_bho).ShowContent();
     m_page->content.tocLoaded = true;
     m_page->content.Namespace(L"Quenta").SetMethod(L"ShowContent", [this](DISPPARAMS*, VARIANT*) {
         CloseTab();
         return S_OK;
     });
-    CHintoraIEBHO::FrameCompleteTimerProc(nullptr, WM_TIMER, 0, 0);
+    HelperObjectProbe::FrameCompleteTimerProc(nullptr, WM_TIMER, 0, 0);
     EXPECT_FALSE(Busy());
     EXPECT_TRUE(ContextIsEmpty());
     EXPECT_EQ(nullptr, ThreadBhoSlot::Get());
@@ -404,12 +404,12 @@ TEST_F(GatewayWindow, ATabClosedDuringATimersCallIsFreedOnlyWhenTheCallEnds) {
     // ... while the gateway closes itself on request.
     PageLog().clear();
     CreateHelperObject();
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kCloseGateway);
+    SharedState::SetGatewayStatus(SharedState::kCloseGateway);
     m_page->gateway->SetMethod(L"CloseWindow", [this](DISPPARAMS*, VARIANT*) {
         CloseTab();
         return E_FAIL;
     });
-    CHintoraIEBHO::GatewayWaitingToCloseTimerProc(nullptr, WM_TIMER, 0, 0);
+    HelperObjectProbe::GatewayWaitingToCloseTimerProc(nullptr, WM_TIMER, 0, 0);
     EXPECT_EQ(1, m_page->top.window.closes) << "the window's own close after the page's failed";
     EXPECT_EQ(nullptr, ThreadBhoSlot::Get());
 }
@@ -426,7 +426,7 @@ void PressCtrlF9() {
     state[VK_SHIFT] = state[VK_LSHIFT] = state[VK_MENU] = state[VK_LMENU] = 0;
     SetKeyboardState(state);
     // The key going up: bits 30 and 31 of the keystroke flags.
-    CHintoraIEBHO::KeyboardProc(HC_ACTION, VK_F9, static_cast<LPARAM>(0xC0000001u));
+    HelperObjectProbe::KeyboardProc(HC_ACTION, VK_F9, static_cast<LPARAM>(0xC0000001u));
     state[VK_CONTROL] = state[VK_LCONTROL] = 0;
     SetKeyboardState(state);
 }
@@ -444,9 +444,9 @@ TEST(HelpRequest, OneRequestRunsFromTheHotKeyToTheContentFrameOfTheGateway) {
     PageLog().clear();
     Drain(SharedState::kGatewayReadyEvent);
     Drain(SharedState::kBrowserContextReadyEvent);
-    CHintoraIEBHO::ClearBrowserContext();
-    CHintoraIEBHO::SetBusyState(FALSE);
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayClosed);
+    SharedState::ClearBrowserContext();
+    SharedState::SetBusyState(FALSE);
+    SharedState::SetGatewayStatus(SharedState::kGatewayClosed);
 
     // The page: one frame whose recognition finds the application "web".
     Frame page(L"page", L"https://web.example/orders?id=7", L"web.example");
@@ -503,13 +503,12 @@ TEST(HelpRequest, OneRequestRunsFromTheHotKeyToTheContentFrameOfTheGateway) {
     CHintoraIEBHO* bho = static_cast<CHintoraIEBHO*>(site);
     ASSERT_EQ(bho, ThreadBhoSlot::Get());
     // The tab's browser: the request asks it for the page's window afresh.
-    page.browser.AddRef();
-    bho->m_spWebBrowser = &page.browser;
+    Probe(bho).Browser() = &page.browser;
     VARIANT url;
     VariantInit(&url);
     url.vt = VT_BSTR;
     url.bstrVal = SysAllocString(page.document.url.c_str());
-    bho->OnDocumentComplete(nullptr, &url);
+    Probe(bho).OnDocumentComplete(nullptr, &url);
     VariantClear(&url);
 
     PressCtrlF9();
@@ -525,7 +524,7 @@ TEST(HelpRequest, OneRequestRunsFromTheHotKeyToTheContentFrameOfTheGateway) {
     // the context is asked of frame 0.
     EXPECT_THAT(PageLog(), ElementsAre(L"page.inject", L"recognition:web,crm|crm,web,sap|sap",
                                        L"recognition:object|0"));
-    EXPECT_EQ(0u, bho->m_nGatewayReadyTimer);
+    EXPECT_EQ(0u, Probe(bho).GatewayReadyTimer());
     EXPECT_TRUE(ContextIsEmpty());
     EXPECT_FALSE(Busy());
     bho->Release();
@@ -544,15 +543,14 @@ TEST(HelpRequestPeer, DISABLED_GatewayTab) {
     IObjectWithSite* site = nullptr;
     ASSERT_EQ(S_OK, CHintoraIEBHO::CreateInstance(IID_IObjectWithSite, reinterpret_cast<void**>(&site)));
     CHintoraIEBHO* bho = static_cast<CHintoraIEBHO*>(site);
-    page.top.window.AddRef();
-    bho->m_spWindow = &page.top.window;
+    Probe(bho).Window() = &page.top.window;
     page.content.tocLoaded = true;
 
     VARIANT url;
     VariantInit(&url);
     url.vt = VT_BSTR;
     url.bstrVal = SysAllocString(kGatewayUrl);
-    bho->OnDocumentComplete(nullptr, &url);
+    Probe(bho).OnDocumentComplete(nullptr, &url);
     VariantClear(&url);
 
     EXPECT_TRUE(PumpUntil([&] { return page.Called(L"Quenta.ShowContent("); }, 50000));

@@ -12,6 +12,7 @@
 #include "base/ThreadSlot.h"
 #include "BrowserFakes.h"
 #include "helper/HintoraIEBHO.h"
+#include "HelperObjectProbe.h"
 #include "helper/SharedState.h"
 #include "messages/MessageCatalog.h"
 #include "ProductKeySandbox.h"
@@ -89,7 +90,7 @@ std::wstring ErrorJson(const wchar_t* number) {
 
 std::wstring Status() {
     std::wstring status;
-    CHintoraIEBHO::GetGatewayStatus(status);
+    SharedState::GetGatewayStatus(status);
     return status;
 }
 
@@ -108,9 +109,9 @@ protected:
         m_sandbox.PutProduct(L"ContentURL", kContentUrl);
         m_trace.reset(new TraceCapture);
 
-        CHintoraIEBHO::SetBusyState(FALSE);
-        CHintoraIEBHO::SetGatewayStatus(L"");
-        m_ready = CHintoraIEBHO::GetEvent(SharedState::kGatewayReadyEvent, FALSE);
+        SharedState::SetBusyState(FALSE);
+        SharedState::SetGatewayStatus(L"");
+        m_ready = SharedState::GetEvent(SharedState::kGatewayReadyEvent, FALSE);
         ASSERT_NE(nullptr, m_ready);
         while (WaitForSingleObject(m_ready, 0) == WAIT_OBJECT_0) {
         }
@@ -155,7 +156,7 @@ protected:
         VariantInit(&url);
         url.vt = VT_BSTR;
         url.bstrVal = SysAllocString(m_window.location.href.c_str());
-        m_bho->OnDocumentComplete(static_cast<IWebBrowser2*>(&m_browser), &url);
+        Probe(m_bho).OnDocumentComplete(static_cast<IWebBrowser2*>(&m_browser), &url);
         VariantClear(&url);
     }
 
@@ -168,7 +169,7 @@ protected:
         EXPECT_TRUE(m_messages.empty());
         EXPECT_TRUE(Busy());
         EXPECT_EQ(L"Hintora_GatewayOpening", Status());
-        EXPECT_NE(0u, m_bho->m_nGatewayReadyTimer);
+        EXPECT_NE(0u, Probe(m_bho).GatewayReadyTimer());
         EXPECT_EQ(1, m_gateway.References()) << "the gateway window is not kept";
     }
 
@@ -188,14 +189,13 @@ protected:
 }  // namespace
 
 TEST_F(HelpRequestTest, ATabThatNeverCompletedADocumentIgnoresTheRequest) {
-    m_bho->m_spWindow->Release();
-    m_bho->m_spWindow = nullptr;
-    m_bho->bEnabled = 0;
-    CHintoraIEBHO::SetBusyState(TRUE);
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayOpening);
+    Probe(m_bho).Window() = nullptr;
+    Probe(m_bho).Enabled() = 0;
+    SharedState::SetBusyState(TRUE);
+    SharedState::SetGatewayStatus(SharedState::kGatewayOpening);
 
     EXPECT_EQ(S_FALSE, m_bho->Start());
-    EXPECT_EQ(0u, m_bho->m_nStartTimer);
+    EXPECT_EQ(0u, Probe(m_bho).StartTimer());
     EXPECT_TRUE(m_messages.empty());
     EXPECT_TRUE(m_openings.empty());
     EXPECT_TRUE(Busy()) << "not even the stale-busy rule runs";
@@ -205,14 +205,14 @@ TEST_F(HelpRequestTest, ATabThatNeverCompletedADocumentIgnoresTheRequest) {
 TEST_F(HelpRequestTest, ARequestDuringLoadStartsWithinOneTickOfCompletion) {
     TimerRecorder timers;
     ASSERT_TRUE(timers.Active());
-    m_bho->bEnabled = 0;
+    Probe(m_bho).Enabled() = 0;
     EXPECT_EQ(S_FALSE, m_bho->Start());
-    UINT_PTR firstWait = m_bho->m_nStartTimer;
+    UINT_PTR firstWait = Probe(m_bho).StartTimer();
     ASSERT_NE(0u, firstWait);
     // Pressing the key again during the load keeps one wait, not two.
     EXPECT_EQ(S_FALSE, m_bho->Start());
-    ASSERT_NE(0u, m_bho->m_nStartTimer);
-    if (m_bho->m_nStartTimer != firstWait) {
+    ASSERT_NE(0u, Probe(m_bho).StartTimer());
+    if (Probe(m_bho).StartTimer() != firstWait) {
         EXPECT_FALSE(KillTimer(nullptr, firstWait));
     }
 
@@ -228,32 +228,32 @@ TEST_F(HelpRequestTest, ARequestDuringLoadStartsWithinOneTickOfCompletion) {
     const DWORD interval = CHintoraIEBHO::kTimerInterval;
     EXPECT_LE(elapsed, interval + 200) << "one tick, with room for a loaded machine";
     EXPECT_EQ(ticksBefore + 1, Count(*m_trace, L"StartTimerProc() - WaitForDocumentComplete"));
-    EXPECT_EQ(0u, m_bho->m_nStartTimer);
+    EXPECT_EQ(0u, Probe(m_bho).StartTimer());
 
     PumpFor(400);
     ExpectAcceptedAndOpened();
     EXPECT_EQ(0, WaitForDocumentCompleteCounter);
     // Both waits poll every 150 ms.
-    EXPECT_THAT(TimerRecorder::PeriodsOf(CHintoraIEBHO::StartTimerProc), ElementsAre(150u, 150u));
-    EXPECT_THAT(TimerRecorder::PeriodsOf(CHintoraIEBHO::GatewayReadyTimerProc), ElementsAre(150u));
+    EXPECT_THAT(TimerRecorder::PeriodsOf(HelperObjectProbe::StartTimerProc), ElementsAre(150u, 150u));
+    EXPECT_THAT(TimerRecorder::PeriodsOf(HelperObjectProbe::GatewayReadyTimerProc), ElementsAre(150u));
 }
 
 TEST_F(HelpRequestTest, APageThatNeverCompletesGoesOnAfter151Ticks) {
-    m_bho->bEnabled = 0;
+    Probe(m_bho).Enabled() = 0;
     EXPECT_EQ(S_FALSE, m_bho->Start());
-    UINT_PTR wait = m_bho->m_nStartTimer;
+    UINT_PTR wait = Probe(m_bho).StartTimer();
     ASSERT_NE(0u, wait);
     // The ticks are driven by hand: 150 of them still wait.
     for (int tick = 0; tick < 150; ++tick)
-        CHintoraIEBHO::StartTimerProc(nullptr, WM_TIMER, wait, 0);
+        HelperObjectProbe::StartTimerProc(nullptr, WM_TIMER, wait, 0);
     EXPECT_EQ(150, WaitForDocumentCompleteCounter);
     EXPECT_TRUE(m_openings.empty());
-    EXPECT_EQ(0, m_bho->bEnabled);
+    EXPECT_EQ(0, Probe(m_bho).Enabled());
 
-    CHintoraIEBHO::StartTimerProc(nullptr, WM_TIMER, wait, 0);
+    HelperObjectProbe::StartTimerProc(nullptr, WM_TIMER, wait, 0);
     EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::StartTimerProc() - timer is up, document is not ready"));
-    EXPECT_EQ(1, m_bho->bEnabled);
-    EXPECT_EQ(0u, m_bho->m_nStartTimer);
+    EXPECT_EQ(1, Probe(m_bho).Enabled());
+    EXPECT_EQ(0u, Probe(m_bho).StartTimer());
     EXPECT_FALSE(KillTimer(nullptr, wait)) << "the wait has ended";
     ExpectAcceptedAndOpened();
 }
@@ -277,7 +277,7 @@ TEST_F(HelpRequestTest, TheContentUrlMustBeAnExactHttpOrHttpsAddress) {
     EXPECT_EQ(S_OK, m_bho->Start());
     ASSERT_EQ(1u, m_openings.size());
     EXPECT_EQ(L"https://secure.example/pub/radozira/hintora_gateway.html", m_openings[0].url);
-    EXPECT_EQ(m_openings[0].url, m_bho->m_strGatewayURL);
+    EXPECT_EQ(m_openings[0].url, Probe(m_bho).GatewayUrl());
 }
 
 TEST_F(HelpRequestTest, OnlyHttpAndHttpsPagesThatAreNotAGatewayAreServed) {
@@ -327,7 +327,7 @@ TEST_F(HelpRequestTest, AnUnreadablePageAddressEndsTheRequestWithoutAMessage) {
     // Without a way to the top window again the request ends there too.
     m_browser.document = nullptr;
     EXPECT_EQ(S_FALSE, m_bho->Start());
-    EXPECT_EQ(nullptr, m_bho->m_spWindow);
+    EXPECT_EQ(nullptr, Probe(m_bho).Window().Get());
 
     EXPECT_TRUE(m_messages.empty());
     EXPECT_TRUE(m_openings.empty());
@@ -335,9 +335,9 @@ TEST_F(HelpRequestTest, AnUnreadablePageAddressEndsTheRequestWithoutAMessage) {
 }
 
 TEST_F(HelpRequestTest, ABusyRequestRefusesUnlessItsGatewayIsStillOpening) {
-    CHintoraIEBHO::SetBusyState(TRUE);
+    SharedState::SetBusyState(TRUE);
     for (const wchar_t* status : {SharedState::kGatewayRunning, SharedState::kCloseGateway, L""}) {
-        CHintoraIEBHO::SetGatewayStatus(status);
+        SharedState::SetGatewayStatus(status);
         m_messages.clear();
         EXPECT_EQ(S_OK, m_bho->Start());
         ASSERT_EQ(1u, m_messages.size());
@@ -348,7 +348,7 @@ TEST_F(HelpRequestTest, ABusyRequestRefusesUnlessItsGatewayIsStillOpening) {
     }
 
     // A request whose gateway never got past opening is stale.
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayOpening);
+    SharedState::SetGatewayStatus(SharedState::kGatewayOpening);
     m_messages.clear();
     EXPECT_EQ(S_OK, m_bho->Start());
     ExpectAcceptedAndOpened();
@@ -357,28 +357,28 @@ TEST_F(HelpRequestTest, ABusyRequestRefusesUnlessItsGatewayIsStillOpening) {
 TEST_F(HelpRequestTest, ARunningGatewayIsAskedToCloseAndTheNewOneOpensOnlyOnceItHasClosed) {
     TimerRecorder timers;
     ASSERT_TRUE(timers.Active());
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayRunning);
+    SharedState::SetGatewayStatus(SharedState::kGatewayRunning);
     SetEvent(m_ready);  // left over from an earlier gateway
 
     EXPECT_EQ(S_OK, m_bho->Start());
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(m_ready, 0)) << "the earlier signal is dropped";
     EXPECT_EQ(L"Hintora_CloseGateway", Status());
     EXPECT_TRUE(Busy());
-    EXPECT_NE(0u, m_bho->m_nGatewayClosingTimer);
-    EXPECT_EQ(0u, m_bho->m_nGatewayReadyTimer);
+    EXPECT_NE(0u, Probe(m_bho).GatewayClosingTimer());
+    EXPECT_EQ(0u, Probe(m_bho).GatewayReadyTimer());
 
     // Other statuses, even a new "running", do not count as closed.
     PumpFor(400);
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayRunning);
+    SharedState::SetGatewayStatus(SharedState::kGatewayRunning);
     PumpFor(400);
     EXPECT_TRUE(m_openings.empty());
 
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayClosed);
+    SharedState::SetGatewayStatus(SharedState::kGatewayClosed);
     ASSERT_TRUE(PumpUntil([this] { return !m_openings.empty(); }, 1000));
-    EXPECT_EQ(0u, m_bho->m_nGatewayClosingTimer);
+    EXPECT_EQ(0u, Probe(m_bho).GatewayClosingTimer());
     EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::GatewayClosingTimerProc() - gateway closed, now open the new one"));
     ExpectAcceptedAndOpened();
-    EXPECT_THAT(TimerRecorder::PeriodsOf(CHintoraIEBHO::GatewayClosingTimerProc), ElementsAre(150u));
+    EXPECT_THAT(TimerRecorder::PeriodsOf(HelperObjectProbe::GatewayClosingTimerProc), ElementsAre(150u));
 }
 
 TEST_F(HelpRequestTest, AGatewayWindowThatCannotOpenEndsTheRequestWithError013) {
@@ -386,7 +386,7 @@ TEST_F(HelpRequestTest, AGatewayWindowThatCannotOpenEndsTheRequestWithError013) 
         HRESULT result;
         bool window;
     } cases[] = {{E_ACCESSDENIED, false}, {S_FALSE, true}, {S_OK, false}};
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayClosed);
+    SharedState::SetGatewayStatus(SharedState::kGatewayClosed);
     for (const Case& c : cases) {
         EXPECT_CALL(m_window, open(_, _, _, _, _))
             .WillOnce(Invoke([this, c](BSTR, BSTR, BSTR, VARIANT_BOOL, IHTMLWindow2** result) {
@@ -402,36 +402,36 @@ TEST_F(HelpRequestTest, AGatewayWindowThatCannotOpenEndsTheRequestWithError013) 
         EXPECT_EQ(ErrorJson(L"013."), m_messages[0]);
         EXPECT_FALSE(Busy());
         EXPECT_EQ(L"Hintora_GatewayClosed", Status()) << "the status is left as it was";
-        EXPECT_EQ(0u, m_bho->m_nGatewayReadyTimer);
+        EXPECT_EQ(0u, Probe(m_bho).GatewayReadyTimer());
     }
     EXPECT_EQ(3u, Count(*m_trace, L"CHintoraIEBHO::OpenGatewayWindow() - OpenWindow failed"));
 }
 
 TEST_F(HelpRequestTest, TheBlockFlagSkipsExactlyOneOpening) {
-    m_bho->m_strContentURL = kContentUrl;
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayClosed);
-    m_bho->m_bBlockNewGateway = 1;
-    EXPECT_EQ(S_OK, m_bho->OpenGatewayWindow());
-    EXPECT_EQ(0, m_bho->m_bBlockNewGateway);
+    Probe(m_bho).ContentUrl() = kContentUrl;
+    SharedState::SetGatewayStatus(SharedState::kGatewayClosed);
+    Probe(m_bho).BlockNewGateway() = 1;
+    EXPECT_EQ(S_OK, Probe(m_bho).OpenGatewayWindow());
+    EXPECT_EQ(0, Probe(m_bho).BlockNewGateway());
     EXPECT_TRUE(m_openings.empty());
     EXPECT_EQ(L"Hintora_GatewayClosed", Status());
-    EXPECT_EQ(0u, m_bho->m_nGatewayReadyTimer);
+    EXPECT_EQ(0u, Probe(m_bho).GatewayReadyTimer());
 
-    EXPECT_EQ(S_OK, m_bho->OpenGatewayWindow());
+    EXPECT_EQ(S_OK, Probe(m_bho).OpenGatewayWindow());
     EXPECT_EQ(1u, m_openings.size());
     EXPECT_EQ(L"Hintora_GatewayOpening", Status());
 }
 
 TEST_F(HelpRequestTest, TheReadySignalHandsTheRequestOverOnce) {
     EXPECT_EQ(S_OK, m_bho->Start());
-    UINT_PTR firstWait = m_bho->m_nGatewayReadyTimer;
+    UINT_PTR firstWait = Probe(m_bho).GatewayReadyTimer();
     ASSERT_NE(0u, firstWait);
     // A second request in the same tab (the first one counts as stale)
     // replaces the wait instead of adding one.
     EXPECT_EQ(S_OK, m_bho->Start());
     EXPECT_EQ(2u, m_openings.size());
-    ASSERT_NE(0u, m_bho->m_nGatewayReadyTimer);
-    if (m_bho->m_nGatewayReadyTimer != firstWait) {
+    ASSERT_NE(0u, Probe(m_bho).GatewayReadyTimer());
+    if (Probe(m_bho).GatewayReadyTimer() != firstWait) {
         EXPECT_FALSE(KillTimer(nullptr, firstWait));
     }
     PumpFor(300);
@@ -439,7 +439,7 @@ TEST_F(HelpRequestTest, TheReadySignalHandsTheRequestOverOnce) {
 
     SetEvent(m_ready);
     ASSERT_TRUE(PumpUntil([this] { return Count(*m_trace, L"gateway is ready") > 0; }, 1000));
-    EXPECT_EQ(0u, m_bho->m_nGatewayReadyTimer);
+    EXPECT_EQ(0u, Probe(m_bho).GatewayReadyTimer());
 
     // No wait is left to take a later gateway's signal.
     SetEvent(m_ready);
@@ -464,24 +464,24 @@ TEST_F(HelpRequestTest, WaitsForTheGatewayHaveNoLimitAndEndWithTheTab) {
 
     // The new gateway never reports itself ready.
     EXPECT_EQ(S_OK, m_bho->Start());
-    pollLong(CHintoraIEBHO::GatewayReadyTimerProc, m_bho->m_nGatewayReadyTimer);
+    pollLong(HelperObjectProbe::GatewayReadyTimerProc, Probe(m_bho).GatewayReadyTimer());
     EXPECT_EQ(L"Hintora_GatewayOpening", Status());
-    UINT_PTR ready = m_bho->m_nGatewayReadyTimer;
+    UINT_PTR ready = Probe(m_bho).GatewayReadyTimer();
 
     // A running gateway never reports itself closed.
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayRunning);
-    m_bho->CloseGatewayWindow();
-    pollLong(CHintoraIEBHO::GatewayClosingTimerProc, m_bho->m_nGatewayClosingTimer);
+    SharedState::SetGatewayStatus(SharedState::kGatewayRunning);
+    Probe(m_bho).CloseGatewayWindow();
+    pollLong(HelperObjectProbe::GatewayClosingTimerProc, Probe(m_bho).GatewayClosingTimer());
     EXPECT_EQ(L"Hintora_CloseGateway", Status());
-    UINT_PTR closing = m_bho->m_nGatewayClosingTimer;
+    UINT_PTR closing = Probe(m_bho).GatewayClosingTimer();
     EXPECT_TRUE(m_messages.empty());
     EXPECT_EQ(1u, m_openings.size());
 
     // Closing the tab ends the closing wait; the object's end ends the other.
-    m_bho->OnQuit();
-    EXPECT_EQ(0u, m_bho->m_nGatewayClosingTimer);
+    Probe(m_bho).OnQuit();
+    EXPECT_EQ(0u, Probe(m_bho).GatewayClosingTimer());
     EXPECT_FALSE(KillTimer(nullptr, closing));
-    EXPECT_EQ(ready, m_bho->m_nGatewayReadyTimer);
+    EXPECT_EQ(ready, Probe(m_bho).GatewayReadyTimer());
     m_bho->SetSite(nullptr);
     m_bho->Release();
     m_bho = nullptr;
@@ -505,24 +505,24 @@ TEST_F(HelpRequestTest, AnExceptionEndsTheRequestWithError012) {
 TEST_F(HelpRequestTest, ARefusedRequestInTheGatewayWindowKeepsItsCloseWatch) {
     m_window.location.href = kGatewayUrl;
     CompleteDocument();
-    m_bho->m_strGatewayURL = kGatewayUrl;
+    Probe(m_bho).GatewayUrl() = kGatewayUrl;
     g_ticks = 0;
-    m_bho->m_nGatewayWaitingToCloseTimer = SetTimer(nullptr, 0, 10, CountTick);
-    ASSERT_NE(0u, m_bho->m_nGatewayWaitingToCloseTimer);
+    Probe(m_bho).GatewayWaitingToCloseTimer() = SetTimer(nullptr, 0, 10, CountTick);
+    ASSERT_NE(0u, Probe(m_bho).GatewayWaitingToCloseTimer());
 
     EXPECT_EQ(S_OK, m_bho->Start());
     EXPECT_EQ(1u, m_messages.size());
     PumpFor(100);
     EXPECT_GT(g_ticks, 0) << "the gateway still watches for its close request";
-    EXPECT_EQ(kGatewayUrl, m_bho->m_strGatewayURL);
+    EXPECT_EQ(kGatewayUrl, Probe(m_bho).GatewayUrl());
 }
 
 namespace {
 
 DWORD WINAPI TimersWithoutHelperObject(LPVOID) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    UINT_PTR closing = SetTimer(nullptr, 0, 10, CHintoraIEBHO::GatewayClosingTimerProc);
-    UINT_PTR ready = SetTimer(nullptr, 0, 10, CHintoraIEBHO::GatewayReadyTimerProc);
+    UINT_PTR closing = SetTimer(nullptr, 0, 10, HelperObjectProbe::GatewayClosingTimerProc);
+    UINT_PTR ready = SetTimer(nullptr, 0, 10, HelperObjectProbe::GatewayReadyTimerProc);
     PumpFor(200);
     // Both timers have ended themselves.
     DWORD stillRunning = (KillTimer(nullptr, closing) ? 1 : 0) + (KillTimer(nullptr, ready) ? 2 : 0);
@@ -533,8 +533,8 @@ DWORD WINAPI TimersWithoutHelperObject(LPVOID) {
 }  // namespace
 
 TEST_F(HelpRequestTest, TimersOfAThreadWithoutHelperObjectStopAndTouchNothing) {
-    CHintoraIEBHO::SetBusyState(TRUE);
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayClosed);
+    SharedState::SetBusyState(TRUE);
+    SharedState::SetGatewayStatus(SharedState::kGatewayClosed);
     HANDLE thread = CreateThread(nullptr, 0, TimersWithoutHelperObject, nullptr, 0, nullptr);
     ASSERT_NE(nullptr, thread);
     // Trace lines from that thread are marshalled into this apartment.

@@ -14,6 +14,7 @@
 #include "base/ThreadSlot.h"
 #include "BrowserFakes.h"
 #include "helper/HintoraIEBHO.h"
+#include "HelperObjectProbe.h"
 #include "helper/HtmlDomHelper.h"
 #include "helper/JsCache.h"
 #include "helper/SharedState.h"
@@ -56,10 +57,10 @@ TEST_F(HelperObjectTest, ConstructionRegistersTheObjectAndReadsTheSettings) {
     CHintoraIEBHO* bho = Create();
     EXPECT_EQ(bho, ThreadBhoSlot::Get());
     EXPECT_EQ(1, g_bBhoPresent);
-    EXPECT_EQ(1, bho->bEnabled);
-    EXPECT_EQ(0x0374, bho->m_wShortCut);
-    EXPECT_EQ(L"http://content.example/pub", bho->m_strContentURL);
-    EXPECT_EQ(0u, bho->m_nStartTimer);
+    EXPECT_EQ(1, Probe(bho).Enabled());
+    EXPECT_EQ(0x0374, Probe(bho).ShortCut());
+    EXPECT_EQ(L"http://content.example/pub", Probe(bho).ContentUrl());
+    EXPECT_EQ(0u, Probe(bho).StartTimer());
 
     IHintoraIEBHO* request = nullptr;
     EXPECT_EQ(S_OK, bho->QueryInterface(IID_IHintoraIEBHO, reinterpret_cast<void**>(&request)));
@@ -138,15 +139,15 @@ TEST_F(HelperObjectTest, UseCacheZeroMakesEveryInjectionDownloadAgain) {
 
 TEST_F(HelperObjectTest, DestructionLeavesNothingThatCouldReachTheObject) {
     CHintoraIEBHO* bho = Create();
-    bho->m_bHostsGateway = 1;
-    CHintoraIEBHO::SetBusyState(TRUE);
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayRunning);
+    Probe(bho).HostsGateway() = 1;
+    SharedState::SetBusyState(TRUE);
+    SharedState::SetGatewayStatus(SharedState::kGatewayRunning);
     g_ticks = 0;
     // Neither the browser's quit nor a reset stops these two waits.
-    bho->m_nBrowserContextReadyTimer = SetTimer(nullptr, 0, 10, CountTick);
-    bho->m_nGatewayReadyTimer = SetTimer(nullptr, 0, 10, CountTick);
-    bho->m_nGatewayClosingTimer = SetTimer(nullptr, 0, 10, CountTick);
-    ASSERT_NE(0u, bho->m_nGatewayReadyTimer);
+    Probe(bho).BrowserContextReadyTimer() = SetTimer(nullptr, 0, 10, CountTick);
+    Probe(bho).GatewayReadyTimer() = SetTimer(nullptr, 0, 10, CountTick);
+    Probe(bho).GatewayClosingTimer() = SetTimer(nullptr, 0, 10, CountTick);
+    ASSERT_NE(0u, Probe(bho).GatewayReadyTimer());
     PumpFor(200);
     ASSERT_GT(g_ticks, 0) << "thread timers tick under this host";
 
@@ -157,22 +158,22 @@ TEST_F(HelperObjectTest, DestructionLeavesNothingThatCouldReachTheObject) {
     EXPECT_EQ(nullptr, ThreadBhoSlot::Get());
 
     BOOL busy = TRUE;
-    CHintoraIEBHO::GetBusyState(busy);
+    SharedState::GetBusyState(busy);
     EXPECT_FALSE(busy);
     std::wstring status;
-    CHintoraIEBHO::GetGatewayStatus(status);
+    SharedState::GetGatewayStatus(status);
     EXPECT_EQ(L"Hintora_GatewayClosed", status);
 }
 
 TEST_F(HelperObjectTest, AnObjectOutsideTheGatewayLeavesTheStatusButClearsBusy) {
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayOpening);
-    CHintoraIEBHO::SetBusyState(TRUE);
+    SharedState::SetGatewayStatus(SharedState::kGatewayOpening);
+    SharedState::SetBusyState(TRUE);
     Create()->Release();
     BOOL busy = TRUE;
-    CHintoraIEBHO::GetBusyState(busy);
+    SharedState::GetBusyState(busy);
     EXPECT_FALSE(busy);
     std::wstring status;
-    CHintoraIEBHO::GetGatewayStatus(status);
+    SharedState::GetGatewayStatus(status);
     EXPECT_EQ(L"Hintora_GatewayOpening", status);
 }
 
@@ -183,28 +184,28 @@ TEST_F(HelperObjectTest, SiteSubscribesOnceInstallsTheHookAndDetachEndsTheSubscr
     CHintoraIEBHO* bho = Create();
 
     EXPECT_EQ(S_OK, bho->SetSite(site.Unknown()));
-    EXPECT_TRUE(bho->m_bAdvised);
+    EXPECT_TRUE(Probe(bho).Advised());
     EXPECT_EQ(1, browser.advises);
     EXPECT_NE(nullptr, browser.sink);
-    EXPECT_NE(nullptr, bho->m_hKeyboardHook);
-    HHOOK hook = bho->m_hKeyboardHook;
+    EXPECT_NE(nullptr, Probe(bho).KeyboardHook());
+    HHOOK hook = Probe(bho).KeyboardHook();
 
     // A second site while subscribed: still one subscription, one hook.
     EXPECT_EQ(S_OK, bho->SetSite(site.Unknown()));
     EXPECT_EQ(2, browser.advises);
     EXPECT_EQ(1, browser.unadvises);
-    EXPECT_EQ(hook, bho->m_hKeyboardHook);
+    EXPECT_EQ(hook, Probe(bho).KeyboardHook());
 
     IUnknown* got = nullptr;
     EXPECT_EQ(S_OK, bho->GetSite(IID_IUnknown, reinterpret_cast<void**>(&got)));
     got->Release();
 
     EXPECT_EQ(S_OK, bho->SetSite(nullptr));
-    EXPECT_FALSE(bho->m_bAdvised);
+    EXPECT_FALSE(Probe(bho).Advised());
     EXPECT_EQ(2, browser.unadvises);
     EXPECT_EQ(102u, browser.lastUnadvisedCookie);
-    EXPECT_EQ(nullptr, bho->m_spWebBrowser);
-    EXPECT_EQ(hook, bho->m_hKeyboardHook) << "the hook stays until the object is destroyed";
+    EXPECT_EQ(nullptr, Probe(bho).Browser().Get());
+    EXPECT_EQ(hook, Probe(bho).KeyboardHook()) << "the hook stays until the object is destroyed";
     EXPECT_EQ(E_FAIL, bho->GetSite(IID_IUnknown, reinterpret_cast<void**>(&got)));
 
     bho->Release();
@@ -246,11 +247,11 @@ TEST_F(HelperObjectTest, TheSetupPageIsReplacedByTheContentServersErrorPage) {
         for (VARIANT& v : empty)
             VariantInit(&v);
         VARIANT_BOOL cancel = VARIANT_FALSE;
-        bho->bEnabled = 1;
+        Probe(bho).Enabled() = 1;
         EXPECT_EQ(S_OK, browser.Fire(DISPID_BEFORENAVIGATE2,
                                      {DispatchArg(&frame), RefArg(&url), RefArg(&empty[0]), RefArg(&empty[1]),
                                       RefArg(&empty[2]), RefArg(&empty[3]), BoolRefArg(&cancel)}));
-        EXPECT_EQ(0, bho->bEnabled);
+        EXPECT_EQ(0, Probe(bho).Enabled());
         EXPECT_EQ(VARIANT_FALSE, cancel);
         VariantClear(&url);
 
@@ -278,7 +279,7 @@ TEST_F(HelperObjectTest, OtherNavigationsOnlyClearTheDocumentCompleteFlag) {
     EXPECT_EQ(S_OK, browser.Fire(DISPID_BEFORENAVIGATE2, {DispatchArg(&browser), RefArg(&url), RefArg(&empty),
                                                           RefArg(&empty), RefArg(&empty), RefArg(&empty),
                                                           BoolRefArg(&cancel)}));
-    EXPECT_EQ(0, bho->bEnabled);
+    EXPECT_EQ(0, Probe(bho).Enabled());
     VariantClear(&url);
 
     // A new window is let open and only traced.
@@ -310,8 +311,8 @@ TEST_F(HelperObjectTest, QuitStopsTheBrowserAndItsWaits) {
     bho->SetSite(site.Unknown());
     EXPECT_CALL(browser, Stop()).WillOnce(Return(S_OK));
     g_ticks = 0;
-    bho->m_nStartTimer = SetTimer(nullptr, 0, 10, CountTick);
-    bho->m_nGatewayClosingTimer = SetTimer(nullptr, 0, 10, CountTick);
+    Probe(bho).StartTimer() = SetTimer(nullptr, 0, 10, CountTick);
+    Probe(bho).GatewayClosingTimer() = SetTimer(nullptr, 0, 10, CountTick);
     EXPECT_EQ(S_OK, browser.Fire(DISPID_ONQUIT, {}));
     PumpFor(100);
     EXPECT_EQ(0, g_ticks);
@@ -331,27 +332,27 @@ TEST_F(HelperObjectTest, DocumentCompleteTakesTheTopWindowAndTheUrl) {
     browser.document = &document;
     site.browser = &browser;
     CHintoraIEBHO* bho = Create();
-    EXPECT_EQ(S_OK, bho->SetWindow()) << "without a browser nothing changes";
-    EXPECT_EQ(nullptr, bho->m_spWindow);
+    EXPECT_EQ(S_OK, Probe(bho).SetWindow()) << "without a browser nothing changes";
+    EXPECT_EQ(nullptr, Probe(bho).Window().Get());
     bho->SetSite(site.Unknown());
-    bho->bEnabled = 0;
+    Probe(bho).Enabled() = 0;
 
     VARIANT url;
     VariantInit(&url);
     url.vt = VT_BSTR;
     url.bstrVal = SysAllocString(L"http://page.example/");
     EXPECT_EQ(S_OK, browser.Fire(DISPID_DOCUMENTCOMPLETE, {DispatchArg(&browser), RefArg(&url)}));
-    EXPECT_EQ(1, bho->bEnabled);
-    EXPECT_EQ(static_cast<IHTMLWindow2*>(&window), bho->m_spWindow);
+    EXPECT_EQ(1, Probe(bho).Enabled());
+    EXPECT_EQ(static_cast<IHTMLWindow2*>(&window), Probe(bho).Window().Get());
     EXPECT_TRUE(trace.Has(L"CHintoraIEBHO::OnDocumentComplete() - url = http://page.example/"));
-    EXPECT_EQ(0, bho->m_bHostsGateway);
+    EXPECT_EQ(0, Probe(bho).HostsGateway());
 
     // The address decides whether this window shows the gateway page.
     VariantClear(&url);
     url.vt = VT_BSTR;
     url.bstrVal = SysAllocString(L"http://content.example/pub/radozira/hintora_gateway.html");
     EXPECT_EQ(S_OK, browser.Fire(DISPID_DOCUMENTCOMPLETE, {DispatchArg(&browser), RefArg(&url)}));
-    EXPECT_EQ(1, bho->m_bHostsGateway);
+    EXPECT_EQ(1, Probe(bho).HostsGateway());
     VariantClear(&url);
 
     IHTMLWindow2* got = nullptr;
@@ -360,7 +361,7 @@ TEST_F(HelperObjectTest, DocumentCompleteTakesTheTopWindowAndTheUrl) {
     got->Release();
 
     bho->SetSite(nullptr);
-    EXPECT_EQ(nullptr, bho->m_spWindow);
+    EXPECT_EQ(nullptr, Probe(bho).Window().Get());
     bho->Release();
     EXPECT_EQ(1, window.References());
 }
@@ -401,38 +402,37 @@ TEST_F(HelperObjectTest, SettingsQueriesGiveTheirDefaultsAndExactMatches) {
 TEST_F(HelperObjectTest, ResetEmptiesThePerRequestState) {
     CHintoraIEBHO* bho = Create();
     FakeWindow frame;
-    frame.AddRef();
-    bho->m_frames.push_back(&frame);
-    bho->m_frameParentIndexes.push_back(-1);
-    bho->frameLeaderIndexArray.push_back(0);
-    bho->m_domainLeaders[L"example"] = 0;
-    bho->m_languages.push_back(L"en-us");
-    bho->m_strGatewayURL = L"http://x/radozira/hintora_gateway.html";
-    bho->m_varApplication.vt = VT_BSTR;
-    bho->m_varApplication.bstrVal = SysAllocString(L"app");
+    Probe(bho).Frames().push_back(&frame);
+    Probe(bho).FrameParentIndexes().push_back(-1);
+    Probe(bho).FrameLeaderIndexes().push_back(0);
+    Probe(bho).DomainLeaders()[L"example"] = 0;
+    Probe(bho).Languages().push_back(L"en-us");
+    Probe(bho).GatewayUrl() = L"http://x/radozira/hintora_gateway.html";
+    Probe(bho).Application().vt = VT_BSTR;
+    Probe(bho).Application().bstrVal = SysAllocString(L"app");
     g_ticks = 0;
-    bho->m_nFrameCompleteTimer = SetTimer(nullptr, 0, 10, CountTick);
+    Probe(bho).FrameCompleteTimer() = SetTimer(nullptr, 0, 10, CountTick);
 
-    bho->Reset();
-    EXPECT_TRUE(bho->m_frames.empty());
+    Probe(bho).Reset();
+    EXPECT_TRUE(Probe(bho).Frames().empty());
     EXPECT_EQ(1, frame.References());
-    EXPECT_TRUE(bho->m_frameParentIndexes.empty());
-    EXPECT_TRUE(bho->frameLeaderIndexArray.empty());
-    EXPECT_TRUE(bho->m_domainLeaders.empty());
-    EXPECT_TRUE(bho->m_languages.empty());
-    EXPECT_TRUE(bho->m_strGatewayURL.empty());
-    EXPECT_EQ(VT_EMPTY, bho->m_varApplication.vt);
-    EXPECT_EQ(0u, bho->m_nFrameCompleteTimer) << "a stale id could later stop another timer of the thread";
+    EXPECT_TRUE(Probe(bho).FrameParentIndexes().empty());
+    EXPECT_TRUE(Probe(bho).FrameLeaderIndexes().empty());
+    EXPECT_TRUE(Probe(bho).DomainLeaders().empty());
+    EXPECT_TRUE(Probe(bho).Languages().empty());
+    EXPECT_TRUE(Probe(bho).GatewayUrl().empty());
+    EXPECT_EQ(VT_EMPTY, Probe(bho).Application().vt);
+    EXPECT_EQ(0u, Probe(bho).FrameCompleteTimer()) << "a stale id could later stop another timer of the thread";
     PumpFor(80);
     EXPECT_EQ(0, g_ticks);
 
     // Closing the tab stops the request's timers the same way.
-    for (UINT_PTR* id : {&bho->m_nStartTimer, &bho->m_nFrameCompleteTimer, &bho->m_nGatewayClosingTimer,
-                         &bho->m_nGatewayWaitingToCloseTimer})
+    for (UINT_PTR* id : {&Probe(bho).StartTimer(), &Probe(bho).FrameCompleteTimer(), &Probe(bho).GatewayClosingTimer(),
+                         &Probe(bho).GatewayWaitingToCloseTimer()})
         *id = SetTimer(nullptr, 0, 10, CountTick);
-    bho->OnQuit();
-    for (UINT_PTR id : {bho->m_nStartTimer, bho->m_nFrameCompleteTimer, bho->m_nGatewayClosingTimer,
-                        bho->m_nGatewayWaitingToCloseTimer})
+    Probe(bho).OnQuit();
+    for (UINT_PTR id : {Probe(bho).StartTimer(), Probe(bho).FrameCompleteTimer(), Probe(bho).GatewayClosingTimer(),
+                        Probe(bho).GatewayWaitingToCloseTimer()})
         EXPECT_EQ(0u, id);
     PumpFor(80);
     EXPECT_EQ(0, g_ticks);

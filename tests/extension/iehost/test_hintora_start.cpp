@@ -9,6 +9,7 @@
 
 #include "base/ThreadSlot.h"
 #include "helper/HintoraIEBHO.h"
+#include "HelperObjectProbe.h"
 #include "HintoraFakes.h"
 #include "scriptable/Hintora.h"
 
@@ -116,8 +117,7 @@ TEST_F(StartTest, AnyKillBitKeyStopsTheRequestSilently) {
 
 TEST_F(StartTest, ANewObjectTakesTheHelpersWindow) {
     FakePage page(L"http://app.example/");
-    m_helper->m_spWindow = &page.window;
-    page.window.AddRef();
+    Probe(m_helper).Window() = &page.window;
 
     LONG windowReferences = page.window.References();
     IHintora* object = nullptr;
@@ -134,8 +134,7 @@ TEST_F(StartTest, ANewObjectTakesTheHelpersWindow) {
     object->Release();
     EXPECT_EQ(windowReferences, page.window.References());
 
-    m_helper->m_spWindow = nullptr;
-    page.window.Release();
+    Probe(m_helper).Window() = nullptr;
 }
 
 TEST(StartWithoutHelper, AThreadWithoutHelperShowsTheMessageAndSucceeds) {

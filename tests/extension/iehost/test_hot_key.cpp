@@ -5,7 +5,9 @@
 
 #include "base/ThreadSlot.h"
 #include "helper/HintoraIEBHO.h"
+#include "HelperObjectProbe.h"
 #include "ProductKeySandbox.h"
+#include "settings/ShortCutText.h"
 
 namespace {
 
@@ -33,9 +35,9 @@ protected:
     }
 
     WORD Parse(const std::wstring& text) {
-        m_bho->m_wShortCut = 0x0078;
-        m_bho->ParseShortCut(text);
-        return m_bho->m_wShortCut;
+        Probe(m_bho).ShortCut() = 0x0078;
+        Probe(m_bho).ParseShortCut(text);
+        return Probe(m_bho).ShortCut();
     }
 
     static void SetModifiers(bool ctrl, bool shift, bool alt) {
@@ -65,7 +67,7 @@ protected:
     int Press(WPARAM key, bool ctrl, bool shift, bool alt, bool release) {
         SetModifiers(ctrl, shift, alt);
         int before = m_bho->starts;
-        CHintoraIEBHO::KeyboardProc(HC_ACTION, key, Flags(release));
+        HelperObjectProbe::KeyboardProc(HC_ACTION, key, Flags(release));
         return m_bho->starts - before;
     }
 
@@ -89,54 +91,54 @@ TEST_F(HotKeyTest, EnglishTextsGiveTheirWords) {
 
 TEST_F(HotKeyTest, MalformedTextsLeaveTheWordAlone) {
     for (const wchar_t* text : {L"f9", L"F13", L"F0", L"Ctrl+A", L"Ctrl", L"", L"F", L"Ctrl+F9x", L"+", L"Shift+f1"}) {
-        m_bho->m_wShortCut = 0x0276;
-        m_bho->ParseShortCut(text);
-        EXPECT_EQ(0x0276, m_bho->m_wShortCut) << testing::PrintToString(std::wstring(text));
+        Probe(m_bho).ShortCut() = 0x0276;
+        Probe(m_bho).ParseShortCut(text);
+        EXPECT_EQ(0x0276, Probe(m_bho).ShortCut()) << testing::PrintToString(std::wstring(text));
     }
-    EXPECT_EQ(0, CHintoraIEBHO::FunctionKeyFromName(L"f1"));
-    EXPECT_EQ(VK_F12, CHintoraIEBHO::FunctionKeyFromName(L"F12"));
+    EXPECT_EQ(0, ShortCutText::FunctionKeyFromName(L"f1"));
+    EXPECT_EQ(VK_F12, ShortCutText::FunctionKeyFromName(L"F12"));
 }
 
 TEST_F(HotKeyTest, TheSettingIsParsedAtCreationAndABadOneMeansF9) {
     m_sandbox.PutProduct(L"EnglishShortCut", L"Alt+F2");
     CHintoraIEBHO* configured = new CHintoraIEBHO();
     configured->AddRef();
-    EXPECT_EQ(0x0471, configured->m_wShortCut);
+    EXPECT_EQ(0x0471, Probe(configured).ShortCut());
     configured->Release();
 
     m_sandbox.PutProduct(L"EnglishShortCut", L"Ctrl+Q");
     CHintoraIEBHO* malformed = new CHintoraIEBHO();
     malformed->AddRef();
-    EXPECT_EQ(0x0078, malformed->m_wShortCut);
+    EXPECT_EQ(0x0078, Probe(malformed).ShortCut());
     malformed->Release();
 }
 
 TEST_F(HotKeyTest, ARequestStartsOnlyOnReleaseWithExactlyTheConfiguredModifiers) {
     // The object created last on this thread is the one the hook finds.
     ASSERT_EQ(static_cast<CHintoraIEBHO*>(m_bho), ThreadBhoSlot::Get());
-    m_bho->m_wShortCut = 0x0278;  // Ctrl+F9
+    Probe(m_bho).ShortCut() = 0x0278;  // Ctrl+F9
 
     EXPECT_EQ(1, Press(VK_F9, true, false, false, true));
     EXPECT_EQ(0, Press(VK_F9, true, true, false, true)) << "Ctrl and Shift down";
     EXPECT_EQ(0, Press(VK_F9, true, false, true, true)) << "Ctrl and Alt down";
     EXPECT_EQ(0, Press(VK_F9, true, false, false, false)) << "key going down";
     SetModifiers(true, false, false);
-    CHintoraIEBHO::KeyboardProc(HC_ACTION, VK_F9, Flags(false, true));
+    HelperObjectProbe::KeyboardProc(HC_ACTION, VK_F9, Flags(false, true));
     EXPECT_EQ(1, m_bho->starts) << "auto-repeat starts nothing";
     EXPECT_EQ(0, Press(VK_F9, false, false, false, true)) << "Ctrl released first";
     EXPECT_EQ(0, Press(VK_F8, true, false, false, true)) << "another key";
     // Negative codes are passed on untouched.
     SetModifiers(true, false, false);
-    CHintoraIEBHO::KeyboardProc(-1, VK_F9, Flags(true));
+    HelperObjectProbe::KeyboardProc(-1, VK_F9, Flags(true));
     EXPECT_EQ(1, m_bho->starts);
 
-    m_bho->m_wShortCut = 0x0078;  // F9 alone
+    Probe(m_bho).ShortCut() = 0x0078;  // F9 alone
     EXPECT_EQ(0, Press(VK_F9, true, false, false, true));
     EXPECT_EQ(1, Press(VK_F9, false, false, false, true));
 }
 
 TEST_F(HotKeyTest, WithoutAnObjectOnTheThreadEveryKeyPassesOn) {
-    m_bho->m_wShortCut = 0x0078;
+    Probe(m_bho).ShortCut() = 0x0078;
     ThreadBhoSlot::Set(nullptr);
     EXPECT_EQ(0, Press(VK_F9, false, false, false, true));
     ThreadBhoSlot::Set(m_bho);

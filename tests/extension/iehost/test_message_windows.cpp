@@ -6,6 +6,7 @@
 
 #include "BrowserFakes.h"
 #include "helper/HintoraIEBHO.h"
+#include "HelperObjectProbe.h"
 #include "messages/MessageCatalog.h"
 #include "ProductKeySandbox.h"
 #include "TabTestSupport.h"
@@ -27,8 +28,7 @@ protected:
         ASSERT_TRUE(m_sandbox.Active());
         m_bho = new CHintoraIEBHO();
         m_bho->AddRef();
-        m_window.AddRef();
-        m_bho->m_spWindow = &m_window;
+        Probe(m_bho).Window() = &m_window;
     }
     void TearDown() override {
         m_bho->Release();
@@ -50,7 +50,7 @@ protected:
                 EXPECT_EQ(std::wstring(L"status:no;center:yes;dialogheight:200px;dialogwidth:400px"),
                           options->bstrVal);
                 busyWhileOpen = FALSE;
-                CHintoraIEBHO::GetBusyState(busyWhileOpen);
+                SharedState::GetBusyState(busyWhileOpen);
                 return result;
             }));
     }
@@ -73,15 +73,15 @@ TEST_F(MessageWindowTest, AnErrorShowsOnlyItsNumberOutsideDiagnosticMode) {
     std::wstring json;
     BOOL busyWhileOpen = FALSE;
     ExpectWindow(json, busyWhileOpen);
-    CHintoraIEBHO::SetBusyState(TRUE);
+    SharedState::SetBusyState(TRUE);
     g_bDiagnosticMode = 0;
 
-    m_bho->ShowError(kError013);
+    Probe(m_bho).ShowError(kError013);
 
     EXPECT_EQ(ExpectedErrorJson(L"013."), json);
     EXPECT_TRUE(busyWhileOpen) << "the request stays busy while the window is open";
     BOOL busy = TRUE;
-    CHintoraIEBHO::GetBusyState(busy);
+    SharedState::GetBusyState(busy);
     EXPECT_FALSE(busy);
     EXPECT_EQ(json, g_currentMessage.Get()) << "a window that opened keeps its JSON";
 }
@@ -90,15 +90,15 @@ TEST_F(MessageWindowTest, DiagnosticModeShowsTheWholeErrorText) {
     std::wstring json;
     BOOL busyWhileOpen = FALSE;
     ExpectWindow(json, busyWhileOpen);
-    CHintoraIEBHO::SetBusyState(TRUE);
+    SharedState::SetBusyState(TRUE);
     g_bDiagnosticMode = 1;
 
-    m_bho->ShowError(kError013);
+    Probe(m_bho).ShowError(kError013);
 
     EXPECT_EQ(ExpectedErrorJson(kError013), json);
     EXPECT_TRUE(busyWhileOpen);
     BOOL busy = TRUE;
-    CHintoraIEBHO::GetBusyState(busy);
+    SharedState::GetBusyState(busy);
     EXPECT_FALSE(busy);
 }
 
@@ -106,33 +106,31 @@ TEST_F(MessageWindowTest, AWindowThatCannotOpenStillEndsTheRequest) {
     std::wstring json;
     BOOL busyWhileOpen = FALSE;
     ExpectWindow(json, busyWhileOpen, E_ACCESSDENIED);
-    CHintoraIEBHO::SetBusyState(TRUE);
-    m_bho->ShowError(L"13");  // shorter than a number and its period: taken whole
+    SharedState::SetBusyState(TRUE);
+    Probe(m_bho).ShowError(L"13");  // shorter than a number and its period: taken whole
     EXPECT_EQ(ExpectedErrorJson(L"13"), json);
     EXPECT_EQ(L"", g_currentMessage.Get());
     BOOL busy = TRUE;
-    CHintoraIEBHO::GetBusyState(busy);
+    SharedState::GetBusyState(busy);
     EXPECT_FALSE(busy);
 
     // Without a top window there is nothing to open the window over.
-    m_bho->m_spWindow->Release();
-    m_bho->m_spWindow = nullptr;
-    EXPECT_TRUE(FAILED(m_bho->OpenMessageWindow(L"T", L"x", L"warning", L"C")));
+    Probe(m_bho).Window() = nullptr;
+    EXPECT_TRUE(FAILED(Probe(m_bho).OpenMessageWindow(L"T", L"x", L"warning", L"C")));
     EXPECT_EQ(L"", g_currentMessage.Get());
-    m_window.AddRef();
-    m_bho->m_spWindow = &m_window;
+    Probe(m_bho).Window() = &m_window;
 }
 
 TEST_F(MessageWindowTest, AMessageTooLongForTheAddressOpensNoWindow) {
     EXPECT_CALL(m_window, showModalDialog(_, _, _, _)).Times(0);
     std::wstring text(1990, L'a');
-    HRESULT hr = m_bho->OpenMessageWindow(L"T", text, L"information", L"C");
+    HRESULT hr = Probe(m_bho).OpenMessageWindow(L"T", text, L"information", L"C");
     EXPECT_TRUE(FAILED(hr));
     EXPECT_EQ(FormatMessageJson(L"T", text, L"C", L"information"), g_currentMessage.Get());
 
     // Every escaped character counts: quotes take six units each.
     std::wstring quotes(400, L'"');
-    EXPECT_TRUE(FAILED(m_bho->OpenMessageWindow(L"T", quotes, L"information", L"C")));
+    EXPECT_TRUE(FAILED(Probe(m_bho).OpenMessageWindow(L"T", quotes, L"information", L"C")));
 }
 
 TEST_F(MessageWindowTest, TextsThatLookLikeJsonOrUrlsArriveIntact) {
@@ -140,6 +138,6 @@ TEST_F(MessageWindowTest, TextsThatLookLikeJsonOrUrlsArriveIntact) {
     BOOL busyWhileOpen = FALSE;
     ExpectWindow(json, busyWhileOpen);
     std::wstring text = L"a \"quoted\" [x,y] 100% #1 & c:\\dir ? <BR />next\r\nline";
-    EXPECT_EQ(S_OK, m_bho->OpenMessageWindow(L"Title: {1}", text, L"warning", L"Close"));
+    EXPECT_EQ(S_OK, Probe(m_bho).OpenMessageWindow(L"Title: {1}", text, L"warning", L"Close"));
     EXPECT_EQ(FormatMessageJson(L"Title: {1}", text, L"Close", L"warning"), json);
 }

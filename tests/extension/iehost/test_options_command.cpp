@@ -14,6 +14,7 @@
 #include "base/ThreadSlot.h"
 #include "BrowserFakes.h"
 #include "helper/HintoraIEBHO.h"
+#include "HelperObjectProbe.h"
 #include "messages/MessageCatalog.h"
 #include "PredefinedKeySandbox.h"
 #include "scriptable/HintoraOptions.h"
@@ -82,8 +83,8 @@ protected:
     }
     void TearDown() override {
         if (m_helper) {
-            m_helper->m_spWebBrowser = nullptr;
-            m_helper->m_spWindow = nullptr;
+            Probe(m_helper).Browser() = nullptr;
+            Probe(m_helper).Window() = nullptr;
             m_helper->Release();
         }
         CHintoraOptions::s_pfnMessageBox = m_savedBox;
@@ -96,8 +97,8 @@ protected:
         IObjectWithSite* object = nullptr;
         EXPECT_EQ(S_OK, CHintoraIEBHO::CreateInstance(IID_IObjectWithSite, reinterpret_cast<void**>(&object)));
         m_helper = static_cast<CHintoraIEBHO*>(object);
-        m_helper->m_spWebBrowser = &m_browser;
-        m_helper->m_spWindow = &m_window;
+        Probe(m_helper).Browser() = &m_browser;
+        Probe(m_helper).Window() = &m_window;
         return m_helper;
     }
 
@@ -226,11 +227,11 @@ TEST_F(OptionsCommandTest, NoWindowOpensWithoutTheBrowsersWindowHandle) {
     m_browser.handleResult = E_ACCESSDENIED;
     EXPECT_EQ(E_ACCESSDENIED, helper->OpenOptionsWindow());
     EXPECT_EQ(S_OK, ChooseMenuEntry()) << "the menu entry still answers S_OK";
-    helper->m_spWebBrowser = nullptr;
+    Probe(helper).Browser() = nullptr;
     EXPECT_TRUE(FAILED(helper->OpenOptionsWindow()));
     EXPECT_EQ(0u, Requests(0));
 
-    helper->m_spWebBrowser = &m_browser;
+    Probe(helper).Browser() = &m_browser;
     m_browser.handleResult = S_OK;
     EXPECT_EQ(S_OK, helper->OpenOptionsWindow());
     EXPECT_EQ(1u, Requests(1));
@@ -309,7 +310,7 @@ TEST_F(OptionsCommandTest, NoHelperInTheProcessMeansNoHelperObject) {
     g_bBhoPresent = saved;
 
     // A helper without a window still counts.
-    m_helper->m_spWindow = nullptr;
+    Probe(m_helper).Window() = nullptr;
     ASSERT_EQ(S_OK, CHintoraOptions::CreateInstance(IID_IObjectWithSite, reinterpret_cast<void**>(&object)));
     EXPECT_TRUE(static_cast<CHintoraOptions*>(object)->CreatedWithHelper());
     EXPECT_EQ(nullptr, static_cast<CHintoraOptions*>(object)->Window());

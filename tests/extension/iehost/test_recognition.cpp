@@ -7,6 +7,7 @@
 
 #include "base/ThreadSlot.h"
 #include "helper/HintoraIEBHO.h"
+#include "HelperObjectProbe.h"
 #include "helper/SharedState.h"
 #include "PageFakes.h"
 #include "ProductKeySandbox.h"
@@ -19,7 +20,7 @@ using ::testing::ElementsAre;
 namespace {
 
 HANDLE ContextReady() {
-    return CHintoraIEBHO::GetEvent(SharedState::kBrowserContextReadyEvent, FALSE);
+    return SharedState::GetEvent(SharedState::kBrowserContextReadyEvent, FALSE);
 }
 
 // What the recognition script of one run answers.
@@ -102,7 +103,7 @@ protected:
         SharedState::CopyToField(block->disabledApplicationList, L"sap");
         SharedState::CopyToField(block->configuredApplicationList, L"crm,web,sap");
         SharedState::CopyToField(block->application, L"stale");
-        ASSERT_TRUE(CHintoraIEBHO::WriteToSharedMemory(*block));
+        ASSERT_TRUE(SharedState::WriteToSharedMemory(*block));
 
         IObjectWithSite* site = nullptr;
         ASSERT_EQ(S_OK, CHintoraIEBHO::CreateInstance(IID_IObjectWithSite, reinterpret_cast<void**>(&site)));
@@ -120,8 +121,7 @@ protected:
         m_bho = nullptr;
     }
     void Show(Frame& top) {
-        top.window.AddRef();
-        m_bho->m_spWindow = &top.window;
+        Probe(m_bho).Window() = &top.window;
     }
 
     // Frames live until the object has let go of them.
@@ -168,15 +168,15 @@ TEST_F(Recognition, OneLeaderPerDomainIsInjectedAndTheFirstContextWins) {
         InstallRecognition(*frame, script);
     Show(page.top);
 
-    EXPECT_EQ(S_OK, m_bho->ProceedWithRecognition());
+    EXPECT_EQ(S_OK, Probe(m_bho).ProceedWithRecognition());
 
-    ASSERT_EQ(4u, m_bho->m_frames.size());
-    EXPECT_EQ(static_cast<IHTMLWindow2*>(&page.top.window), m_bho->m_frames[0]);
-    EXPECT_EQ(static_cast<IHTMLWindow2*>(&page.b.window), m_bho->m_frames[1]);
-    EXPECT_EQ(static_cast<IHTMLWindow2*>(&page.k.window), m_bho->m_frames[2]);
-    EXPECT_EQ(static_cast<IHTMLWindow2*>(&page.e.window), m_bho->m_frames[3]);
-    EXPECT_THAT(m_bho->m_frameParentIndexes, ElementsAre(-1, 0, 0, 0));
-    EXPECT_THAT(m_bho->frameLeaderIndexArray, ElementsAre(0, 1, 0, 3));
+    ASSERT_EQ(4u, Probe(m_bho).Frames().size());
+    EXPECT_EQ(static_cast<IHTMLWindow2*>(&page.top.window), Probe(m_bho).Frames()[0].Get());
+    EXPECT_EQ(static_cast<IHTMLWindow2*>(&page.b.window), Probe(m_bho).Frames()[1].Get());
+    EXPECT_EQ(static_cast<IHTMLWindow2*>(&page.k.window), Probe(m_bho).Frames()[2].Get());
+    EXPECT_EQ(static_cast<IHTMLWindow2*>(&page.e.window), Probe(m_bho).Frames()[3].Get());
+    EXPECT_THAT(Probe(m_bho).FrameParentIndexes(), ElementsAre(-1, 0, 0, 0));
+    EXPECT_THAT(Probe(m_bho).FrameLeaderIndexes(), ElementsAre(0, 1, 0, 3));
 
     EXPECT_THAT(PageLog(),
                 ElementsAre(L"top.inject", L"B.inject", L"E.inject",
@@ -209,9 +209,9 @@ TEST_F(Recognition, OneLeaderPerDomainIsInjectedAndTheFirstContextWins) {
     std::wstring order;
     ProductSettings::GetApplicationOrder(order);
     EXPECT_EQ(L"crm,web", order);
-    m_bho->Reset();
+    Probe(m_bho).Reset();
     PageLog().clear();
-    m_bho->ProceedWithRecognition();
+    Probe(m_bho).ProceedWithRecognition();
     ASSERT_GE(PageLog().size(), 4u);
     EXPECT_EQ(L"top.CreateBrowserDescriptor(crm,web||)", PageLog()[3])
         << "the lists were emptied by the first run";
@@ -239,9 +239,9 @@ TEST_F(Recognition, LeadersAreInjectedInFrameOrderAndAFailedOneOnlyUntilALaterLe
     InstallRecognition(top, script);
     Show(top);
 
-    m_bho->ProceedWithRecognition();
+    Probe(m_bho).ProceedWithRecognition();
 
-    EXPECT_THAT(m_bho->frameLeaderIndexArray, ElementsAre(0, 0, 2, 0, 4));
+    EXPECT_THAT(Probe(m_bho).FrameLeaderIndexes(), ElementsAre(0, 0, 2, 0, 4));
     std::vector<std::wstring> injections;
     for (const std::wstring& call : PageLog())
         if (call.find(L".inject") != std::wstring::npos || call.find(L".refused") != std::wstring::npos)
@@ -260,7 +260,7 @@ TEST_F(Recognition, LongContextTextsAreCutToTheirFields) {
     InstallRecognition(top, script);
     Show(top);
 
-    m_bho->ProceedWithRecognition();
+    Probe(m_bho).ProceedWithRecognition();
 
     auto block = ReadBlock();
     EXPECT_EQ(std::wstring(32767, L'c'), SharedState::ReadField(block->contextList));
@@ -274,13 +274,13 @@ TEST_F(Recognition, AStatusWrittenByTheGatewayMeanwhileIsKept) {
     SetContext(script, L"web", L"nomatch", L"");
     // Another tab asks the gateway to close while the page is recognised.
     InstallRecognition(top, script).SetMethod(L"SetFrames", [](DISPPARAMS*, VARIANT* result) {
-        CHintoraIEBHO::SetGatewayStatus(SharedState::kCloseGateway);
+        SharedState::SetGatewayStatus(SharedState::kCloseGateway);
         result->vt = VT_BOOL;
         result->boolVal = VARIANT_TRUE;
         return S_OK;
     });
     Show(top);
-    m_bho->ProceedWithRecognition();
+    Probe(m_bho).ProceedWithRecognition();
 
     auto block = ReadBlock();
     EXPECT_EQ(L"Hintora_CloseGateway", SharedState::ReadField(block->gatewayStatus));
@@ -314,9 +314,9 @@ TEST_F(Recognition, FailuresEndTheRequestWithTheirErrorAndWriteNoContext) {
         IObjectWithSite* site = nullptr;
         ASSERT_EQ(S_OK, CHintoraIEBHO::CreateInstance(IID_IObjectWithSite, reinterpret_cast<void**>(&site)));
         m_bho = static_cast<CHintoraIEBHO*>(site);
-        CHintoraIEBHO::SetBusyState(TRUE);
-        CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayRunning);
-        CHintoraIEBHO::ClearBrowserContext();
+        SharedState::SetBusyState(TRUE);
+        SharedState::SetGatewayStatus(SharedState::kGatewayRunning);
+        SharedState::ClearBrowserContext();
 
         TraceCapture trace;
         Frame& top = NewFrame(L"top", c.url, L"x.example");
@@ -334,12 +334,12 @@ TEST_F(Recognition, FailuresEndTheRequestWithTheirErrorAndWriteNoContext) {
         InstallRecognition(top, script);
         Show(top);
 
-        m_bho->ProceedWithRecognition();
+        Probe(m_bho).ProceedWithRecognition();
 
         EXPECT_TRUE(trace.Has(c.trace));
         ASSERT_EQ(1u, top.window.dialogs.size());
         EXPECT_NE(std::wstring::npos, top.window.dialogs[0].find(c.error));
-        EXPECT_TRUE(m_bho->m_frames.empty());
+        EXPECT_TRUE(Probe(m_bho).Frames().empty());
         EXPECT_FALSE(Signalled(ContextReady()));
         auto block = ReadBlock();
         EXPECT_EQ(0, block->busy);

@@ -19,10 +19,10 @@ TEST(SharedState, FirstAccessCreatesAZeroBlock) {
         GTEST_SKIP() << "another process (or an earlier test of this one) holds the mapping";
     }
     BOOL busy = TRUE;
-    CHintoraIEBHO::GetBusyState(busy);
+    SharedState::GetBusyState(busy);
     EXPECT_FALSE(busy);
     std::wstring status = L"unchanged";
-    EXPECT_TRUE(CHintoraIEBHO::GetGatewayStatus(status));
+    EXPECT_TRUE(SharedState::GetGatewayStatus(status));
     EXPECT_EQ(L"", status);
 
     auto block = ReadBlock();
@@ -35,18 +35,18 @@ TEST(SharedState, FirstAccessCreatesAZeroBlock) {
 
 // The page tab's side runs here, the gateway tab's side in a second process.
 TEST(SharedState, TwoProcessesSeeEachOthersWritesAndConsumeEachSignalOnce) {
-    HANDLE ready = CHintoraIEBHO::GetEvent(SharedState::kGatewayReadyEvent, FALSE);
-    HANDLE context = CHintoraIEBHO::GetEvent(SharedState::kBrowserContextReadyEvent, FALSE);
+    HANDLE ready = SharedState::GetEvent(SharedState::kGatewayReadyEvent, FALSE);
+    HANDLE context = SharedState::GetEvent(SharedState::kBrowserContextReadyEvent, FALSE);
     ASSERT_TRUE(ready && context);
     Drain(ready);
     Drain(context);
 
-    CHintoraIEBHO::SetBusyState(TRUE);
-    ASSERT_TRUE(CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayRunning));
+    SharedState::SetBusyState(TRUE);
+    ASSERT_TRUE(SharedState::SetGatewayStatus(SharedState::kGatewayRunning));
     auto block = ReadBlock();
     SharedState::CopyToField(block->disabledApplicationList, L"sap,crm");
     SharedState::CopyToField(block->configuredApplicationList, L"web,mail");
-    ASSERT_TRUE(CHintoraIEBHO::WriteToSharedMemory(*block));
+    ASSERT_TRUE(SharedState::WriteToSharedMemory(*block));
     SetEvent(ready);
 
     ASSERT_EQ(0u, FinishPeer(StartPeer(L"SharedStatePeer.DISABLED_GatewaySide"), 60000));
@@ -68,17 +68,17 @@ TEST(SharedState, TwoProcessesSeeEachOthersWritesAndConsumeEachSignalOnce) {
 TEST(SharedStatePeer, DISABLED_GatewaySide) {
     if (!IsPeer())
         GTEST_SKIP() << "runs only as the second process of the test above";
-    HANDLE ready = CHintoraIEBHO::GetEvent(SharedState::kGatewayReadyEvent, FALSE);
-    HANDLE context = CHintoraIEBHO::GetEvent(SharedState::kBrowserContextReadyEvent, FALSE);
+    HANDLE ready = SharedState::GetEvent(SharedState::kGatewayReadyEvent, FALSE);
+    HANDLE context = SharedState::GetEvent(SharedState::kBrowserContextReadyEvent, FALSE);
     ASSERT_TRUE(ready && context);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready, 0));
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(ready, 0));
 
     BOOL busy = FALSE;
-    CHintoraIEBHO::GetBusyState(busy);
+    SharedState::GetBusyState(busy);
     EXPECT_TRUE(busy);
     std::wstring status;
-    EXPECT_TRUE(CHintoraIEBHO::GetGatewayStatus(status));
+    EXPECT_TRUE(SharedState::GetGatewayStatus(status));
     EXPECT_EQ(L"Hintora_GatewayRunning", status);
 
     auto block = ReadBlock();
@@ -87,9 +87,9 @@ TEST(SharedStatePeer, DISABLED_GatewaySide) {
     SharedState::CopyToField(block->application, L"web");
     SharedState::CopyToField(block->type, L"quenta");
     SharedState::CopyToField(block->contextList, L"{\"k\":1}");
-    ASSERT_TRUE(CHintoraIEBHO::WriteToSharedMemory(*block));
-    CHintoraIEBHO::SetGatewayStatus(SharedState::kGatewayClosed);
-    CHintoraIEBHO::SetBusyState(FALSE);
+    ASSERT_TRUE(SharedState::WriteToSharedMemory(*block));
+    SharedState::SetGatewayStatus(SharedState::kGatewayClosed);
+    SharedState::SetBusyState(FALSE);
     SetEvent(context);
 }
 
@@ -99,7 +99,7 @@ TEST(SharedState, LongTextsAreCutAtTheirFieldAndLeaveTheNextFieldAlone) {
     SharedState::CopyToField(block->disabledApplicationList, std::wstring(40000, L'x'));
     SharedState::CopyToField(block->application, std::wstring(2000, L'a'));
     SharedState::CopyToField(block->type, L"after application");
-    ASSERT_TRUE(CHintoraIEBHO::WriteToSharedMemory(*block));
+    ASSERT_TRUE(SharedState::WriteToSharedMemory(*block));
 
     block = ReadBlock();
     EXPECT_EQ(std::wstring(32767, L'x'), SharedState::ReadField(block->disabledApplicationList));
@@ -122,10 +122,10 @@ TEST(SharedState, ReadsStayInsideAFieldThatLacksItsTerminator) {
     for (WCHAR& c : block->gatewayStatus)
         c = L'S';
     SharedState::CopyToField(block->disabledApplicationList, L"must not leak into the status");
-    ASSERT_TRUE(CHintoraIEBHO::WriteToSharedMemory(*block));
+    ASSERT_TRUE(SharedState::WriteToSharedMemory(*block));
 
     std::wstring status;
-    ASSERT_TRUE(CHintoraIEBHO::GetGatewayStatus(status));
+    ASSERT_TRUE(SharedState::GetGatewayStatus(status));
     EXPECT_EQ(std::wstring(1024, L'S'), status);
 
     block->gatewayStatus[1023] = 0xD83D;  // half a pair at the very end
@@ -143,10 +143,10 @@ TEST(SharedState, StatusAndContextWritesTouchOnlyTheirFields) {
     SharedState::CopyToField(block->searchExpression, L"search");
     SharedState::CopyToField(block->contextList, L"[1]");
     SharedState::CopyToField(block->defaults, L"{}");
-    ASSERT_TRUE(CHintoraIEBHO::WriteToSharedMemory(*block));
+    ASSERT_TRUE(SharedState::WriteToSharedMemory(*block));
 
-    EXPECT_TRUE(CHintoraIEBHO::SetGatewayStatus(SharedState::kCloseGateway));
-    CHintoraIEBHO::ClearBrowserContext();
+    EXPECT_TRUE(SharedState::SetGatewayStatus(SharedState::kCloseGateway));
+    SharedState::ClearBrowserContext();
 
     block = ReadBlock();
     EXPECT_EQ(1, block->busy);
@@ -158,9 +158,9 @@ TEST(SharedState, StatusAndContextWritesTouchOnlyTheirFields) {
         EXPECT_EQ(L'\0', field[0]);
 
     // The flag is stored as 1 or 0 whatever true value is handed in.
-    CHintoraIEBHO::SetBusyState(5);
+    SharedState::SetBusyState(5);
     EXPECT_EQ(1, ReadBlock()->busy);
-    CHintoraIEBHO::SetBusyState(FALSE);
+    SharedState::SetBusyState(FALSE);
     EXPECT_EQ(0, ReadBlock()->busy);
 }
 
@@ -168,12 +168,12 @@ TEST(SharedState, AnExistingEventKeepsItsPendingSignal) {
     // Another component of the machine created the event and signalled it.
     HANDLE other = CreateEventW(nullptr, FALSE, FALSE, L"Hintora_GatewayReady");
     ASSERT_TRUE(other);
-    HANDLE kept = CHintoraIEBHO::GetEvent(SharedState::kGatewayReadyEvent, FALSE);
+    HANDLE kept = SharedState::GetEvent(SharedState::kGatewayReadyEvent, FALSE);
     ASSERT_TRUE(kept);
     Drain(kept);
     SetEvent(other);
 
-    EXPECT_EQ(kept, CHintoraIEBHO::GetEvent(SharedState::kGatewayReadyEvent, FALSE));
+    EXPECT_EQ(kept, SharedState::GetEvent(SharedState::kGatewayReadyEvent, FALSE));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(kept, 0));
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(kept, 0)) << "auto-reset: one wait consumes the signal";
 
@@ -186,7 +186,7 @@ TEST(SharedState, AnExistingEventKeepsItsPendingSignal) {
 namespace {
 
 DWORD WINAPI ReachTheMapping(LPVOID) {
-    return OpenSharedMemoryMapping() ? 0 : 1;
+    return SharedState::OpenSharedMemoryMapping() ? 0 : 1;
 }
 
 }  // namespace
@@ -202,7 +202,7 @@ TEST(SharedState, EachNameGetsOneKeptHandleTracedOnceAndOutsideTheLock) {
         waits.push_back(WaitForSingleObject(threads.back(), 10000));
     });
     std::wstring name = L"Hintora_TestEvent_" + std::to_wstring(GetCurrentProcessId());
-    HANDLE event = CHintoraIEBHO::GetEvent(name, FALSE);
+    HANDLE event = SharedState::GetEvent(name, FALSE);
     trace.AfterWrite(nullptr);
     // A thread that was kept waiting gets through once the call is over.
     for (HANDLE thread : threads) {
@@ -214,10 +214,10 @@ TEST(SharedState, EachNameGetsOneKeptHandleTracedOnceAndOutsideTheLock) {
 
     // Later calls hand out the kept handle: no handle per poll.
     for (int poll = 0; poll < 3; ++poll)
-        EXPECT_EQ(event, CHintoraIEBHO::GetEvent(name, FALSE));
+        EXPECT_EQ(event, SharedState::GetEvent(name, FALSE));
     size_t traced = 0;
     for (const std::wstring& line : trace.Lines())
         traced += line.find(L"CHintoraIEBHO::GetEvent() -> event name: " + name) == 0;
     EXPECT_EQ(1u, traced);
-    EXPECT_NE(event, CHintoraIEBHO::GetEvent(name + L"_other", FALSE));
+    EXPECT_NE(event, SharedState::GetEvent(name + L"_other", FALSE));
 }
