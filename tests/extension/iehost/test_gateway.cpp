@@ -8,8 +8,8 @@
 
 #include "base/ThreadSlot.h"
 #include "helper/HintoraIEBHO.h"
-#include "HelperObjectProbe.h"
 #include "helper/SharedState.h"
+#include "HelperObjectProbe.h"
 #include "messages/MessageCatalog.h"
 #include "PageFakes.h"
 #include "PredefinedKeySandbox.h"

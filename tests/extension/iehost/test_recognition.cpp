@@ -7,8 +7,8 @@
 
 #include "base/ThreadSlot.h"
 #include "helper/HintoraIEBHO.h"
-#include "HelperObjectProbe.h"
 #include "helper/SharedState.h"
+#include "HelperObjectProbe.h"
 #include "PageFakes.h"
 #include "ProductKeySandbox.h"
 #include "settings/ProductSettings.h"
