@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "Handles.h"
+#include "common/Handles.h"
 
 struct SocketTraits {
     using Type = SOCKET;

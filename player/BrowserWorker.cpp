@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "Handles.h"
+#include "common/Handles.h"
 #include "HttpDate.h"
 #include "PlayerStrings.h"
 
@@ -111,7 +111,7 @@ KernelHandle StartProcess(const std::wstring& commandLine) {
 
 bool ReadLogonId(HANDLE process, ULONGLONG* logonId) {
     KernelHandle token;
-    if (!OpenProcessToken(process, TOKEN_QUERY | TOKEN_DUPLICATE, token.Receive()))
+    if (!OpenProcessToken(process, TOKEN_QUERY | TOKEN_DUPLICATE, token.Out()))
         return false;
     TOKEN_STATISTICS stats = {};
     DWORD bytes = 0;

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "Handles.h"
+#include "common/Handles.h"
 #include "HttpParse.h"
 #include "Request.h"
 #include "ServedFolder.h"

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "Handles.h"
+#include "common/Handles.h"
 #include "RequestSocket.h"
 
 class CListenSocket;

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "BrowserWorker.h"
-#include "Handles.h"
+#include "common/Handles.h"
 #include "RequestSocket.h"
 
 class CLocalServer;

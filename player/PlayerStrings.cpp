@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "Environment.h"
-#include "Handles.h"
+#include "common/Handles.h"
 #include "StartupRules.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "AsyncSocket.h"
-#include "Handles.h"
+#include "common/Handles.h"
 #include "HttpParse.h"
 #include "Request.h"
 

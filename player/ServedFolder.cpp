@@ -3,7 +3,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "Handles.h"
+#include "common/Handles.h"
 #include "Request.h"
 #include "UrlPath.h"
 

@@ -1,8 +1,8 @@
 #include "helper/SharedState.h"
 
-#include "base/HandleOwners.h"
 #include "base/Logger.h"
 #include "base/LowIntegrity.h"
+#include "common/Handles.h"
 
 #include <cstring>
 #include <map>
@@ -65,8 +65,8 @@ namespace {
 // content must outlive the tabs that wrote them. So the holder is never freed.
 struct ProcessHandles {
     std::mutex lock;
-    UniqueHandle mapping;
-    std::map<std::wstring, UniqueHandle> events;
+    KernelHandle mapping;
+    std::map<std::wstring, KernelHandle> events;
 };
 
 ProcessHandles& Handles() {
@@ -87,7 +87,7 @@ HANDLE OpenSharedMemoryMapping() {
         return handles.mapping.Get();
 
     SetLastError(ERROR_SUCCESS);
-    UniqueHandle mapping(
+    KernelHandle mapping(
         CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kMappingSize, kMappingName));
     DWORD error = GetLastError();
     if (mapping && error == ERROR_SUCCESS) {
@@ -220,7 +220,7 @@ HANDLE GetEvent(const std::wstring& name, BOOL manualReset) {
 
         SetLowIntegrityLabelOnKernelObject(name);
         SetLastError(ERROR_SUCCESS);
-        UniqueHandle created(CreateEventW(nullptr, manualReset, FALSE, name.c_str()));
+        KernelHandle created(CreateEventW(nullptr, manualReset, FALSE, name.c_str()));
         error = GetLastError();
         SetLowIntegrityLabelOnKernelObject(name);
         // The process keeps one handle per name, so a pending signal

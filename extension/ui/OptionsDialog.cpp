@@ -6,8 +6,8 @@
 #include <new>
 #include <type_traits>
 
-#include "base/HandleOwners.h"
 #include "base/Logger.h"
+#include "common/Handles.h"
 #include "messages/MessageCatalog.h"
 #include "settings/ProductSettings.h"
 #include "ui/ControlHost.h"
@@ -118,7 +118,7 @@ bool StartOptionsDialogThread(HWND parent, const std::wstring& title) {
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&OptionsThreadMain),
                        &module);
     start->module.reset(module);
-    UniqueHandle thread(CreateThread(nullptr, 0, OptionsThreadMain, start.get(), 0, nullptr));
+    KernelHandle thread(CreateThread(nullptr, 0, OptionsThreadMain, start.get(), 0, nullptr));
     if (!thread)
         return false;
     start.release();  // the thread owns it now

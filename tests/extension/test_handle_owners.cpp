@@ -1,11 +1,11 @@
-// The kernel handle owners: each closes what it holds exactly once, and not
-// what it handed on.
+// The handle owners on real kernel objects: each closes what it holds exactly
+// once, and not what it handed on.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <utility>
 
-#include "base/HandleOwners.h"
+#include "common/Handles.h"
 
 namespace {
 
@@ -22,9 +22,9 @@ TEST(UniqueHandle, ClosesWhatItHoldsOnceAndNotWhatItHandedOn) {
     ASSERT_NE(nullptr, first);
     ASSERT_NE(nullptr, second);
     {
-        UniqueHandle owner(first);
+        KernelHandle owner(first);
         EXPECT_TRUE(owner);
-        UniqueHandle moved(std::move(owner));
+        KernelHandle moved(std::move(owner));
         EXPECT_FALSE(owner);
         EXPECT_EQ(first, moved.Get());
         moved.Reset(second);
@@ -35,17 +35,17 @@ TEST(UniqueHandle, ClosesWhatItHoldsOnceAndNotWhatItHandedOn) {
     }
     EXPECT_TRUE(IsOpen(second)) << "handed on: left open";
     {
-        UniqueHandle owner(second);
+        KernelHandle owner(second);
     }
     EXPECT_FALSE(IsOpen(second)) << "closed as its owner goes";
 
     // Failed creations hold nothing to close.
-    EXPECT_FALSE(UniqueHandle(INVALID_HANDLE_VALUE));
-    EXPECT_FALSE(UniqueHandle());
+    EXPECT_FALSE(FileHandle(INVALID_HANDLE_VALUE));
+    EXPECT_FALSE(KernelHandle());
 }
 
 TEST(MappedView, IsUnmappedWhenItsOwnerGoes) {
-    UniqueHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, nullptr));
+    KernelHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, nullptr));
     ASSERT_TRUE(mapping);
     void* address = nullptr;
     {

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "Handles.h"
+#include "common/Handles.h"
 
 namespace {
 
@@ -34,9 +34,9 @@ TEST(UniqueHandle, ClosesOnceWhateverWayItGoes) {
         EXPECT_FALSE(two.Valid());
         EXPECT_EQ(one.Get(), 3);
         Owned given(4);
-        EXPECT_EQ(given.Release(), 4);  // given up: never closed
+        EXPECT_EQ(given.Detach(), 4);  // given up: never closed
         Owned received(5);
-        *received.Receive() = 6;  // 5 closes before the slot is handed out
+        *received.Out() = 6;  // 5 closes before the slot is handed out
         EXPECT_EQ(g_closed, (std::vector<int>{2, 1, 5}));
     }
     EXPECT_EQ(g_closed, (std::vector<int>{2, 1, 5, 6, 3}));

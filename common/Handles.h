@@ -1,7 +1,8 @@
 #pragma once
-// Owners of what the system hands out: handles, registry keys and a lock.
-// Each one closes what it holds when it goes, so that no early return
-// forgets a close. (Sockets have their traits beside the socket class.)
+// Owners of what the system hands out: handles, mapped views, registry keys
+// and a lock, for the library and the player alike. Each one closes what it
+// holds when it goes, so that no early return forgets a close. (The player's
+// sockets have their traits beside its socket class.)
 #include <windows.h>
 
 // One owner for every kind of handle; Traits names the handle's type, the
@@ -13,16 +14,17 @@ public:
 
     UniqueHandle() : m_value(Traits::None()) {}
     explicit UniqueHandle(Type value) : m_value(value) {}
-    UniqueHandle(UniqueHandle&& other) noexcept : m_value(other.Release()) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : m_value(other.Detach()) {}
     UniqueHandle& operator=(UniqueHandle&& other) noexcept {
         if (this != &other)
-            Reset(other.Release());
+            Reset(other.Detach());
         return *this;
     }
     ~UniqueHandle() { Reset(); }
 
     Type Get() const { return m_value; }
     bool Valid() const { return m_value != Traits::None(); }
+    explicit operator bool() const { return Valid(); }
     // Closes the handle held, if any, and holds value instead.
     void Reset(Type value = Traits::None()) {
         if (Valid())
@@ -30,13 +32,13 @@ public:
         m_value = value;
     }
     // Gives the handle up without closing it.
-    Type Release() {
+    Type Detach() {
         Type value = m_value;
         m_value = Traits::None();
         return value;
     }
     // For functions that hand a handle back through a pointer.
-    Type* Receive() {
+    Type* Out() {
         Reset();
         return &m_value;
     }
@@ -62,6 +64,13 @@ struct FileHandleTraits {
     static void Close(HANDLE handle) { CloseHandle(handle); }
 };
 
+// Views from MapViewOfFile.
+struct MappedViewTraits {
+    using Type = void*;
+    static void* None() { return nullptr; }
+    static void Close(void* view) { UnmapViewOfFile(view); }
+};
+
 struct RegistryKeyTraits {
     using Type = HKEY;
     static HKEY None() { return nullptr; }
@@ -70,6 +79,7 @@ struct RegistryKeyTraits {
 
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
+using MappedView = UniqueHandle<MappedViewTraits>;
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 
 // The key opened with the given access; none when it cannot be opened.
