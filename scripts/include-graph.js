@@ -14,6 +14,7 @@ const ROOT = path.join(__dirname, '..');
 const TREES = [
   { dir: 'extension', layers: ['base', 'messages', 'settings', 'ui', 'helper', 'scriptable', ''] },
   { dir: 'player', layers: null },
+  { dir: 'common', layers: null },
 ];
 
 function sourceFiles(dir) {

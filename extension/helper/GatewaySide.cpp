@@ -3,6 +3,7 @@
 // matching content and closes the window when asked to.
 #include "helper/HintoraIEBHO.h"
 
+#include "base/JsonText.h"
 #include "base/Logger.h"
 #include "base/Registry.h"
 #include "base/ThreadSlot.h"
@@ -317,17 +318,7 @@ HRESULT CHintoraIEBHO::ReadTestValues(std::map<std::wstring, std::wstring>& valu
 void CHintoraIEBHO::GetTestSettingsJson(std::wstring& json) {
     std::map<std::wstring, std::wstring> values;
     ReadTestValues(values);
-    // Names and values are escaped: a quote or backslash in a setting must
-    // not break the text the content page parses.
-    json = L"{";
-    bool first = true;
-    for (const auto& item : values) {
-        if (!first)
-            json += L", ";
-        first = false;
-        json += L"\"" + EscapeJsonText(item.first) + L"\":\"" + EscapeJsonText(item.second) + L"\"";
-    }
-    json += L"}";
+    json = FormatJsonObject(values);
 }
 
 HRESULT CHintoraIEBHO::GetPreferredLanguages() {

@@ -2,6 +2,7 @@
 // library: Configure, Save, Query and the hot key's SetShortCut and GetShortCut.
 #include "scriptable/Hintora.h"
 
+#include "base/JsonText.h"
 #include "base/Logger.h"
 #include "base/Registry.h"
 #include "base/TextTokens.h"
@@ -9,7 +10,6 @@
 #include "settings/HotKeyTexts.h"
 #include "settings/ProductSettings.h"
 #include "settings/ShortCutText.h"
-#include "ui/MessageWindows.h"
 
 #include <map>
 #include <vector>
@@ -151,17 +151,7 @@ std::wstring BuildQueryJson() {
     for (const std::wstring& subKey : subKeys)
         GetStringChildrenFromRegistry(HKEY_LOCAL_MACHINE, productKey + L"\\" + subKey, values);
 
-    // Escaped, so that a stored quote or backslash cannot break the page's parser.
-    std::wstring json = L"{";
-    bool first = true;
-    for (const auto& entry : values) {
-        if (!first)
-            json += L", ";
-        first = false;
-        json += L"\"" + EscapeJsonText(entry.first) + L"\":\"" + EscapeJsonText(entry.second) + L"\"";
-    }
-    json += L"}";
-    return json;
+    return FormatJsonObject(values);
 }
 
 STDMETHODIMP CHintora::Query(BSTR* pParams) {

@@ -1,6 +1,7 @@
 #include "ui/MessageWindows.h"
 
 #include "base/ComOwners.h"
+#include "base/JsonText.h"
 #include "base/Logger.h"
 #include "messages/MessageCatalog.h"
 
@@ -50,46 +51,6 @@ std::wstring CurrentMessage::Take() {
     std::wstring text;
     text.swap(m_text);
     return text;
-}
-
-std::wstring EscapeJsonText(const std::wstring& text) {
-    std::wstring escaped;
-    escaped.reserve(text.size());
-    for (wchar_t c : text) {
-        switch (c) {
-        case L'"':
-            escaped += L"\\\"";
-            break;
-        case L'\\':
-            escaped += L"\\\\";
-            break;
-        case L'\b':
-            escaped += L"\\b";
-            break;
-        case L'\f':
-            escaped += L"\\f";
-            break;
-        case L'\n':
-            escaped += L"\\n";
-            break;
-        case L'\r':
-            escaped += L"\\r";
-            break;
-        case L'\t':
-            escaped += L"\\t";
-            break;
-        default:
-            if (c < 0x20 || c == 0x2028 || c == 0x2029) {
-                static const wchar_t digits[] = L"0123456789abcdef";
-                escaped += L"\\u";
-                for (int shift = 12; shift >= 0; shift -= 4)
-                    escaped += digits[(c >> shift) & 0xF];
-            } else {
-                escaped += c;
-            }
-        }
-    }
-    return escaped;
 }
 
 std::wstring FormatMessageJson(const std::wstring& title, const std::wstring& text, const std::wstring& close,

@@ -22,9 +22,6 @@ private:
 
 extern CurrentMessage g_currentMessage;
 
-// A text as the inside of a JSON string: quote, backslash and control
-// characters (and the two line separators that end script lines) escaped.
-std::wstring EscapeJsonText(const std::wstring& text);
 // {"Title":..,"Text":..,"Close":..,"Type":..} in this order, no blanks.
 std::wstring FormatMessageJson(const std::wstring& title, const std::wstring& text, const std::wstring& close,
                                const std::wstring& type);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/JsonText.h"
 #include "helper/HintoraIEBHO.h"
 #include "ProductKeySandbox.h"
 #include "ui/MessageWindows.h"

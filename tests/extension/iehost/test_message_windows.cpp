@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/JsonText.h"
 #include "BrowserFakes.h"
 #include "helper/HintoraIEBHO.h"
 #include "HelperObjectProbe.h"
