@@ -53,7 +53,7 @@ void CHintoraIEBHO::OnDocumentComplete(IDispatch*, VARIANT* url) {
         g_logger.Log(L"CHintoraIEBHO::OnDocumentComplete()");
         m_bEnabled = 1;
         SetWindow();
-        std::wstring address = EventArgumentText(url);
+        std::wstring address = EventArgument::Text(url);
         g_logger.Log(L"CHintoraIEBHO::OnDocumentComplete() - url = %s", address.c_str());
         if (!IsGatewayWindow(address))
             return;
