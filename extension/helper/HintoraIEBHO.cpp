@@ -261,14 +261,16 @@ STDMETHODIMP CHintoraIEBHO::EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DIS
     switch (id) {
     case DISPID_DOCUMENTCOMPLETE:
         if (count >= 2)
-            m_owner->OnDocumentComplete(EventArgument::Dispatch(args[count - 1]), EventArgument::Variant(args[count - 2]));
+            m_owner->OnDocumentComplete(EventArgument::Dispatch(args[count - 1]),
+                                        EventArgument::Variant(args[count - 2]));
         break;
     case DISPID_BEFORENAVIGATE2:
         if (count >= 7) {
             VARIANT_BOOL* cancel = args[count - 7].vt == (VT_BYREF | VT_BOOL) ? args[count - 7].pboolVal : nullptr;
             m_owner->OnBeforeNavigate(EventArgument::Dispatch(args[count - 1]), EventArgument::Variant(args[count - 2]),
                                       EventArgument::Variant(args[count - 3]), EventArgument::Variant(args[count - 4]),
-                                      EventArgument::Variant(args[count - 5]), EventArgument::Variant(args[count - 6]), cancel);
+                                      EventArgument::Variant(args[count - 5]), EventArgument::Variant(args[count - 6]),
+                                      cancel);
         }
         break;
     case DISPID_ONQUIT:

@@ -348,7 +348,8 @@ STDMETHODIMP COptionsDialog::EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DI
     switch (id) {
     case DISPID_DOCUMENTCOMPLETE:
         if (params->cArgs >= 2)
-            m_owner->DocumentCompleteExplorerctrl(EventArgument::Dispatch(params->rgvarg[1]), EventArgument::Variant(params->rgvarg[0]));
+            m_owner->DocumentCompleteExplorerctrl(EventArgument::Dispatch(params->rgvarg[1]),
+                                                  EventArgument::Variant(params->rgvarg[0]));
         break;
     case DISPID_WINDOWCLOSING:
         if (params->cArgs >= 2) {
