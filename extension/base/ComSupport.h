@@ -4,6 +4,8 @@
 #include <exdisp.h>
 #include <oaidl.h>
 
+#include <string>
+
 // The reference count of a heap object that deletes itself on its last
 // release; any thread may call.
 inline ULONG AddComReference(LONG& count) {
@@ -56,3 +58,44 @@ public:
     }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
 };
+
+// The arguments of a browser event as Invoke receives them: each may come as
+// the value itself or by reference.
+namespace EventArgument {
+
+inline IDispatch* Dispatch(const VARIANT& value) {
+    if (value.vt == VT_DISPATCH)
+        return value.pdispVal;
+    if (value.vt == (VT_BYREF | VT_DISPATCH) && value.ppdispVal)
+        return *value.ppdispVal;
+    return nullptr;
+}
+
+inline VARIANT* Variant(VARIANT& value) {
+    if (value.vt == (VT_BYREF | VT_VARIANT))
+        return value.pvarVal;
+    return &value;
+}
+
+inline VARIANT_BOOL Bool(const VARIANT& value) {
+    if (value.vt == VT_BOOL)
+        return value.boolVal;
+    if (value.vt == (VT_BYREF | VT_BOOL) && value.pboolVal)
+        return *value.pboolVal;
+    return VARIANT_FALSE;
+}
+
+// A string, possibly behind a reference; empty for anything else.
+inline std::wstring Text(const VARIANT* value) {
+    if (!value)
+        return std::wstring();
+    if (value->vt == (VT_BYREF | VT_VARIANT))
+        return Text(value->pvarVal);
+    if (value->vt == VT_BSTR && value->bstrVal)
+        return std::wstring(value->bstrVal, SysStringLen(value->bstrVal));
+    if (value->vt == (VT_BYREF | VT_BSTR) && value->pbstrVal && *value->pbstrVal)
+        return std::wstring(*value->pbstrVal, SysStringLen(*value->pbstrVal));
+    return std::wstring();
+}
+
+}  // namespace EventArgument

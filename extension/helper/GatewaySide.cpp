@@ -53,7 +53,7 @@ void CHintoraIEBHO::OnDocumentComplete(IDispatch*, VARIANT* url) {
         g_logger.Log(L"CHintoraIEBHO::OnDocumentComplete()");
         m_bEnabled = 1;
         SetWindow();
-        std::wstring address = EventArgumentText(url);
+        std::wstring address = EventArgument::Text(url);
         g_logger.Log(L"CHintoraIEBHO::OnDocumentComplete() - url = %s", address.c_str());
         if (!IsGatewayWindow(address))
             return;
@@ -194,7 +194,8 @@ HRESULT CHintoraIEBHO::ShowContent() {
     HtmlDomHelper dom;
     Variant ignored;
     HRESULT hr =
-        dom.CallFunction(m_spWindow.Get(), &ignored, GatewayFunction(L"ShowContent"), type, search, languages, application);
+        dom.CallFunction(m_spWindow.Get(), &ignored, GatewayFunction(L"ShowContent"), type, search, languages,
+                         application);
     if (FAILED(hr)) {
         g_logger.Log(L"CHintoraIEBHO::ShowContent() - ShowContent failed");
         Reset();
@@ -220,7 +221,8 @@ HRESULT CHintoraIEBHO::ShowContent() {
             Variant data;
             hr = dom.CallFunction(m_spWindow.Get(), &data, GatewayFunction(L"GetConfigurationData"));
             if (SUCCEEDED(hr)) {
-                ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"PublishData", VariantToString(data));
+                ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"PublishData",
+                                                     VariantToString(data));
                 ProductSettings::GetPublishData(name, publishData);
             }
         }

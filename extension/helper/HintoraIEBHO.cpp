@@ -22,36 +22,6 @@ LONG WaitForDocumentCompleteCounter = 0;
 const wchar_t CHintoraIEBHO::kSetupPagePart[] = L"radozira/vorla/ietbutton/ietbuttonsetup.html";
 const wchar_t CHintoraIEBHO::kGatewayPagePart[] = L"/radozira/hintora_gateway.html";
 
-namespace {
-
-IDispatch* VariantDispatch(const VARIANT& value) {
-    if (value.vt == VT_DISPATCH)
-        return value.pdispVal;
-    if (value.vt == (VT_BYREF | VT_DISPATCH) && value.ppdispVal)
-        return *value.ppdispVal;
-    return nullptr;
-}
-
-VARIANT* VariantReference(VARIANT& value) {
-    if (value.vt == (VT_BYREF | VT_VARIANT))
-        return value.pvarVal;
-    return &value;
-}
-
-}  // namespace
-
-std::wstring CHintoraIEBHO::EventArgumentText(const VARIANT* value) {
-    if (!value)
-        return std::wstring();
-    if (value->vt == (VT_BYREF | VT_VARIANT))
-        return EventArgumentText(value->pvarVal);
-    if (value->vt == VT_BSTR && value->bstrVal)
-        return std::wstring(value->bstrVal, SysStringLen(value->bstrVal));
-    if (value->vt == (VT_BYREF | VT_BSTR) && value->pbstrVal && *value->pbstrVal)
-        return std::wstring(*value->pbstrVal, SysStringLen(*value->pbstrVal));
-    return std::wstring();
-}
-
 HRESULT CHintoraIEBHO::CreateInstance(REFIID riid, void** ppv) {
     return CreateComObject<CHintoraIEBHO>(riid, ppv);
 }
@@ -291,14 +261,16 @@ STDMETHODIMP CHintoraIEBHO::EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DIS
     switch (id) {
     case DISPID_DOCUMENTCOMPLETE:
         if (count >= 2)
-            m_owner->OnDocumentComplete(VariantDispatch(args[count - 1]), VariantReference(args[count - 2]));
+            m_owner->OnDocumentComplete(EventArgument::Dispatch(args[count - 1]),
+                                        EventArgument::Variant(args[count - 2]));
         break;
     case DISPID_BEFORENAVIGATE2:
         if (count >= 7) {
             VARIANT_BOOL* cancel = args[count - 7].vt == (VT_BYREF | VT_BOOL) ? args[count - 7].pboolVal : nullptr;
-            m_owner->OnBeforeNavigate(VariantDispatch(args[count - 1]), VariantReference(args[count - 2]),
-                                      VariantReference(args[count - 3]), VariantReference(args[count - 4]),
-                                      VariantReference(args[count - 5]), VariantReference(args[count - 6]), cancel);
+            m_owner->OnBeforeNavigate(EventArgument::Dispatch(args[count - 1]), EventArgument::Variant(args[count - 2]),
+                                      EventArgument::Variant(args[count - 3]), EventArgument::Variant(args[count - 4]),
+                                      EventArgument::Variant(args[count - 5]), EventArgument::Variant(args[count - 6]),
+                                      cancel);
         }
         break;
     case DISPID_ONQUIT:
@@ -325,7 +297,7 @@ STDMETHODIMP CHintoraIEBHO::EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DIS
 void CHintoraIEBHO::OnBeforeNavigate(IDispatch* pDisp, VARIANT* url, VARIANT*, VARIANT*, VARIANT*, VARIANT*,
                                      VARIANT_BOOL*) {
     try {
-        std::wstring address = EventArgumentText(url);
+        std::wstring address = EventArgument::Text(url);
         if (address.find(kSetupPagePart) != std::wstring::npos) {
             ComPtr<IWebBrowser2> browser;
             if (pDisp && SUCCEEDED(pDisp->QueryInterface(IID_PPV_ARGS(&browser))) && browser) {

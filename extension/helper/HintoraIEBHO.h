@@ -77,8 +77,6 @@ private:
                           VARIANT* postData, VARIANT* headers, VARIANT_BOOL* cancel);
     void OnQuit();
     void OnNewWindow3(IDispatch** ppDisp, VARIANT_BOOL* cancel, DWORD flags, BSTR urlContext, BSTR url);
-    // The text of an event argument: a string, possibly behind a reference.
-    static std::wstring EventArgumentText(const VARIANT* value);
 
     void Initialize();
     void Advise();

@@ -8,10 +8,6 @@
 #include "base/ComOwners.h"
 #include "helper/HtmlDomHelper.h"
 
-// The helper object's former name for Variant, kept while its sources move
-// over to the common one.
-using Value = Variant;
-
 // The value's text through the platform's conversion; a null string is the
 // empty text. A value without a text form (a null, say) raises ComFailure.
 std::wstring VariantToString(const VARIANT& value);

@@ -77,28 +77,6 @@ private:
     HHOOK m_filter = nullptr;
 };
 
-IDispatch* ArgDispatch(const VARIANT& value) {
-    if (value.vt == VT_DISPATCH)
-        return value.pdispVal;
-    if (value.vt == (VT_BYREF | VT_DISPATCH) && value.ppdispVal)
-        return *value.ppdispVal;
-    return nullptr;
-}
-
-VARIANT* ArgVariant(VARIANT& value) {
-    if (value.vt == (VT_BYREF | VT_VARIANT))
-        return value.pvarVal;
-    return &value;
-}
-
-VARIANT_BOOL ArgBool(const VARIANT& value) {
-    if (value.vt == VT_BOOL)
-        return value.boolVal;
-    if (value.vt == (VT_BYREF | VT_BOOL) && value.pboolVal)
-        return *value.pboolVal;
-    return VARIANT_FALSE;
-}
-
 }  // namespace
 
 // ---- The dialog thread --------------------------------------------------------
@@ -370,12 +348,13 @@ STDMETHODIMP COptionsDialog::EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DI
     switch (id) {
     case DISPID_DOCUMENTCOMPLETE:
         if (params->cArgs >= 2)
-            m_owner->DocumentCompleteExplorerctrl(ArgDispatch(params->rgvarg[1]), ArgVariant(params->rgvarg[0]));
+            m_owner->DocumentCompleteExplorerctrl(EventArgument::Dispatch(params->rgvarg[1]),
+                                                  EventArgument::Variant(params->rgvarg[0]));
         break;
     case DISPID_WINDOWCLOSING:
         if (params->cArgs >= 2) {
             VARIANT& cancel = params->rgvarg[0];
-            m_owner->WindowClosingExplorerCtrl(ArgBool(params->rgvarg[1]),
+            m_owner->WindowClosingExplorerCtrl(EventArgument::Bool(params->rgvarg[1]),
                                                cancel.vt == (VT_BYREF | VT_BOOL) ? cancel.pboolVal : nullptr);
         }
         break;
