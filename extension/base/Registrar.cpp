@@ -1,6 +1,7 @@
 #include "base/Registrar.h"
 
 #include "base/Logger.h"
+#include "base/Registry.h"
 #include "common/Handles.h"
 
 #include <cstring>
@@ -42,8 +43,7 @@ public:
                 return Fail(L"cannot remove", key, rc);
         }
         RegistryKey handle;
-        rc = RegCreateKeyExW(parent, key.name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kAccess, nullptr,
-                             handle.Out(), nullptr);
+        rc = CreateKey(parent, key.name, kAccess, handle);
         if (rc != ERROR_SUCCESS)
             return Fail(L"cannot create", key, rc);
         if (key.hasDefault && (rc = SetValue(handle.Get(), key.defaultValue)) != ERROR_SUCCESS)
@@ -69,7 +69,7 @@ public:
             return ERROR_SUCCESS;
         }
         RegistryKey handle;
-        LONG rc = RegOpenKeyExW(parent, key.name.c_str(), 0, kAccess, handle.Out());
+        LONG rc = OpenKey(parent, key.name, kAccess, handle);
         if (rc == ERROR_FILE_NOT_FOUND)
             return ERROR_SUCCESS;
         if (rc != ERROR_SUCCESS)
@@ -181,11 +181,8 @@ HRESULT Registrar::Run(const std::wstring& text, bool doRegister) {
             } else if (root.root == RootKey::CurrentUser) {
                 base = HKEY_CURRENT_USER;
             } else if (m_bPerUser) {
-                LONG rc = doRegister ? RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr,
-                                                       REG_OPTION_NON_VOLATILE, kAccess, nullptr, classes.Out(),
-                                                       nullptr)
-                                     : RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, kAccess,
-                                                     classes.Out());
+                LONG rc = doRegister ? CreateKey(HKEY_CURRENT_USER, L"Software\\Classes", kAccess, classes)
+                                     : OpenKey(HKEY_CURRENT_USER, L"Software\\Classes", kAccess, classes);
                 if (rc == ERROR_FILE_NOT_FOUND && !doRegister)
                     continue;
                 if (rc != ERROR_SUCCESS) {
