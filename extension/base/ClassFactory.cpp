@@ -68,12 +68,8 @@ bool ClassObjectMap::Init() {
 void ClassObjectMap::Term() {
     if (!m_bInitialized)
         return;
-    for (auto& entry : *this) {
-        if (entry.factory) {
-            entry.factory->Release();
-            entry.factory = nullptr;
-        }
-    }
+    for (auto& entry : *this)
+        entry.factory.Reset();
     DeleteCriticalSection(&m_lock);
     m_bInitialized = false;
 }
@@ -88,22 +84,14 @@ HRESULT ClassObjectMap::GetClassObject(REFCLSID clsid, REFIID riid, void** ppv) 
         if (!m_bInitialized)
             return E_UNEXPECTED;
         EnterCriticalSection(&m_lock);
-        if (!entry.factory) {
-            ClassFactory* factory = new (std::nothrow) ClassFactory(entry.create);
-            if (factory) {
-                factory->AddRef();
-                entry.factory = factory;
-            }
-        }
-        IClassFactory* factory = entry.factory;
-        if (factory)
-            factory->AddRef();
+        if (!entry.factory)
+            entry.factory = new (std::nothrow) ClassFactory(entry.create);
+        // Our own reference: Term may drop the map's once the lock is left.
+        ComPtr<IClassFactory> factory = entry.factory;
         LeaveCriticalSection(&m_lock);
         if (!factory)
             return E_OUTOFMEMORY;
-        HRESULT hr = factory->QueryInterface(riid, ppv);
-        factory->Release();
-        return hr;
+        return factory->QueryInterface(riid, ppv);
     }
     return CLASS_E_CLASSNOTAVAILABLE;
 }

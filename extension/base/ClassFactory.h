@@ -5,6 +5,8 @@
 
 #include <new>
 
+#include "base/ComOwners.h"
+
 // The library may unload while the count is 0. Every live object of the
 // library's classes holds one count, and so does every LockServer(TRUE).
 LONG ModuleLock();
@@ -30,13 +32,12 @@ HRESULT CreateComObject(REFIID riid, void** ppv) {
     if (!ppv)
         return E_POINTER;
     *ppv = nullptr;
-    T* object = new (std::nothrow) T();
+    // Our reference keeps the object alive through QueryInterface and frees
+    // it when that fails.
+    ComPtr<T> object(new (std::nothrow) T());
     if (!object)
         return E_OUTOFMEMORY;
-    object->AddRef();
-    HRESULT hr = object->QueryInterface(riid, ppv);
-    object->Release();
-    return hr;
+    return object->QueryInterface(riid, ppv);
 }
 
 class ClassFactory final : public IClassFactory {
@@ -62,7 +63,7 @@ struct ObjectMapEntry {
     CreatorFunc create;
     // Runs the class's registration (true) or unregistration (false).
     HRESULT (*updateRegistry)(bool doRegister);
-    IClassFactory* factory;  // made on first request, kept until ReleaseClassObjects
+    ComPtr<IClassFactory> factory;  // made on first request, kept until Term
 };
 
 // The class objects of a map. Factories are made once, on first request,

@@ -1,4 +1,5 @@
 #include "base/ComModule.h"
+#include "base/ComOwners.h"
 
 #include "base/Logger.h"
 
@@ -107,20 +108,18 @@ HRESULT CHintoraIEModule::UnregisterServer(ClassObjectMap& map, UINT appIdScript
 }
 
 HRESULT CHintoraIEModule::RegisterTypeLibrary() const {
-    ITypeLib* typeLib = nullptr;
+    ComPtr<ITypeLib> typeLib;
     HRESULT hr = LoadTypeLibEx(m_strModulePath.c_str(), REGKIND_NONE, &typeLib);
     if (FAILED(hr))
         return hr;
     OLECHAR* path = const_cast<OLECHAR*>(m_strModulePath.c_str());
     auto forUser = reinterpret_cast<TypeLibForUserRegister>(
         m_bPerUser ? OleAutomationProc("RegisterTypeLibForUser") : nullptr);
-    hr = forUser ? forUser(typeLib, path, nullptr) : RegisterTypeLib(typeLib, path, nullptr);
-    typeLib->Release();
-    return hr;
+    return forUser ? forUser(typeLib.Get(), path, nullptr) : RegisterTypeLib(typeLib.Get(), path, nullptr);
 }
 
 HRESULT CHintoraIEModule::UnregisterTypeLibrary() const {
-    ITypeLib* typeLib = nullptr;
+    ComPtr<ITypeLib> typeLib;
     HRESULT hr = LoadTypeLibEx(m_strModulePath.c_str(), REGKIND_NONE, &typeLib);
     if (FAILED(hr))
         return hr;
@@ -134,7 +133,6 @@ HRESULT CHintoraIEModule::UnregisterTypeLibrary() const {
                                          attr->syskind);
         typeLib->ReleaseTLibAttr(attr);
     }
-    typeLib->Release();
     return hr;
 }
 

@@ -6,17 +6,6 @@
 
 #include <string>
 
-// Drops a raw interface pointer held in a field. The field is cleared first,
-// so a call the release sets off never sees a pointer being freed.
-template <typename T>
-void ReleaseInterface(T*& pointer) {
-    if (pointer) {
-        T* old = pointer;
-        pointer = nullptr;
-        old->Release();
-    }
-}
-
 // The reference count of a heap object that deletes itself on its last
 // release; any thread may call.
 inline ULONG AddComReference(LONG& count) {

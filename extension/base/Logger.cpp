@@ -11,24 +11,32 @@ const wchar_t Logger::kSourceTag[] = L"HTIEBHO";
 
 Logger g_logger;
 
+namespace {
+
+// The process's table; null when it cannot be had.
+ComPtr<IGlobalInterfaceTable> GlobalInterfaceTable() {
+    ComPtr<IGlobalInterfaceTable> git;
+    if (FAILED(CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IGlobalInterfaceTable, &git)))
+        git.Reset();
+    return git;
+}
+
+}  // namespace
+
 Logger::Logger() {
     ConnectTraceObject();
 }
 
 Logger::~Logger() {
+    // The table's entry goes before our own reference.
     if (m_dwGitCookie) {
-        IGlobalInterfaceTable* git = nullptr;
-        if (SUCCEEDED(CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
-                                       IID_IGlobalInterfaceTable, reinterpret_cast<void**>(&git)))) {
+        ComPtr<IGlobalInterfaceTable> git = GlobalInterfaceTable();
+        if (git)
             git->RevokeInterfaceFromGlobal(m_dwGitCookie);
-            git->Release();
-        }
         m_dwGitCookie = 0;
     }
-    if (m_spTrace) {
-        m_spTrace->Release();
-        m_spTrace = nullptr;
-    }
+    m_spTrace.Reset();
 }
 
 HRESULT Logger::ConnectTraceObject() {
@@ -41,21 +49,17 @@ HRESULT Logger::ConnectTraceObject() {
         m_nConnection = 2;
         return hr;
     }
-    IDispatch* trace = nullptr;
-    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                          reinterpret_cast<void**>(&trace));
+    ComPtr<IDispatch> trace;
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &trace);
     if (FAILED(hr) || !trace) {
         m_nConnection = 2;
         return FAILED(hr) ? hr : E_NOINTERFACE;
     }
-    m_spTrace = trace;
+    m_spTrace.Swap(trace);
     m_dwOwnerThread = GetCurrentThreadId();
-    IGlobalInterfaceTable* git = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_IGlobalInterfaceTable, reinterpret_cast<void**>(&git)))) {
-        if (FAILED(git->RegisterInterfaceInGlobal(trace, IID_IDispatch, &m_dwGitCookie)))
+    if (ComPtr<IGlobalInterfaceTable> git = GlobalInterfaceTable()) {
+        if (FAILED(git->RegisterInterfaceInGlobal(m_spTrace.Get(), IID_IDispatch, &m_dwGitCookie)))
             m_dwGitCookie = 0;
-        git->Release();
     }
     m_nConnection = 1;
     return S_OK;
@@ -93,19 +97,16 @@ std::wstring Logger::Log(const wchar_t* format, ...) {
 }
 
 void Logger::Write(const std::wstring& text) {
-    IDispatch* trace = nullptr;
-    bool fromGit = false;
+    // Other threads reach the object through the table; its reference is
+    // their own and goes when this call ends.
+    ComPtr<IDispatch> fromGit;
     if (GetCurrentThreadId() != m_dwOwnerThread && m_dwGitCookie) {
-        IGlobalInterfaceTable* git = nullptr;
-        if (SUCCEEDED(CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
-                                       IID_IGlobalInterfaceTable, reinterpret_cast<void**>(&git)))) {
-            fromGit = SUCCEEDED(git->GetInterfaceFromGlobal(m_dwGitCookie, IID_IDispatch,
-                                                            reinterpret_cast<void**>(&trace)));
-            git->Release();
+        if (ComPtr<IGlobalInterfaceTable> git = GlobalInterfaceTable()) {
+            if (FAILED(git->GetInterfaceFromGlobal(m_dwGitCookie, IID_IDispatch, &fromGit)))
+                fromGit.Reset();
         }
     }
-    if (!fromGit)
-        trace = m_spTrace;
+    IDispatch* trace = fromGit ? fromGit.Get() : m_spTrace.Get();
     if (!trace)
         return;
 
@@ -113,24 +114,17 @@ void Logger::Write(const std::wstring& text) {
     LPOLESTR name = const_cast<LPOLESTR>(L"Write");
     if (SUCCEEDED(trace->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_SYSTEM_DEFAULT, &dispid))) {
         // Parameter blocks hold arguments last-first.
-        VARIANTARG args[2];
-        VariantInit(&args[0]);
-        VariantInit(&args[1]);
+        static_assert(sizeof(Variant) == sizeof(VARIANT), "an array of Variant is an array of VARIANT");
+        Variant args[2];
         args[0].vt = VT_BSTR;
         args[0].bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
         args[1].vt = VT_BSTR;
         args[1].bstrVal = SysAllocString(kSourceTag);
         DISPPARAMS params = {args, nullptr, 2, 0};
-        VARIANT result;
-        VariantInit(&result);
-        trace->Invoke(dispid, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &params, &result,
-                      nullptr, nullptr);
-        VariantClear(&result);
-        VariantClear(&args[0]);
-        VariantClear(&args[1]);
+        Variant result;
+        trace->Invoke(dispid, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr,
+                      nullptr);
     }
-    if (fromGit)
-        trace->Release();
 }
 
 std::wstring Logger::GetErrorMessage(DWORD code) {

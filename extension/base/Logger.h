@@ -3,6 +3,8 @@
 #include <oaidl.h>
 #include <string>
 
+#include "base/ComOwners.h"
+
 // Process-wide trace switch; the helper object sets it from the settings.
 extern BYTE g_bTraceMode;
 
@@ -30,7 +32,7 @@ private:
     Logger(const Logger&) = delete;
     Logger& operator=(const Logger&) = delete;
 
-    IDispatch* m_spTrace = nullptr;
+    ComPtr<IDispatch> m_spTrace;
     int m_nConnection = 0;
     // The trace object is reached from tab threads and the options thread;
     // the global interface table hands each apartment a usable reference.

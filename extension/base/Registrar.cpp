@@ -1,6 +1,8 @@
 #include "base/Registrar.h"
 
 #include "base/Logger.h"
+#include "base/Registry.h"
+#include "common/Handles.h"
 
 #include <cstring>
 #include <exception>
@@ -14,25 +16,6 @@ using regscript::ValueEntry;
 namespace {
 
 const REGSAM kAccess = KEY_READ | KEY_WRITE;
-
-class KeyHandle {
-public:
-    KeyHandle() = default;
-    ~KeyHandle() { Close(); }
-    KeyHandle(const KeyHandle&) = delete;
-    KeyHandle& operator=(const KeyHandle&) = delete;
-    HKEY* Out() { Close(); return &m_hKey; }
-    HKEY get() const { return m_hKey; }
-    void Close() {
-        if (m_hKey) {
-            RegCloseKey(m_hKey);
-            m_hKey = nullptr;
-        }
-    }
-
-private:
-    HKEY m_hKey = nullptr;
-};
 
 std::vector<BYTE> ValueBytes(const ValueEntry& value, DWORD& type) {
     std::vector<BYTE> bytes;
@@ -59,19 +42,18 @@ public:
             if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
                 return Fail(L"cannot remove", key, rc);
         }
-        KeyHandle handle;
-        rc = RegCreateKeyExW(parent, key.name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kAccess, nullptr,
-                             handle.Out(), nullptr);
+        RegistryKey handle;
+        rc = CreateKey(parent, key.name, kAccess, handle);
         if (rc != ERROR_SUCCESS)
             return Fail(L"cannot create", key, rc);
-        if (key.hasDefault && (rc = SetValue(handle.get(), key.defaultValue)) != ERROR_SUCCESS)
+        if (key.hasDefault && (rc = SetValue(handle.Get(), key.defaultValue)) != ERROR_SUCCESS)
             return Fail(L"cannot write the default value of", key, rc);
         for (const auto& value : key.values) {
-            if ((rc = SetValue(handle.get(), value)) != ERROR_SUCCESS)
+            if ((rc = SetValue(handle.Get(), value)) != ERROR_SUCCESS)
                 return Fail(L"cannot write value '" + value.name + L"' of", key, rc);
         }
         for (const auto& child : key.children) {
-            if ((rc = Register(handle.get(), child)) != ERROR_SUCCESS)
+            if ((rc = Register(handle.Get(), child)) != ERROR_SUCCESS)
                 return rc;
         }
         return ERROR_SUCCESS;
@@ -86,15 +68,15 @@ public:
                 return Fail(L"cannot remove", key, rc);
             return ERROR_SUCCESS;
         }
-        KeyHandle handle;
-        LONG rc = RegOpenKeyExW(parent, key.name.c_str(), 0, kAccess, handle.Out());
+        RegistryKey handle;
+        LONG rc = OpenKey(parent, key.name, kAccess, handle);
         if (rc == ERROR_FILE_NOT_FOUND)
             return ERROR_SUCCESS;
         if (rc != ERROR_SUCCESS)
             return Fail(L"cannot open", key, rc);
         LONG first = ERROR_SUCCESS;
         for (const auto& child : key.children) {
-            rc = Unregister(handle.get(), child);
+            rc = Unregister(handle.Get(), child);
             if (first == ERROR_SUCCESS)
                 first = rc;
         }
@@ -102,14 +84,14 @@ public:
             return first;
 
         if (key.hasDefault)
-            DeleteOwnValue(handle.get(), key.defaultValue);
+            DeleteOwnValue(handle.Get(), key.defaultValue);
         for (const auto& value : key.values)
-            DeleteOwnValue(handle.get(), value);
+            DeleteOwnValue(handle.Get(), value);
         DWORD subkeys = 0;
         DWORD values = 0;
-        rc = RegQueryInfoKeyW(handle.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+        rc = RegQueryInfoKeyW(handle.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
                               nullptr, nullptr, nullptr);
-        handle.Close();
+        handle.Reset();
         if (rc != ERROR_SUCCESS)
             return first != ERROR_SUCCESS ? first : Fail(L"cannot inspect", key, rc);
         if (subkeys == 0 && values == 0) {
@@ -193,17 +175,14 @@ HRESULT Registrar::Run(const std::wstring& text, bool doRegister) {
         Executor executor(m_strLastError);
         for (const auto& root : script.roots) {
             HKEY base = HKEY_CLASSES_ROOT;
-            KeyHandle classes;
+            RegistryKey classes;
             if (root.root == RootKey::LocalMachine) {
                 base = HKEY_LOCAL_MACHINE;
             } else if (root.root == RootKey::CurrentUser) {
                 base = HKEY_CURRENT_USER;
             } else if (m_bPerUser) {
-                LONG rc = doRegister ? RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr,
-                                                       REG_OPTION_NON_VOLATILE, kAccess, nullptr, classes.Out(),
-                                                       nullptr)
-                                     : RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, kAccess,
-                                                     classes.Out());
+                LONG rc = doRegister ? CreateKey(HKEY_CURRENT_USER, L"Software\\Classes", kAccess, classes)
+                                     : OpenKey(HKEY_CURRENT_USER, L"Software\\Classes", kAccess, classes);
                 if (rc == ERROR_FILE_NOT_FOUND && !doRegister)
                     continue;
                 if (rc != ERROR_SUCCESS) {
@@ -215,7 +194,7 @@ HRESULT Registrar::Run(const std::wstring& text, bool doRegister) {
                         first = rc;
                     continue;
                 }
-                base = classes.get();
+                base = classes.Get();
             }
             for (const auto& key : root.keys) {
                 LONG rc = doRegister ? executor.Register(base, key) : executor.Unregister(base, key);

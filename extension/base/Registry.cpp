@@ -7,22 +7,13 @@
 #include <new>
 #include <vector>
 
-LONG RegKey::Open(HKEY parent, const std::wstring& path, REGSAM access) {
-    Close();
-    return RegOpenKeyExW(parent, path.c_str(), 0, access, &m_hKey);
+LONG OpenKey(HKEY parent, const std::wstring& path, REGSAM access, RegistryKey& key) {
+    return RegOpenKeyExW(parent, path.c_str(), 0, access, key.Out());
 }
 
-LONG RegKey::Create(HKEY parent, const std::wstring& path, REGSAM access) {
-    Close();
-    return RegCreateKeyExW(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
-                           &m_hKey, nullptr);
-}
-
-void RegKey::Close() {
-    if (m_hKey) {
-        RegCloseKey(m_hKey);
-        m_hKey = nullptr;
-    }
+LONG CreateKey(HKEY parent, const std::wstring& path, REGSAM access, RegistryKey& key) {
+    return RegCreateKeyExW(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, key.Out(),
+                           nullptr);
 }
 
 LONG ToHResult(LONG code) {
@@ -38,12 +29,11 @@ Registry::~Registry() = default;
 LONG Registry::OpenKey(const std::wstring& keyPath, REGSAM access) {
     m_strKeyPath = keyPath;
     m_samAccess = access;
-    return m_key.Open(m_hRoot, keyPath, access);
+    return ::OpenKey(m_hRoot, keyPath, access, m_key);
 }
 
 bool Registry::KeyExists(const std::wstring& keyPath) {
-    RegKey key;
-    return key.Open(m_hRoot, keyPath, kRead) == ERROR_SUCCESS;
+    return OpenRegistryKey(m_hRoot, keyPath.c_str(), kRead).Valid();
 }
 
 namespace {
@@ -90,10 +80,10 @@ LONG ReadStringValue(HKEY key, const std::wstring& name, std::wstring& text) {
 // of the current branch and the one name buffer live on the heap: a tree of
 // any depth costs the stack nothing (anyone may nest keys under ours).
 LONG DeleteTree(HKEY parent, const std::wstring& name) {
-    std::deque<RegKey> branch;  // branch.back() is the deepest open key
+    std::deque<RegistryKey> branch;  // branch.back() is the deepest open key
     std::vector<std::wstring> names;
     branch.emplace_back();
-    LONG rc = branch.back().Open(parent, name, Registry::kReadWrite);
+    LONG rc = OpenKey(parent, name, Registry::kReadWrite, branch.back());
     if (rc != ERROR_SUCCESS)
         return rc;
     names.push_back(name);
@@ -101,12 +91,12 @@ LONG DeleteTree(HKEY parent, const std::wstring& name) {
     while (!branch.empty()) {
         // Always the first remaining subkey: indices shift as keys go.
         DWORD length = static_cast<DWORD>(child.size());
-        rc = RegEnumKeyExW(branch.back().get(), 0, child.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        rc = RegEnumKeyExW(branch.back().Get(), 0, child.data(), &length, nullptr, nullptr, nullptr, nullptr);
         if (rc == ERROR_SUCCESS) {
-            HKEY current = branch.back().get();
+            HKEY current = branch.back().Get();
             branch.emplace_back();
             names.emplace_back(child.data(), length);
-            rc = branch.back().Open(current, names.back(), Registry::kReadWrite);
+            rc = OpenKey(current, names.back(), Registry::kReadWrite, branch.back());
             if (rc != ERROR_SUCCESS)
                 return rc;
             continue;
@@ -115,7 +105,7 @@ LONG DeleteTree(HKEY parent, const std::wstring& name) {
             return rc;
         // No subkey is left: the key itself goes.
         branch.pop_back();
-        HKEY owner = branch.empty() ? parent : branch.back().get();
+        HKEY owner = branch.empty() ? parent : branch.back().Get();
         rc = RegDeleteKeyW(owner, names.back().c_str());
         if (rc != ERROR_SUCCESS)
             return rc;
@@ -139,7 +129,7 @@ LONG Registry::GetStringValue(const std::wstring& keyPath, const std::wstring& v
         return rc;
     }
     std::wstring value;
-    rc = ReadStringValue(m_key.get(), valueName, value);
+    rc = ReadStringValue(m_key.Get(), valueName, value);
     if (rc == ERROR_OUTOFMEMORY)
         return rc;
     if (rc != ERROR_SUCCESS) {
@@ -170,7 +160,7 @@ LONG Registry::GetDwordValue(const std::wstring& keyPath, const std::wstring& va
     DWORD type = 0;
     DWORD number = 0;
     DWORD bytes = sizeof(number);
-    rc = RegQueryValueExW(m_key.get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&number),
+    rc = RegQueryValueExW(m_key.Get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&number),
                           &bytes);
     if (rc == ERROR_SUCCESS && (type != REG_DWORD || bytes != sizeof(number)))
         rc = ERROR_INVALID_DATA;
@@ -190,7 +180,7 @@ LONG Registry::SetStringValue(const std::wstring& keyPath, const std::wstring& v
     }
     LONG rc = OpenKey(keyPath, kReadWrite);
     if (rc == ERROR_SUCCESS) {
-        rc = RegSetValueExW(m_key.get(), valueName.c_str(), 0, REG_SZ,
+        rc = RegSetValueExW(m_key.Get(), valueName.c_str(), 0, REG_SZ,
                             reinterpret_cast<const BYTE*>(text.c_str()),
                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     }
@@ -210,7 +200,7 @@ LONG Registry::CreateKey(const std::wstring& keyPath) {
         g_logger.LogError(L"Registry::CreateKey (E_INVALIDARG)", E_INVALIDARG, true);
         return E_INVALIDARG;
     }
-    return m_key.Create(m_hRoot, keyPath, kReadWrite);
+    return ::CreateKey(m_hRoot, keyPath, kReadWrite, m_key);
 }
 
 LONG Registry::DeleteKey(const std::wstring& keyPath) {
@@ -219,9 +209,9 @@ LONG Registry::DeleteKey(const std::wstring& keyPath) {
         return E_INVALIDARG;
     }
     m_samAccess = kReadWrite;
-    LONG rc = m_key.Open(m_hRoot, m_strKeyPath, kReadWrite);
+    LONG rc = ::OpenKey(m_hRoot, m_strKeyPath, kReadWrite, m_key);
     if (rc == ERROR_SUCCESS)
-        rc = DeleteTree(m_key.get(), keyPath);
+        rc = DeleteTree(m_key.Get(), keyPath);
     g_logger.Log(L"Registry::DeleteKey - [%s][%08x]", keyPath.c_str(), rc);
     return rc;
 }
@@ -262,7 +252,7 @@ LONG Registry::GetSubKeys(const std::wstring& keyPath, std::vector<std::wstring>
     std::vector<wchar_t> name(16383 + 1);
     for (DWORD index = 0; failures < maxFailuresInARow; ++index) {
         DWORD length = static_cast<DWORD>(name.size());
-        rc = RegEnumKeyExW(m_key.get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        rc = RegEnumKeyExW(m_key.Get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
         if (rc == ERROR_NO_MORE_ITEMS)
             break;
         if (rc == ERROR_SUCCESS) {
@@ -289,7 +279,7 @@ LONG Registry::GetStringChildren(const std::wstring& keyPath, std::map<std::wstr
     for (DWORD index = 0;; ++index) {
         DWORD length = static_cast<DWORD>(name.size());
         DWORD type = 0;
-        rc = RegEnumValueW(m_key.get(), index, name.data(), &length, nullptr, &type, nullptr, nullptr);
+        rc = RegEnumValueW(m_key.Get(), index, name.data(), &length, nullptr, &type, nullptr, nullptr);
         if (rc == ERROR_NO_MORE_ITEMS)
             break;
         if (rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA) {

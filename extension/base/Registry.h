@@ -4,22 +4,12 @@
 #include <string>
 #include <vector>
 
-// Owns one open registry key handle.
-class RegKey {
-public:
-    RegKey() = default;
-    ~RegKey() { Close(); }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
+#include "common/Handles.h"
 
-    LONG Open(HKEY parent, const std::wstring& path, REGSAM access);
-    LONG Create(HKEY parent, const std::wstring& path, REGSAM access);
-    void Close();
-    HKEY get() const { return m_hKey; }
-
-private:
-    HKEY m_hKey = nullptr;
-};
+// Open or create parent\path into key; whatever key held is closed first.
+// The result is the registry call's own Win32 code.
+LONG OpenKey(HKEY parent, const std::wstring& path, REGSAM access, RegistryKey& key);
+LONG CreateKey(HKEY parent, const std::wstring& path, REGSAM access, RegistryKey& key);
 
 // Registry wrapper: one object per use. Results are Win32 codes (>= 0) or
 // HRESULTs (< 0) exactly as each operation documents; callers rely on the sign.
@@ -45,7 +35,7 @@ public:
 private:
     LONG OpenKey(const std::wstring& keyPath, REGSAM access);
 
-    RegKey m_key;
+    RegistryKey m_key;
     HKEY m_hRoot;
     std::wstring m_strKeyPath;
     REGSAM m_samAccess = 0;

@@ -3,12 +3,13 @@
 #include <oleauto.h>
 
 #include "HintoraIE_h.h"
+#include "base/ComOwners.h"
 
 HRESULT LoadLibraryTypeInfo(REFGUID guid, ITypeInfo** info) {
     if (!info)
         return E_POINTER;
     *info = nullptr;
-    ITypeLib* library = nullptr;
+    ComPtr<ITypeLib> library;
     HRESULT hr = E_FAIL;
     HMODULE module = nullptr;
     wchar_t path[MAX_PATH + 1] = {};
@@ -16,15 +17,13 @@ HRESULT LoadLibraryTypeInfo(REFGUID guid, ITypeInfo** info) {
                            reinterpret_cast<LPCWSTR>(&LoadLibraryTypeInfo), &module)) {
         DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
         if (length > 0 && length < MAX_PATH)
-            hr = LoadTypeLibEx(path, REGKIND_NONE, &library);
+            hr = LoadTypeLibEx(path, REGKIND_NONE, library.ReleaseAndGetAddressOf());
     }
     if (FAILED(hr) || !library)
-        hr = LoadRegTypeLib(LIBID_HintoraIELib, 1, 0, LOCALE_NEUTRAL, &library);
+        hr = LoadRegTypeLib(LIBID_HintoraIELib, 1, 0, LOCALE_NEUTRAL, library.ReleaseAndGetAddressOf());
     if (FAILED(hr) || !library)
         return FAILED(hr) ? hr : TYPE_E_CANTLOADLIBRARY;
-    hr = library->GetTypeInfoOfGuid(guid, info);
-    library->Release();
-    return hr;
+    return library->GetTypeInfoOfGuid(guid, info);
 }
 
 namespace TypeLibDispatch {
@@ -36,13 +35,11 @@ template <typename Use>
 HRESULT WithTypeInfo(REFGUID iid, REFIID riid, Use use) {
     if (riid != IID_NULL)
         return DISP_E_UNKNOWNINTERFACE;
-    ITypeInfo* info = nullptr;
+    ComPtr<ITypeInfo> info;
     HRESULT hr = LoadLibraryTypeInfo(iid, &info);
     if (FAILED(hr))
         return hr;
-    hr = use(info);
-    info->Release();
-    return hr;
+    return use(info.Get());
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <cwctype>
 #include <mutex>
 
+#include "common/Handles.h"
+
 namespace {
 
 // Guards the catalogue pointer and the map: tab threads and the options
@@ -13,8 +15,12 @@ std::recursive_mutex& CatalogLock() {
 }
 
 std::shared_ptr<MessageCatalog> g_catalog;
-// Owned by the thread that built the catalogue; records nothing else.
-HANDLE g_hOwnershipMutex = nullptr;
+// Owned by the thread that built the catalogue; records nothing else. Made
+// on first use, like the lock, so no static initialiser can run before it.
+KernelHandle& OwnershipMutex() {
+    static KernelHandle mutex;
+    return mutex;
+}
 
 }  // namespace
 
@@ -22,7 +28,7 @@ std::shared_ptr<MessageCatalog> MessageCatalog::Instance() {
     std::lock_guard<std::recursive_mutex> guard(CatalogLock());
     if (g_catalog)
         return g_catalog;
-    g_hOwnershipMutex = CreateMutexW(nullptr, TRUE, nullptr);
+    OwnershipMutex().Reset(CreateMutexW(nullptr, TRUE, nullptr));
     g_catalog = std::make_shared<MessageCatalog>();
     g_catalog->LoadAll();
     return g_catalog;
@@ -32,15 +38,15 @@ void MessageCatalog::Release() {
     std::lock_guard<std::recursive_mutex> guard(CatalogLock());
     if (!g_catalog)
         return;
-    DWORD wait = g_hOwnershipMutex ? WaitForSingleObject(g_hOwnershipMutex, 0) : WAIT_FAILED;
+    KernelHandle& mutex = OwnershipMutex();
+    DWORD wait = mutex ? WaitForSingleObject(mutex.Get(), 0) : WAIT_FAILED;
     if (wait == WAIT_OBJECT_0) {
         g_catalog.reset();
-        CloseHandle(g_hOwnershipMutex);
-        g_hOwnershipMutex = nullptr;
+        mutex.Reset();
         return;
     }
-    if (g_hOwnershipMutex)
-        ReleaseMutex(g_hOwnershipMutex);
+    if (mutex)
+        ReleaseMutex(mutex.Get());
 }
 
 std::wstring MessageCatalog::GetText(const std::wstring& key, const std::wstring& language) {

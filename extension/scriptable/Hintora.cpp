@@ -511,12 +511,12 @@ const wchar_t kOptionsExtension[] = L"{912DCC9E-014B-4c4f-83A0-866D5A8E01D8}";
 // that cannot be looked into is never called empty: it may hold another
 // product's settings.
 bool IsEmptyKey(HKEY root, const std::wstring& path) {
-    RegKey key;
-    if (key.Open(root, path, KEY_READ) != ERROR_SUCCESS)
+    RegistryKey key = OpenRegistryKey(root, path.c_str(), KEY_READ);
+    if (!key)
         return false;
     DWORD subKeys = 0;
     DWORD values = 0;
-    LONG rc = RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
+    LONG rc = RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
                                nullptr, nullptr, nullptr);
     return rc == ERROR_SUCCESS && subKeys == 0 && values == 0;
 }

@@ -86,11 +86,11 @@ bool IsDefaultTitle(const std::wstring& title) {
 }
 
 LONG ReadLocationMru(std::vector<LocationEntry>& list) {
-    RegKey listKey;
-    if (listKey.Open(HKEY_LOCAL_MACHINE, kLocationMruKey, KEY_READ) != ERROR_SUCCESS)
+    RegistryKey listKey = OpenRegistryKey(HKEY_LOCAL_MACHINE, kLocationMruKey, KEY_READ);
+    if (!listKey)
         return 0;
 
-    std::vector<std::wstring> names = SubkeyNames(listKey.get());
+    std::vector<std::wstring> names = SubkeyNames(listKey.Get());
     // The registry lists "10" before "2": entries are taken by position.
     std::stable_sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
         long pa = PositionOf(a);
@@ -101,11 +101,11 @@ LONG ReadLocationMru(std::vector<LocationEntry>& list) {
     });
 
     for (const auto& name : names) {
-        RegKey entryKey;
-        if (entryKey.Open(listKey.get(), name, KEY_READ) != ERROR_SUCCESS)
+        RegistryKey entryKey = OpenRegistryKey(listKey.Get(), name.c_str(), KEY_READ);
+        if (!entryKey)
             continue;
         LocationEntry entry;
-        if (!ReadText(entryKey.get(), L"Title", entry.title) || !ReadText(entryKey.get(), L"Url", entry.address))
+        if (!ReadText(entryKey.Get(), L"Title", entry.title) || !ReadText(entryKey.Get(), L"Url", entry.address))
             continue;
         list.push_back(entry);
     }
@@ -139,11 +139,11 @@ LONG AddToLocationMru(const std::wstring& address, const std::wstring& title) {
     std::vector<LocationEntry> merged = MergeLocationMru(old, address, title);
     size_t count = std::min(merged.size(), kLocationMruSize);
 
-    RegKey listKey;
-    listKey.Create(HKEY_LOCAL_MACHINE, kLocationMruKey, KEY_READ | KEY_WRITE);
-    listKey.Close();
-    LONG result = listKey.Open(HKEY_LOCAL_MACHINE, kLocationMruKey, KEY_READ);
-    listKey.Close();
+    RegistryKey listKey;
+    CreateKey(HKEY_LOCAL_MACHINE, kLocationMruKey, KEY_READ | KEY_WRITE, listKey);
+    listKey.Reset();
+    LONG result = OpenKey(HKEY_LOCAL_MACHINE, kLocationMruKey, KEY_READ, listKey);
+    listKey.Reset();
 
     // The list is rewritten in place rather than deleted and recreated, and
     // from the last position up: an entry moving one place down is written
@@ -160,15 +160,15 @@ LONG AddToLocationMru(const std::wstring& address, const std::wstring& title) {
 
     // Whatever is no entry of the new list goes: positions past its end and
     // subkeys of other names.
-    if (listKey.Open(HKEY_LOCAL_MACHINE, kLocationMruKey, KEY_READ | KEY_WRITE) == ERROR_SUCCESS) {
+    if (OpenKey(HKEY_LOCAL_MACHINE, kLocationMruKey, KEY_READ | KEY_WRITE, listKey) == ERROR_SUCCESS) {
         std::vector<std::wstring> stale;
-        for (const auto& child : SubkeyNames(listKey.get())) {
+        for (const auto& child : SubkeyNames(listKey.Get())) {
             long position = PositionOf(child);
             if (position < 0 || static_cast<size_t>(position) >= count || child != std::to_wstring(position))
                 stale.push_back(child);
         }
         for (const auto& child : stale) {
-            LONG rc = RegDeleteTreeW(listKey.get(), child.c_str());
+            LONG rc = RegDeleteTreeW(listKey.Get(), child.c_str());
             if (rc != ERROR_SUCCESS)
                 g_logger.LogError(g_logger.Log(L"AddToLocationMru() - delete [%s]", child.c_str()), rc, true);
         }

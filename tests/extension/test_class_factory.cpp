@@ -101,6 +101,6 @@ TEST(ClassFactory, ObjectMapHandsOutOneFactoryPerClassAndOnlyForItsClasses) {
     EXPECT_EQ(nullptr, none);
 
     map.Term();
-    EXPECT_EQ(nullptr, entries[0].factory);
+    EXPECT_EQ(nullptr, entries[0].factory.Get());
     EXPECT_EQ(base, ModuleLockCount());
 }

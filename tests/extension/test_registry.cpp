@@ -192,6 +192,28 @@ TEST(Registry, KeyExistsOnlyForKeysThatOpen) {
     EXPECT_FALSE(registry.KeyExists(L"Absent"));
 }
 
+TEST(Registry, KeyHelpersGiveTheCallsCodesAndDropTheKeyHeldBefore) {
+    RegistrySandbox box;
+    RegistryKey key;
+    ASSERT_EQ(ERROR_SUCCESS, CreateKey(box.Root(), L"Made\\Deep", Registry::kReadWrite, key));
+    ASSERT_TRUE(key.Valid());
+    const wchar_t text[] = L"written";
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), L"V", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                                            sizeof(text)));
+
+    std::wstring read;
+    EXPECT_EQ(0, Registry(box.Root()).GetStringValue(L"Made\\Deep", L"V", read));
+    EXPECT_EQ(L"written", read);
+
+    // The key now held is the one just opened, with its narrower access.
+    ASSERT_EQ(ERROR_SUCCESS, OpenKey(box.Root(), L"Made\\Deep", Registry::kRead, key));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegSetValueExW(key.Get(), L"V", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                                                  sizeof(text)));
+
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, OpenKey(box.Root(), L"Absent", Registry::kRead, key));
+    EXPECT_FALSE(key.Valid()) << "a failed open leaves no key behind, not the one held before";
+}
+
 TEST(GetParentUrl, DropsTheLastSegment) {
     EXPECT_EQ(L"http://server/a", GetParentUrl(L"http://server/a/page.html"));
     EXPECT_EQ(L"http://server/a", GetParentUrl(L"http://server/a/"));
