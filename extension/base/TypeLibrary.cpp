@@ -2,8 +2,8 @@
 
 #include <oleauto.h>
 
-#include "HintoraIE_h.h"
 #include "base/ComOwners.h"
+#include "HintoraIE_h.h"
 
 HRESULT LoadLibraryTypeInfo(REFGUID guid, ITypeInfo** info) {
     if (!info)
