@@ -79,7 +79,40 @@ struct RegistryKeyTraits {
 
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
+// Memory that LocalFree frees: what FormatMessage, SetEntriesInAcl and the
+// security-descriptor conversions allocate for their caller.
+struct LocalMemoryTraits {
+    using Type = HLOCAL;
+    static HLOCAL None() { return nullptr; }
+    static void Close(HLOCAL memory) { LocalFree(memory); }
+};
+
+// Global memory until a stream takes it over.
+struct GlobalMemoryTraits {
+    using Type = HGLOBAL;
+    static HGLOBAL None() { return nullptr; }
+    static void Close(HGLOBAL memory) { GlobalFree(memory); }
+};
+
+// A reference on a loaded library.
+struct LibraryTraits {
+    using Type = HMODULE;
+    static HMODULE None() { return nullptr; }
+    static void Close(HMODULE module) { FreeLibrary(module); }
+};
+
+// A security identifier from AllocateAndInitializeSid.
+struct SidTraits {
+    using Type = PSID;
+    static PSID None() { return nullptr; }
+    static void Close(PSID sid) { FreeSid(sid); }
+};
+
 using MappedView = UniqueHandle<MappedViewTraits>;
+using LocalMemory = UniqueHandle<LocalMemoryTraits>;
+using GlobalMemory = UniqueHandle<GlobalMemoryTraits>;
+using LibraryReference = UniqueHandle<LibraryTraits>;
+using AllocatedSid = UniqueHandle<SidTraits>;
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 
 // The key opened with the given access; none when it cannot be opened.

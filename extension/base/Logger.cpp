@@ -1,5 +1,7 @@
 #include "base/Logger.h"
 
+#include "common/Handles.h"
+
 #include <cstdarg>
 #include <cwchar>
 #include <vector>
@@ -128,16 +130,14 @@ void Logger::Write(const std::wstring& text) {
 }
 
 std::wstring Logger::GetErrorMessage(DWORD code) {
-    LPWSTR buffer = nullptr;
+    LocalMemory buffer;
     DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&buffer),
+        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(buffer.Out()),
         0, nullptr);
     std::wstring text;
     if (length && buffer)
-        text.assign(buffer, length);
-    if (buffer)
-        LocalFree(buffer);
+        text.assign(static_cast<const wchar_t*>(buffer.Get()), length);
     // Drop the system's closing line end: the line feeds, then the returns.
     while (!text.empty() && text.back() == L'\n')
         text.pop_back();

@@ -10,25 +10,25 @@ const wchar_t LowIntegrityHelper::kLabelSddl[] = L"S:(ML;;NW;;;LW)";
 LowIntegrityHelper g_lowIntegrity;
 
 LowIntegrityHelper::LowIntegrityHelper() {
-    if (!m_pSecurityDescriptor && !m_pSacl) {
-        if (ConvertStringSecurityDescriptorToSecurityDescriptorW(kLabelSddl, SDDL_REVISION_1,
-                                                                 &m_pSecurityDescriptor, nullptr)) {
+    if (!m_securityDescriptor && !m_pSacl) {
+        if (ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                kLabelSddl, SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(m_securityDescriptor.Out()),
+                nullptr)) {
             BOOL present = FALSE;
             BOOL defaulted = FALSE;
             PACL sacl = nullptr;
-            if (GetSecurityDescriptorSacl(m_pSecurityDescriptor, &present, &sacl, &defaulted) && present)
+            if (GetSecurityDescriptorSacl(m_securityDescriptor.Get(), &present, &sacl, &defaulted) && present)
                 m_pSacl = sacl;
         }
     }
-    if (!m_pSecurityDescriptor || !m_pSacl)
+    if (!m_securityDescriptor || !m_pSacl)
         m_pSacl = nullptr;
 }
 
 LowIntegrityHelper::~LowIntegrityHelper() {
-    if (m_pSecurityDescriptor)
-        LocalFree(m_pSecurityDescriptor);
-    m_pSecurityDescriptor = nullptr;
+    // The list lies inside the descriptor.
     m_pSacl = nullptr;
+    m_securityDescriptor.Reset();
 }
 
 void SetLowIntegrityLabelOnKernelObject(const std::wstring& name) {
@@ -49,9 +49,9 @@ DWORD SetLowIntegrityLabelOnRegistryKey(const std::wstring& objectName) {
 
 bool GrantUsersAccessToRegistryKey(const std::wstring& objectName, DWORD permissions, DWORD* result) {
     SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
-    PSID users = nullptr;
+    AllocatedSid users;
     if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 0, 0,
-                                  0, 0, 0, 0, &users))
+                                  0, 0, 0, 0, users.Out()))
         return false;
 
     EXPLICIT_ACCESSW access = {};
@@ -60,16 +60,16 @@ bool GrantUsersAccessToRegistryKey(const std::wstring& objectName, DWORD permiss
     access.grfInheritance = NO_INHERITANCE;
     access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
     access.Trustee.TrusteeType = TRUSTEE_IS_GROUP;
-    access.Trustee.ptstrName = reinterpret_cast<LPWSTR>(users);
-    PACL dacl = nullptr;
-    DWORD built = SetEntriesInAclW(1, &access, nullptr, &dacl);
-    FreeSid(users);
+    access.Trustee.ptstrName = reinterpret_cast<LPWSTR>(users.Get());
+    LocalMemory dacl;
+    DWORD built = SetEntriesInAclW(1, &access, nullptr, reinterpret_cast<PACL*>(dacl.Out()));
+    users.Reset();
     if (built != ERROR_SUCCESS || !dacl)
         return false;
 
     DWORD rc = SetNamedSecurityInfoW(const_cast<LPWSTR>(objectName.c_str()), SE_REGISTRY_KEY,
-                                     DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl, nullptr);
-    LocalFree(dacl);
+                                     DACL_SECURITY_INFORMATION, nullptr, nullptr, static_cast<PACL>(dacl.Get()),
+                                     nullptr);
     if (result)
         *result = rc;
     return true;

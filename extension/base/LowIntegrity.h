@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <string>
 
+#include "common/Handles.h"
+
 // The low mandatory label "S:(ML;;NW;;;LW)" that lets protected-mode tab
 // processes write the library's shared objects and keys. Built once per
 // process while the library loads.
@@ -19,7 +21,7 @@ private:
     LowIntegrityHelper(const LowIntegrityHelper&) = delete;
     LowIntegrityHelper& operator=(const LowIntegrityHelper&) = delete;
 
-    PSECURITY_DESCRIPTOR m_pSecurityDescriptor = nullptr;
+    LocalMemory m_securityDescriptor;
     PACL m_pSacl = nullptr;
 };
 

@@ -1,7 +1,8 @@
 #include "ui/ControlHost.h"
 
+#include "common/Handles.h"
+
 #include <cstring>
-#include <memory>
 #include <new>
 
 const wchar_t CAxHost::kWindowClass[] = L"HintoraAxHost";
@@ -248,23 +249,17 @@ LPWSTR TaskCopy(BSTR text) {
     return copy;
 }
 
-// Global memory until a stream takes it over.
-struct GlobalMemoryFree {
-    void operator()(HGLOBAL memory) const { GlobalFree(memory); }
-};
-using GlobalMemory = std::unique_ptr<void, GlobalMemoryFree>;
-
 // A stream over a copy of the bytes, positioned at their start.
 HRESULT StreamOnCopy(const std::vector<BYTE>& data, ComPtr<IStream>& stream) {
     GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, data.size()));
-    void* bytes = memory ? GlobalLock(memory.get()) : nullptr;
+    void* bytes = memory ? GlobalLock(memory.Get()) : nullptr;
     if (!bytes)
         return E_OUTOFMEMORY;
     std::memcpy(bytes, data.data(), data.size());
-    GlobalUnlock(memory.get());
-    HRESULT hr = CreateStreamOnHGlobal(memory.get(), TRUE, stream.ReleaseAndGetAddressOf());
+    GlobalUnlock(memory.Get());
+    HRESULT hr = CreateStreamOnHGlobal(memory.Get(), TRUE, stream.ReleaseAndGetAddressOf());
     if (SUCCEEDED(hr))
-        memory.release();  // the stream frees it
+        memory.Detach();  // the stream frees it
     return hr;
 }
 

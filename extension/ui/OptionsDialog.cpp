@@ -4,7 +4,6 @@
 
 #include <memory>
 #include <new>
-#include <type_traits>
 
 #include "base/Logger.h"
 #include "common/Handles.h"
@@ -30,23 +29,17 @@ HINSTANCE ResourceModule() {
 // The dialog whose modal loop runs on this thread.
 thread_local COptionsDialog* t_modalDialog = nullptr;
 
-// A reference on a loaded module.
-struct ModuleFree {
-    void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using ModuleReference = std::unique_ptr<std::remove_pointer<HMODULE>::type, ModuleFree>;
-
 struct ThreadStart {
     LPTHREAD_START_ROUTINE routine = nullptr;
     std::unique_ptr<OptionsDialogParams> params;
-    ModuleReference module;
+    LibraryReference module;
 };
 
 DWORD WINAPI OptionsThreadMain(LPVOID parameter) {
     std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(parameter));
     LPTHREAD_START_ROUTINE routine = start->routine;
     OptionsDialogParams* params = start->params.release();  // the routine owns the request
-    HMODULE module = start->module.release();
+    HMODULE module = start->module.Detach();
     start.reset();
     DWORD code = routine(params);
     // The thread held the library loaded, so closing the tab that asked for
@@ -92,10 +85,8 @@ bool StartOptionsDialogThread(HWND parent, const std::wstring& title) {
     start->params->hWndParent = parent;
     start->params->strTitle = title;
     // A reference of the thread's own on the library (released as it ends).
-    HMODULE module = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&OptionsThreadMain),
-                       &module);
-    start->module.reset(module);
+                       start->module.Out());
     KernelHandle thread(CreateThread(nullptr, 0, OptionsThreadMain, start.get(), 0, nullptr));
     if (!thread)
         return false;
