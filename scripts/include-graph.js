@@ -94,7 +94,12 @@ function checkTree(tree, print, root = ROOT) {
       // the same folder (the player is flat).
       const target = headers.has(inc) ? inc : headers.has(path.posix.join(path.posix.dirname(rel), inc))
         ? path.posix.join(path.posix.dirname(rel), inc) : null;
-      if (!target) continue; // generated or resource headers
+      if (!target) {
+        // A header the programs share ("common/..."): listed, never above.
+        if (fs.existsSync(path.join(root, inc)) && !inc.startsWith(tree.dir + '/'))
+          graph.get(unit).add(inc.replace(/\.h$/, ''));
+        continue; // otherwise generated or resource headers
+      }
       const to = target.replace(/\.h$/, '');
       if (to !== unit) graph.get(unit).add(to);
       if (tree.layers && layerOf(target, tree.layers) > layerOf(rel, tree.layers))
