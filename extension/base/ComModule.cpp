@@ -149,7 +149,11 @@ std::wstring LibraryModulePath() {
     DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return std::wstring();
-    std::wstring text(path, length);
-    CharLowerBuffW(&text[0], length);
+    return LowerCase(std::wstring(path, length));
+}
+
+std::wstring LowerCase(std::wstring text) {
+    if (!text.empty())
+        CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
     return text;
 }

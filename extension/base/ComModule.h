@@ -66,3 +66,7 @@ extern CHintoraIEModule g_module;
 // The library's own file path in lower case, found through the address of
 // its own code (so also where no module object has been set up).
 std::wstring LibraryModulePath();
+
+// The text in lower case by the system's rules, as paths and addresses are
+// compared.
+std::wstring LowerCase(std::wstring text);

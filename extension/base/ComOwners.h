@@ -105,11 +105,6 @@ public:
         if (FAILED(hr))
             throw ComFailure(hr);
     }
-    // Hands the value to a caller that clears it; this one is left empty.
-    void Detach(VARIANT* target) {
-        *target = *this;
-        VariantInit(this);
-    }
     // The text of a string value; empty for anything else.
     std::wstring Text() const {
         return vt == VT_BSTR ? BstrToText(bstrVal) : std::wstring();

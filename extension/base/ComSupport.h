@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "base/ComOwners.h"
+
 // The reference count of a heap object that deletes itself on its last
 // release; any thread may call.
 inline ULONG AddComReference(LONG& count) {
@@ -91,10 +93,10 @@ inline std::wstring Text(const VARIANT* value) {
         return std::wstring();
     if (value->vt == (VT_BYREF | VT_VARIANT))
         return Text(value->pvarVal);
-    if (value->vt == VT_BSTR && value->bstrVal)
-        return std::wstring(value->bstrVal, SysStringLen(value->bstrVal));
-    if (value->vt == (VT_BYREF | VT_BSTR) && value->pbstrVal && *value->pbstrVal)
-        return std::wstring(*value->pbstrVal, SysStringLen(*value->pbstrVal));
+    if (value->vt == VT_BSTR)
+        return BstrToText(value->bstrVal);
+    if (value->vt == (VT_BYREF | VT_BSTR) && value->pbstrVal)
+        return BstrToText(*value->pbstrVal);
     return std::wstring();
 }
 

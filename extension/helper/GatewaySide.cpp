@@ -221,8 +221,7 @@ HRESULT CHintoraIEBHO::ShowContent() {
             Variant data;
             hr = dom.CallFunction(m_spWindow.Get(), &data, GatewayFunction(L"GetConfigurationData"));
             if (SUCCEEDED(hr)) {
-                ProductSettings::StoreDataInRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"PublishData",
-                                                     VariantToString(data));
+                ProductSettings::StoreValue(L"PublishData", VariantToString(data));
                 ProductSettings::GetPublishData(name, publishData);
             }
         }

@@ -87,8 +87,7 @@ STDMETHODIMP CHintoraIEBHO::Start() {
             return FAILED(hr) ? hr : S_FALSE;
         }
 
-        LONG read =
-            GetStringFromRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"ContentURL", m_strContentURL);
+        LONG read = ProductSettings::ReadValue(L"ContentURL", m_strContentURL);
         if (!HasWebScheme(m_strContentURL)) {
             ShowRefusal(m_spWindow.Get(),
                         {L"HINTORA_MESSAGES_NOTSUPPORTED_PROTOCOL", L"HINTORA_MESSAGES_RUN_CONFIGURATION"},

@@ -62,11 +62,11 @@ void CHintoraIEBHO::Initialize() {
         if (text == L"0")
             JsCache::SetUseCache(false);
 
-        GetStringFromRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"EnglishShortCut", text);
+        ProductSettings::ReadValue(L"EnglishShortCut", text);
         ParseShortCut(text);
 
         m_hKeyboardHook = nullptr;
-        GetStringFromRegistry(HKEY_LOCAL_MACHINE, ProductSettings::kProductKey, L"ContentURL", m_strContentURL);
+        ProductSettings::ReadValue(L"ContentURL", m_strContentURL);
 
         m_nStartTimer = 0;
         m_nFrameCompleteTimer = 0;

@@ -105,7 +105,7 @@ HANDLE OpenSharedMemoryMapping() {
 }
 
 std::unique_ptr<SharedStateBlock> NewBlock() {
-    return std::unique_ptr<SharedStateBlock>(new SharedStateBlock());
+    return std::make_unique<SharedStateBlock>();
 }
 
 void ClearContextFields(SharedStateBlock& block) {

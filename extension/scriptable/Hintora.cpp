@@ -35,12 +35,6 @@ const DWORD kSupportedSafety = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAF
 // Internet Explorer's command group of toolbar extension buttons.
 const GUID kToolbarButtonGroup = {0x2CE4B5D8, 0xA28F, 0x11D2, {0x86, 0xC5, 0x00, 0xC0, 0x4F, 0x8E, 0xEA, 0x99}};
 
-std::wstring Lower(std::wstring text) {
-    if (!text.empty())
-        CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
-    return text;
-}
-
 // Same object, whatever interface pointers were handed out for it.
 bool SameObject(IUnknown* a, IUnknown* b) {
     if (!a || !b)
@@ -71,7 +65,7 @@ bool IsTopLevelDocument(IHTMLDocument2* document) {
 
 // "scheme://authority" of an address in lower case; empty unless http or https.
 std::wstring HttpOrigin(const std::wstring& address) {
-    std::wstring lower = Lower(address);
+    std::wstring lower = LowerCase(address);
     size_t schemeEnd;
     if (lower.compare(0, 7, L"http://") == 0)
         schemeEnd = 7;
@@ -108,7 +102,7 @@ bool IsLibraryPageAddress(const std::wstring& address, const std::wstring& modul
         return false;
     // Slashes of either kind: the browser may show the file path in either form.
     auto normalize = [](std::wstring text) {
-        text = Lower(text);
+        text = LowerCase(text);
         for (wchar_t& c : text)
             if (c == L'\\')
                 c = L'/';
