@@ -14,6 +14,7 @@
 #include <string>
 
 #include "FakeSite.h"
+#include "BrowserServiceWindow.h"
 #include "NotImplComBases.h"
 #include "RegistrySandbox.h"
 
@@ -52,30 +53,11 @@ public:
 };
 
 // The page's window; it hands out its browser as a service, like the real one.
-class FakePageWindow : public NotImplIHTMLWindow2, public IServiceProvider {
+class FakePageWindow : public BrowserServiceWindow<FakePageBrowser> {
 public:
     FakeLocation location;
-    FakePageBrowser* browser = nullptr;
     IHTMLWindow2* top = nullptr;  // null: the window is its own top
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override { return NotImplIHTMLWindow2::QueryInterface(riid, ppv); }
-    STDMETHODIMP_(ULONG) AddRef() override { return NotImplIHTMLWindow2::AddRef(); }
-    STDMETHODIMP_(ULONG) Release() override { return NotImplIHTMLWindow2::Release(); }
-    HRESULT QueryOther(REFIID riid, void** ppv) override {
-        if (riid == IID_IServiceProvider) {
-            *ppv = static_cast<IServiceProvider*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** ppv) override {
-        if (service == SID_SWebBrowserApp && browser)
-            return browser->QueryInterface(riid, ppv);
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
     HRESULT STDMETHODCALLTYPE get_location(IHTMLLocation** p) override {
         *p = &location;
         location.AddRef();

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "BrowserServiceWindow.h"
 #include "NotImplComBases.h"
 #include "ReferenceBalance.h"
 #include "ScriptFakes.h"
@@ -185,7 +186,7 @@ public:
     }
 };
 
-class FrameWindow : public NotImplIHTMLWindow2, public IServiceProvider {
+class FrameWindow : public BrowserServiceWindow<IWebBrowser2> {
 public:
     // What window.open does with (url, name); unset, it opens nothing.
     using Opener = std::function<HRESULT(const std::wstring&, const std::wstring&, IHTMLWindow2**)>;
@@ -193,31 +194,12 @@ public:
     FrameLocation location;
     Opener opener;
     IDispatch* script = nullptr;
-    IWebBrowser2* browser = nullptr;
     std::vector<IHTMLWindow2*> frames;
     // A frame of another domain refuses its document to a window walk.
     bool refusesDocument = false;
     std::vector<std::wstring> dialogs;
     int closes = 0;
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override { return NotImplIHTMLWindow2::QueryInterface(riid, ppv); }
-    STDMETHODIMP_(ULONG) AddRef() override { return NotImplIHTMLWindow2::AddRef(); }
-    STDMETHODIMP_(ULONG) Release() override { return NotImplIHTMLWindow2::Release(); }
-    HRESULT QueryOther(REFIID riid, void** ppv) override {
-        if (riid == IID_IServiceProvider) {
-            *ppv = static_cast<IServiceProvider*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** ppv) override {
-        if (service == SID_SWebBrowserApp && browser)
-            return browser->QueryInterface(riid, ppv);
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
 
     HRESULT STDMETHODCALLTYPE get_document(IHTMLDocument2** p) override {
         *p = refusesDocument ? nullptr : document;
