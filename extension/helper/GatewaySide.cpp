@@ -51,7 +51,7 @@ std::wstring ReadTextProperty(HtmlDomHelper& dom, IDispatch* object, const wchar
 void CHintoraIEBHO::OnDocumentComplete(IDispatch*, VARIANT* url) {
     try {
         g_logger.Log(L"CHintoraIEBHO::OnDocumentComplete()");
-        m_bEnabled = 1;
+        bEnabled = 1;
         SetWindow();
         std::wstring address = EventArgument::Text(url);
         g_logger.Log(L"CHintoraIEBHO::OnDocumentComplete() - url = %s", address.c_str());
@@ -247,7 +247,7 @@ void CALLBACK CHintoraIEBHO::FrameCompleteTimerProc(HWND, UINT, UINT_PTR id, DWO
             return;
         // Page script runs from here on, and may let the tab close.
         ComPtr<IHintoraIEBHO> keepAlive(bho);
-        if (!bho->m_bEnabled || !bho->IsTocLoaded())
+        if (!bho->bEnabled || !bho->IsTocLoaded())
             return;
         StopOwnTimer(id, &bho->m_nFrameCompleteTimer);
         g_logger.Log(L"CHintoraIEBHO::FrameCompleteTimerProc() - document is ready");

@@ -45,7 +45,7 @@ void LogStartEnd(const CHintoraIEBHO* bho) {
 STDMETHODIMP CHintoraIEBHO::Start() {
     try {
         g_logger.Log(L"CHintoraIEBHO::Start() - bEnabled = [%d] WaitForDocumentCompleteCounter = [%d] this = [%08Ix]",
-                     static_cast<int>(m_bEnabled), static_cast<int>(WaitForDocumentCompleteCounter),
+                     static_cast<int>(bEnabled), static_cast<int>(WaitForDocumentCompleteCounter),
                      reinterpret_cast<UINT_PTR>(this));
         if (!m_spWindow) {
             g_logger.Log(L"CHintoraIEBHO::Start() - window object null, aborting");
@@ -53,7 +53,7 @@ STDMETHODIMP CHintoraIEBHO::Start() {
         }
 
         InterlockedExchange(&WaitForDocumentCompleteCounter, 0);
-        if (!m_bEnabled) {
+        if (!bEnabled) {
             // Another request during the same load replaces the earlier wait
             // instead of running beside it.
             StartTimer(m_nStartTimer, StartTimerProc);
@@ -151,12 +151,12 @@ void CALLBACK CHintoraIEBHO::StartTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
             InterlockedExchange(&WaitForDocumentCompleteCounter, 0);
             g_logger.Log(L"CHintoraIEBHO::StartTimerProc() - timer is up, document is not ready");
             if (bho) {
-                bho->m_bEnabled = 1;
+                bho->bEnabled = 1;
                 // Start may open modal windows; the object must outlive them.
                 ComPtr<IHintoraIEBHO> request(bho);
                 request->Start();
             }
-        } else if (bho && bho->m_bEnabled) {
+        } else if (bho && bho->bEnabled) {
             InterlockedExchange(&WaitForDocumentCompleteCounter, 0);
             StopOwnTimer(id, &bho->m_nStartTimer);
             ComPtr<IHintoraIEBHO> request(bho);

@@ -38,7 +38,7 @@ void CHintoraIEBHO::Initialize() {
 
         bool stored = ThreadBhoSlot::Set(this);
         g_bBhoPresent = 1;
-        m_bEnabled = 1;
+        bEnabled = 1;
         m_bHostsGateway = 0;
         m_bBlockNewGateway = 0;
 
@@ -311,7 +311,7 @@ void CHintoraIEBHO::OnBeforeNavigate(IDispatch* pDisp, VARIANT* url, VARIANT*, V
             }
         }
         g_logger.Log(L"CHintoraIEBHO::OnBeforeNavigate() - url = %s", address.c_str());
-        m_bEnabled = 0;
+        bEnabled = 0;
     } catch (...) {
         g_logger.LogError(L"CHintoraIEBHO::OnBeforeNavigate() exception", GetLastError(), true);
     }
@@ -409,7 +409,7 @@ void CHintoraIEBHO::Reset() {
     g_logger.Log(L"CHintoraIEBHO::Reset");
     m_frames.clear();
     m_frameParentIndexes.clear();
-    m_frameLeaderIndexArray.clear();
+    frameLeaderIndexArray.clear();
     m_domainLeaders.clear();
     m_strGatewayURL.clear();
     m_languages.clear();

@@ -167,9 +167,9 @@ private:
     std::vector<std::wstring> m_languages;
     std::vector<ComPtr<IHTMLWindow2>> m_frames;
     std::vector<LONG> m_frameParentIndexes;
-    std::vector<LONG> m_frameLeaderIndexArray;
+    std::vector<LONG> frameLeaderIndexArray;
     std::map<std::wstring, LONG> m_domainLeaders;
-    BYTE m_bEnabled = 0;
+    BYTE bEnabled = 0;
     BYTE m_bHostsGateway = 0;
     BYTE m_bBlockNewGateway = 0;
     WORD m_wShortCut = 0x0078;

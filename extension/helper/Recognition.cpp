@@ -95,7 +95,7 @@ HRESULT CHintoraIEBHO::CollectFrames(IHTMLWindow2* window, LONG parentIndex) {
     if (accepted) {
         m_frames.reserve(m_frames.size() + 1);
         m_frameParentIndexes.reserve(m_frameParentIndexes.size() + 1);
-        m_frameLeaderIndexArray.reserve(m_frameLeaderIndexArray.size() + 1);
+        frameLeaderIndexArray.reserve(frameLeaderIndexArray.size() + 1);
         m_frames.push_back(window);
         m_frameParentIndexes.push_back(parentIndex);
         LONG index = static_cast<LONG>(m_frames.size()) - 1;
@@ -116,7 +116,7 @@ HRESULT CHintoraIEBHO::CollectFrames(IHTMLWindow2* window, LONG parentIndex) {
         } else {
             g_logger.Log(L"CHintoraIEBHO::CollectFrames() - couldn't get domain name");
         }
-        m_frameLeaderIndexArray.push_back(leader);
+        frameLeaderIndexArray.push_back(leader);
     } else {
         g_logger.Log(L"CHintoraIEBHO::CollectFrames() - frame not added %s", url.c_str());
     }
@@ -170,14 +170,14 @@ HRESULT CHintoraIEBHO::ProceedWithRecognition() {
             g_logger.Log(L"CHintoraIEBHO::ProceedWithRecognition() - number of frame parent indexes = [%d]",
                          static_cast<int>(m_frameParentIndexes.size()));
             g_logger.Log(L"CHintoraIEBHO::ProceedWithRecognition() - number of leader frame indexes = [%d]",
-                         static_cast<int>(m_frameLeaderIndexArray.size()));
+                         static_cast<int>(frameLeaderIndexArray.size()));
 
             // One injection per leader; a leader whose injection failed gets
             // another chance where it is named again.
             std::wstring scriptUrl = RecognitionScriptUrl();
             LONG lastInjected = -1;
-            for (size_t i = 0; i < m_frameLeaderIndexArray.size(); ++i) {
-                LONG leader = m_frameLeaderIndexArray[i];
+            for (size_t i = 0; i < frameLeaderIndexArray.size(); ++i) {
+                LONG leader = frameLeaderIndexArray[i];
                 if (leader <= lastInjected) {
                     g_logger.Log(L"CHintoraIEBHO::ProceedWithRecognition() - NOT injected into "
                                  L"frameLeaderIndexArray[%d] = %d",
@@ -238,9 +238,9 @@ HRESULT CHintoraIEBHO::ProceedWithRecognition() {
                 item.vt = VT_I4;
                 item.lVal = m_frameParentIndexes[i];
             });
-            MakeArray(leaders, m_frameLeaderIndexArray.size(), [&](size_t i, VARIANT& item) {
+            MakeArray(leaders, frameLeaderIndexArray.size(), [&](size_t i, VARIANT& item) {
                 item.vt = VT_I4;
-                item.lVal = m_frameLeaderIndexArray[i];
+                item.lVal = frameLeaderIndexArray[i];
             });
 
             Variant result;
@@ -266,8 +266,8 @@ HRESULT CHintoraIEBHO::ProceedWithRecognition() {
 
         // The first leader frame that gives a context object wins.
         Variant context;
-        for (size_t i = 0; i < m_frameLeaderIndexArray.size(); ++i) {
-            LONG leader = m_frameLeaderIndexArray[i];
+        for (size_t i = 0; i < frameLeaderIndexArray.size(); ++i) {
+            LONG leader = frameLeaderIndexArray[i];
             ComPtr<IDispatch> script;
             if (FAILED(dom.GetScriptObject(m_frames.at(leader).Get(), &script)) || !script)
                 continue;

@@ -17,7 +17,7 @@ public:
     ComPtr<IWebBrowser2>& Browser() { return m_bho->m_spWebBrowser; }
     BOOL Advised() const { return m_bho->m_bAdvised; }
     HHOOK KeyboardHook() const { return m_bho->m_hKeyboardHook; }
-    BYTE& Enabled() { return m_bho->m_bEnabled; }
+    BYTE& Enabled() { return m_bho->bEnabled; }
     BYTE& HostsGateway() { return m_bho->m_bHostsGateway; }
     BYTE& BlockNewGateway() { return m_bho->m_bBlockNewGateway; }
     WORD& ShortCut() { return m_bho->m_wShortCut; }
@@ -25,7 +25,7 @@ public:
     std::wstring& GatewayUrl() { return m_bho->m_strGatewayURL; }
     std::vector<ComPtr<IHTMLWindow2>>& Frames() { return m_bho->m_frames; }
     std::vector<LONG>& FrameParentIndexes() { return m_bho->m_frameParentIndexes; }
-    std::vector<LONG>& FrameLeaderIndexes() { return m_bho->m_frameLeaderIndexArray; }
+    std::vector<LONG>& FrameLeaderIndexes() { return m_bho->frameLeaderIndexArray; }
     std::map<std::wstring, LONG>& DomainLeaders() { return m_bho->m_domainLeaders; }
     std::vector<std::wstring>& Languages() { return m_bho->m_languages; }
     Variant& Application() { return m_bho->m_varApplication; }
