@@ -1,12 +1,14 @@
 #!/bin/sh
 # Installs what building and testing need on a Debian 12 machine. Quiet and
-# quick when everything is already there.
+# quick when everything is already there. The machine's own wine is not
+# used: the Windows programs run under the WoW64 wine of a sid root
+# (setup-wow64.sh); libwine-dev gives only the interface definitions.
 set -e
 cd "$(dirname "$0")/.."
 
 packages="cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine64 libwine-dev googletest nodejs npm curl file iproute2 xauth xvfb"
+  libwine-dev googletest nodejs npm curl file iproute2 xauth xvfb debootstrap"
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -32,3 +34,5 @@ if [ ! -d node_modules ] || [ package-lock.json -nt node_modules/.package-lock.j
   echo "setup: installing node packages"
   npm ci --no-audit --no-fund --loglevel=error >/dev/null
 fi
+
+sh scripts/setup-wow64.sh

@@ -23,11 +23,11 @@ strings -el "$dll" | grep -qx "$version" || { echo "no file version $version in 
 status=0
 # A test that fails is run once more: wine under full load now and then loses
 # a process; a real fault fails twice.
-ctest --test-dir build/win64 -j "$(nproc 2>/dev/null || echo 4)" --output-on-failure --timeout 600 \
+ctest --test-dir build/win32 -j "$(nproc 2>/dev/null || echo 4)" --output-on-failure --timeout 600 \
   --repeat until-pass:2 || status=$?
 # Every prefix the tests used (the shared one and those of the black-box,
 # display and registration tests) gets its wineserver stopped.
-for prefix in "$PWD"/build/win64/wineprefix*; do
-  [ -d "$prefix" ] && WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+for prefix in "$PWD"/build/win32/wineprefix*; do
+  [ -d "$prefix" ] && cmake/wow64-exec env WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
 done
 exit $status

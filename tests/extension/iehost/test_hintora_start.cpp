@@ -137,6 +137,19 @@ TEST_F(StartTest, ANewObjectTakesTheHelpersWindow) {
     Probe(m_helper).Window() = nullptr;
 }
 
+// A thread procedure is stdcall on x86, which a lambda is not.
+DWORD WINAPI StartOnThreadWithoutHelper(LPVOID parameter) {
+    auto* results = static_cast<std::pair<HRESULT*, bool*>*>(parameter);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IHintora* object = nullptr;
+    CHintora::CreateInstance(IID_IHintora, reinterpret_cast<void**>(&object));
+    *results->first = object->Start();
+    *results->second = static_cast<CHintora*>(object)->CreatedWithHelper();
+    object->Release();
+    CoUninitialize();
+    return 0;
+}
+
 TEST(StartWithoutHelper, AThreadWithoutHelperShowsTheMessageAndSucceeds) {
     SettingsSandbox sandbox;
     ASSERT_TRUE(sandbox.Active());
@@ -144,20 +157,7 @@ TEST(StartWithoutHelper, AThreadWithoutHelperShowsTheMessageAndSucceeds) {
     bool created = true;
     std::pair<HRESULT*, bool*> results(&result, &created);
     // A thread of its own: its slot is empty.
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](LPVOID parameter) -> DWORD {
-            auto* results = static_cast<std::pair<HRESULT*, bool*>*>(parameter);
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            IHintora* object = nullptr;
-            CHintora::CreateInstance(IID_IHintora, reinterpret_cast<void**>(&object));
-            *results->first = object->Start();
-            *results->second = static_cast<CHintora*>(object)->CreatedWithHelper();
-            object->Release();
-            CoUninitialize();
-            return 0;
-        },
-        &results, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, StartOnThreadWithoutHelper, &results, 0, nullptr);
     ASSERT_NE(nullptr, thread);
     WaitForSingleObject(thread, 30000);
     CloseHandle(thread);

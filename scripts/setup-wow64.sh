@@ -1,0 +1,67 @@
+#!/bin/sh
+# Makes, once, the Debian sid root whose wine runs 32-bit Windows programs
+# inside a 64-bit process (the WoW64 build: this machine refuses 32-bit
+# processes, but executes 32-bit code inside a 64-bit one). The tests and
+# run.sh start every Windows program through cmake/wow64-exec, which enters
+# this root in a mount namespace of its own, so nothing is ever bound in the
+# machine's namespace and no clone of the project can hold a mount.
+#
+# The root lives outside any checkout (HINTORA_WOW64_ROOT, default below).
+# Quiet and quick when the root is already there and complete.
+set -e
+cd "$(dirname "$0")/.."
+root=${HINTORA_WOW64_ROOT:-/var/cache/hintora/wow64-root}
+wow64_folder=usr/lib/x86_64-linux-gnu/wine/i386-windows
+
+fail() { echo "setup-wow64: $*" >&2; exit 1; }
+
+[ -f "$root/.hintora-ready" ] && [ -d "$root/$wow64_folder" ] && exit 0
+
+[ "$(id -u)" -eq 0 ] || fail "making the sid root needs root (debootstrap, chroot, mount namespaces)"
+case $root in
+  "$PWD"|"$PWD"/*) fail "the root $root must lie outside the checkout" ;;
+esac
+command -v debootstrap >/dev/null 2>&1 || {
+  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null
+} || fail "cannot install debootstrap"
+
+# The Debian mirror this machine is set up with; no other is reachable.
+mirror=$(sed -n 's/^URIs:[[:space:]]*\([^[:space:]]*\/debian\)[[:space:]]*$/\1/p' \
+  /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n 1)
+[ -n "$mirror" ] || mirror=$(sed -n 's/^deb[[:space:]]\+\(\[[^]]*\][[:space:]]\+\)\?\([^[:space:]]*\/debian\)[[:space:]].*/\2/p' \
+  /etc/apt/sources.list 2>/dev/null | head -n 1)
+[ -n "$mirror" ] || fail "no Debian mirror found in the apt sources"
+
+echo "setup-wow64: making the sid root with the WoW64 wine in $root"
+if [ ! -x "$root/usr/bin/apt-get" ] || [ ! -f "$root/.hintora-bootstrapped" ]; then
+  # A half-made root from an interrupted run is made anew. No mount of ours
+  # ever lies in the machine's namespace, so this deletes only the root.
+  if [ -e "$root" ]; then
+    grep -q " $root/" /proc/self/mounts && fail "something is mounted below $root; unmount it first"
+    rm -rf "$root"
+  fi
+  mkdir -p "$(dirname "$root")"
+  debootstrap --variant=minbase sid "$root" "$mirror" >"$root.debootstrap.log" 2>&1 ||
+    { tail -n 20 "$root.debootstrap.log" >&2; fail "debootstrap of sid failed (log: $root.debootstrap.log)"; }
+  touch "$root/.hintora-bootstrapped"
+fi
+
+# The mirror's sid Release file may carry an expired Valid-Until.
+in_root() { cmake/wow64-exec --root "$root" "$@"; }
+in_root sh -c 'apt-get -qq -o Acquire::Check-Valid-Until=false update &&
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine wine64 >/dev/null' \
+  >"$root.apt.log" 2>&1 || { tail -n 20 "$root.apt.log" >&2; fail "installing wine in the sid root failed (log: $root.apt.log)"; }
+
+[ -d "$root/$wow64_folder" ] ||
+  fail "the sid root's wine has no $wow64_folder: it is not a WoW64 build and cannot run 32-bit programs"
+
+# A prefix made by this wine must hold the 32-bit system folder.
+# (Its path inside the root is /var/tmp/wow64-check.)
+check=$root/var/tmp/wow64-check
+rm -rf "$check"
+in_root env WINEPREFIX=/var/tmp/wow64-check WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=" \
+  sh -c 'wineboot -i; wineserver -w' </dev/null >/dev/null 2>&1 || true
+[ -d "$check/drive_c/windows/syswow64" ] || fail "wineboot in the sid root made no prefix with syswow64"
+rm -rf "$check"
+touch "$root/.hintora-ready"
+echo "setup-wow64: ready ($(in_root wine --version))"
