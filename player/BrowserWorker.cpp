@@ -14,6 +14,13 @@ const wchar_t kIeAppPathKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\
 const wchar_t kFirefoxKey[] = L"SOFTWARE\\Mozilla\\Mozilla Firefox";
 const wchar_t kSafariKey[] = L"SOFTWARE\\Apple Computer, Inc.\\Safari";
 
+RegistryKey OpenBrowserKey(const std::wstring& path) {
+    RegistryKey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, path.c_str(), KEY_QUERY_VALUE | KEY_WOW64_64KEY);
+    if (!key.Valid())
+        key = OpenRegistryKey(HKEY_LOCAL_MACHINE, path.c_str(), KEY_QUERY_VALUE);
+    return key;
+}
+
 namespace {
 
 // Registry values are read into a buffer of this many bytes.
@@ -83,9 +90,6 @@ std::wstring QueryString(const RegistryKey& key, const wchar_t* name) {
     return value;
 }
 
-RegistryKey OpenMachineKey(const std::wstring& path) {
-    return OpenRegistryKey(HKEY_LOCAL_MACHINE, path.c_str(), KEY_QUERY_VALUE);
-}
 
 // The path without surrounding quotation marks, as the process list names it.
 std::wstring Unquoted(const std::wstring& path) {
@@ -160,7 +164,7 @@ void LaunchInternetExplorer(BrowserWorkerHost& host, const BrowserWorkerSettings
         return;
     }
 
-    RegistryKey key = OpenMachineKey(kIeAppPathKey);
+    RegistryKey key = OpenBrowserKey(kIeAppPathKey);
     if (!key.Valid()) {
         ShowMessage(settings, kMsgIeNotFound);
         return;
@@ -193,7 +197,7 @@ void LaunchFromPath(BrowserWorkerHost& host, const BrowserWorkerSettings& settin
 }
 
 void LaunchFirefox(BrowserWorkerHost& host, const BrowserWorkerSettings& settings) {
-    RegistryKey key = OpenMachineKey(kFirefoxKey);
+    RegistryKey key = OpenBrowserKey(kFirefoxKey);
     if (!key.Valid()) {
         ShowMessage(settings, kMsgFirefoxNotFound);
         return;
@@ -202,7 +206,7 @@ void LaunchFirefox(BrowserWorkerHost& host, const BrowserWorkerSettings& setting
     key.Reset();
     // An empty version would name the parent key's "\Main" by accident.
     if (!version.empty())
-        key = OpenMachineKey(std::wstring(kFirefoxKey) + L"\\" + version + L"\\Main");
+        key = OpenBrowserKey(std::wstring(kFirefoxKey) + L"\\" + version + L"\\Main");
     if (!key.Valid()) {
         ShowMessage(settings, kMsgFirefoxNotFound);
         return;
@@ -213,7 +217,7 @@ void LaunchFirefox(BrowserWorkerHost& host, const BrowserWorkerSettings& setting
 }
 
 void LaunchSafari(BrowserWorkerHost& host, const BrowserWorkerSettings& settings) {
-    RegistryKey key = OpenMachineKey(kSafariKey);
+    RegistryKey key = OpenBrowserKey(kSafariKey);
     if (!key.Valid()) {
         ShowMessage(settings, kMsgSafariNotFound);
         return;

@@ -4,11 +4,19 @@
 #include <functional>
 #include <string>
 
+#include "common/Handles.h"
+
 // Machine keys whose presence shows that a browser is installed: Internet
 // Explorer's App Paths entry, Firefox's and Safari's own keys.
 extern const wchar_t kIeAppPathKey[];
 extern const wchar_t kFirefoxKey[];
 extern const wchar_t kSafariKey[];
+
+// A browser's machine key, in the native registry view first (where a 64-bit
+// browser registers) and then in this program's own (a 32-bit browser's on
+// 64-bit Windows, which a 32-bit program would otherwise see alone). 32-bit
+// Windows has one view and ignores the flag.
+RegistryKey OpenBrowserKey(const std::wstring& path);
 
 // What the worker thread needs from the application object. The application
 // implements it; tests put a fake behind it.

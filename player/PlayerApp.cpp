@@ -19,10 +19,6 @@ const wchar_t kDoNotAskValue[] = L"ZiruVurUI";
 const wchar_t kBrowserKey[] = L"Software\\RaDir\\Developer\\ZiruVur";
 const wchar_t kBrowserValue[] = L"Browser";
 
-bool KeyExists(HKEY root, const wchar_t* path) {
-    return OpenRegistryKey(root, path, KEY_READ).Valid();
-}
-
 // A string value read into at most maxBytes; always terminated.
 bool ReadString(HKEY root, const wchar_t* path, const wchar_t* name, DWORD maxBytes, std::wstring& value) {
     RegistryKey key = OpenRegistryKey(root, path, KEY_READ);
@@ -108,9 +104,9 @@ BOOL CQXHttpApp::InitInstance() {
         doNotAskStored = value != 0;
     }
 
-    const BOOL ieAvailable = KeyExists(HKEY_LOCAL_MACHINE, kIeAppPathKey);
-    const BOOL firefoxAvailable = KeyExists(HKEY_LOCAL_MACHINE, kFirefoxKey);
-    const BOOL safariAvailable = KeyExists(HKEY_LOCAL_MACHINE, kSafariKey);
+    const BOOL ieAvailable = OpenBrowserKey(kIeAppPathKey).Valid();
+    const BOOL firefoxAvailable = OpenBrowserKey(kFirefoxKey).Valid();
+    const BOOL safariAvailable = OpenBrowserKey(kSafariKey).Valid();
 
     std::wstring browser;
     if (ReadString(HKEY_CURRENT_USER, kBrowserKey, kBrowserValue, 100 * sizeof(wchar_t), browser)) {

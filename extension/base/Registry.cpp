@@ -22,18 +22,18 @@ LONG ToHResult(LONG code) {
     return static_cast<LONG>(0x80070000u | (static_cast<DWORD>(code) & 0xFFFFu));
 }
 
-Registry::Registry(HKEY root) : m_hRoot(root) {}
+Registry::Registry(HKEY root, REGSAM view) : m_hRoot(root), m_view(view) {}
 
 Registry::~Registry() = default;
 
 LONG Registry::OpenKey(const std::wstring& keyPath, REGSAM access) {
     m_strKeyPath = keyPath;
     m_samAccess = access;
-    return ::OpenKey(m_hRoot, keyPath, access, m_key);
+    return ::OpenKey(m_hRoot, keyPath, access | m_view, m_key);
 }
 
 bool Registry::KeyExists(const std::wstring& keyPath) {
-    return OpenRegistryKey(m_hRoot, keyPath.c_str(), kRead).Valid();
+    return OpenRegistryKey(m_hRoot, keyPath.c_str(), kRead | m_view).Valid();
 }
 
 namespace {
@@ -79,11 +79,12 @@ LONG ReadStringValue(HKEY key, const std::wstring& name, std::wstring& text) {
 // Deletes parent\name with everything under it, depth first. The open keys
 // of the current branch and the one name buffer live on the heap: a tree of
 // any depth costs the stack nothing (anyone may nest keys under ours).
-LONG DeleteTree(HKEY parent, const std::wstring& name) {
+// view is added to every open and delete (see Registry::kAsWritten).
+LONG DeleteTree(HKEY parent, const std::wstring& name, REGSAM view) {
     std::deque<RegistryKey> branch;  // branch.back() is the deepest open key
     std::vector<std::wstring> names;
     branch.emplace_back();
-    LONG rc = OpenKey(parent, name, Registry::kReadWrite, branch.back());
+    LONG rc = OpenKey(parent, name, Registry::kReadWrite | view, branch.back());
     if (rc != ERROR_SUCCESS)
         return rc;
     names.push_back(name);
@@ -96,7 +97,7 @@ LONG DeleteTree(HKEY parent, const std::wstring& name) {
             HKEY current = branch.back().Get();
             branch.emplace_back();
             names.emplace_back(child.data(), length);
-            rc = OpenKey(current, names.back(), Registry::kReadWrite, branch.back());
+            rc = OpenKey(current, names.back(), Registry::kReadWrite | view, branch.back());
             if (rc != ERROR_SUCCESS)
                 return rc;
             continue;
@@ -106,7 +107,7 @@ LONG DeleteTree(HKEY parent, const std::wstring& name) {
         // No subkey is left: the key itself goes.
         branch.pop_back();
         HKEY owner = branch.empty() ? parent : branch.back().Get();
-        rc = RegDeleteKeyW(owner, names.back().c_str());
+        rc = RegDeleteKeyExW(owner, names.back().c_str(), view, 0);
         if (rc != ERROR_SUCCESS)
             return rc;
         names.pop_back();
@@ -200,7 +201,7 @@ LONG Registry::CreateKey(const std::wstring& keyPath) {
         g_logger.LogError(L"Registry::CreateKey (E_INVALIDARG)", E_INVALIDARG, true);
         return E_INVALIDARG;
     }
-    return ::CreateKey(m_hRoot, keyPath, kReadWrite, m_key);
+    return ::CreateKey(m_hRoot, keyPath, kReadWrite | m_view, m_key);
 }
 
 LONG Registry::DeleteKey(const std::wstring& keyPath) {
@@ -209,9 +210,9 @@ LONG Registry::DeleteKey(const std::wstring& keyPath) {
         return E_INVALIDARG;
     }
     m_samAccess = kReadWrite;
-    LONG rc = ::OpenKey(m_hRoot, m_strKeyPath, kReadWrite, m_key);
+    LONG rc = ::OpenKey(m_hRoot, m_strKeyPath, kReadWrite | m_view, m_key);
     if (rc == ERROR_SUCCESS)
-        rc = DeleteTree(m_key.Get(), keyPath);
+        rc = DeleteTree(m_key.Get(), keyPath, m_view);
     g_logger.Log(L"Registry::DeleteKey - [%s][%08x]", keyPath.c_str(), rc);
     return rc;
 }
@@ -339,8 +340,8 @@ LONG GetStringChildrenFromRegistry(HKEY root, const std::wstring& keyPath,
     return registry.GetStringChildren(keyPath, values);
 }
 
-LONG DeleteKeyFromRegistry(HKEY root, const std::wstring& keyPath) {
-    Registry registry(root);
+LONG DeleteKeyFromRegistry(HKEY root, const std::wstring& keyPath, REGSAM view) {
+    Registry registry(root, view);
     return registry.DeleteKey(keyPath);
 }
 

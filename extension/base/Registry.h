@@ -17,8 +17,15 @@ class Registry {
 public:
     static const REGSAM kRead = KEY_READ;
     static const REGSAM kReadWrite = KEY_READ | KEY_WRITE;
+    // The path exactly as written, for paths that name both registry views
+    // themselves ("...\Wow6432Node\..." beside the native one): a 32-bit
+    // process on 64-bit Windows is otherwise led into Wow6432Node below any
+    // key that has one, and the native path then names the 32-bit copy too.
+    // 32-bit Windows ignores the flag.
+    static const REGSAM kAsWritten = KEY_WOW64_64KEY;
 
-    explicit Registry(HKEY root);
+    // view: 0 (the process's own view) or kAsWritten, added to every open.
+    explicit Registry(HKEY root, REGSAM view = 0);
     ~Registry();
 
     bool KeyExists(const std::wstring& keyPath);
@@ -37,6 +44,7 @@ private:
 
     RegistryKey m_key;
     HKEY m_hRoot;
+    REGSAM m_view;
     std::wstring m_strKeyPath;
     REGSAM m_samAccess = 0;
 };
@@ -48,5 +56,5 @@ LONG GetStringFromRegistry(HKEY root, const std::wstring& keyPath, const std::ws
                            std::wstring& text);
 LONG GetStringChildrenFromRegistry(HKEY root, const std::wstring& keyPath,
                                    std::map<std::wstring, std::wstring>& values);
-LONG DeleteKeyFromRegistry(HKEY root, const std::wstring& keyPath);
+LONG DeleteKeyFromRegistry(HKEY root, const std::wstring& keyPath, REGSAM view = 0);
 std::wstring GetParentUrl(const std::wstring& url);

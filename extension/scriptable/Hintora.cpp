@@ -345,7 +345,8 @@ bool CHintora::IsBhoDisabled() {
 
 STDMETHODIMP CHintora::Start() {
     try {
-        Registry machine(HKEY_LOCAL_MACHINE);
+        // The keys name both views themselves.
+        Registry machine(HKEY_LOCAL_MACHINE, Registry::kAsWritten);
         const std::wstring killBitKeys[] = {
             std::wstring(kKillBitPrefix) + kClsid,
             std::wstring(kKillBitPrefix) + kHelperClsid,
@@ -504,8 +505,8 @@ const wchar_t kOptionsExtension[] = L"{912DCC9E-014B-4c4f-83A0-866D5A8E01D8}";
 // A key that exists, opens, and holds neither subkeys nor values. A key
 // that cannot be looked into is never called empty: it may hold another
 // product's settings.
-bool IsEmptyKey(HKEY root, const std::wstring& path) {
-    RegistryKey key = OpenRegistryKey(root, path.c_str(), KEY_READ);
+bool IsEmptyKey(HKEY root, const std::wstring& path, REGSAM view) {
+    RegistryKey key = OpenRegistryKey(root, path.c_str(), KEY_READ | view);
     if (!key)
         return false;
     DWORD subKeys = 0;
@@ -587,23 +588,29 @@ HRESULT CHintora::UpdateRegistry(bool doRegister) {
         // KeepMru protects the content-location list: then only the
         // product key goes.
         const std::wstring ours = g_bKeepMru ? L"\\Veltrane\\Norvik\\Hintora" : L"\\Veltrane\\Norvik";
+        // The machine key in this process's own view, where the settings are
+        // written; the per-user copies of both views exactly as named.
         DeleteKeyFromRegistry(HKEY_LOCAL_MACHINE, std::wstring(L"Software") + ours);
-        DeleteKeyFromRegistry(HKEY_CURRENT_USER, kVirtualStore + ours);
-        DeleteKeyFromRegistry(HKEY_CURRENT_USER, kVirtualStoreWow + ours);
+        DeleteKeyFromRegistry(HKEY_CURRENT_USER, kVirtualStore + ours, Registry::kAsWritten);
+        DeleteKeyFromRegistry(HKEY_CURRENT_USER, kVirtualStoreWow + ours, Registry::kAsWritten);
 
         // The vendor key and its per-user copies are shared with the vendor's
         // other products: each goes only once nothing at all is left in it.
         if (!g_bKeepMru) {
-            const std::pair<HKEY, std::wstring> vendorKeys[] = {
-                {HKEY_LOCAL_MACHINE, kVendorKey},
-                {HKEY_CURRENT_USER, std::wstring(kVirtualStore) + L"\\" + kVendorName},
-                {HKEY_CURRENT_USER, std::wstring(kVirtualStoreWow) + L"\\" + kVendorName},
+            const struct {
+                HKEY root;
+                std::wstring path;
+                REGSAM view;
+            } vendorKeys[] = {
+                {HKEY_LOCAL_MACHINE, kVendorKey, 0},
+                {HKEY_CURRENT_USER, std::wstring(kVirtualStore) + L"\\" + kVendorName, Registry::kAsWritten},
+                {HKEY_CURRENT_USER, std::wstring(kVirtualStoreWow) + L"\\" + kVendorName, Registry::kAsWritten},
             };
             for (const auto& key : vendorKeys) {
-                if (IsEmptyKey(key.first, key.second))
-                    DeleteKeyFromRegistry(key.first, key.second);
+                if (IsEmptyKey(key.root, key.path, key.view))
+                    DeleteKeyFromRegistry(key.root, key.path, key.view);
                 else
-                    g_logger.Log(L"CHintora::UpdateRegistry() - vendor key kept [%s]", key.second.c_str());
+                    g_logger.Log(L"CHintora::UpdateRegistry() - vendor key kept [%s]", key.path.c_str());
             }
         }
 

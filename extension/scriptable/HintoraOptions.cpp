@@ -116,7 +116,8 @@ STDMETHODIMP CHintoraOptions::QueryStatus(const GUID* group, ULONG count, OLECMD
 }
 
 bool CHintoraOptions::IsKillBitSet() {
-    Registry machine(HKEY_LOCAL_MACHINE);
+    // The keys name both views themselves.
+    Registry machine(HKEY_LOCAL_MACHINE, Registry::kAsWritten);
     for (const wchar_t* key : kKillBitKeys) {
         if (machine.KeyExists(key))
             return true;

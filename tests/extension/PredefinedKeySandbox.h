@@ -35,9 +35,14 @@ public:
     HKEY Machine() const { return m_machine; }
     HKEY User() const { return m_user; }
 
+    // Every path is taken exactly as written (kAsWritten): the tests name
+    // both registry views themselves, and a 32-bit test program on 64-bit
+    // Windows would otherwise be led into Wow6432Node below keys that have one.
+    static constexpr REGSAM kAsWritten = KEY_WOW64_64KEY;
+
     static bool Exists(HKEY root, const std::wstring& key) {
         HKEY h = nullptr;
-        if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+        if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | kAsWritten, &h) != ERROR_SUCCESS)
             return false;
         RegCloseKey(h);
         return true;
@@ -47,8 +52,11 @@ public:
         wchar_t buffer[1024];
         DWORD bytes = sizeof(buffer);
         DWORD type = 0;
-        LONG rc = RegGetValueW(root, key.c_str(), name.empty() ? nullptr : name.c_str(), RRF_RT_ANY, &type,
-                               buffer, &bytes);
+        HKEY h = nullptr;
+        if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | kAsWritten, &h) != ERROR_SUCCESS)
+            return L"<missing>";
+        LONG rc = RegGetValueW(h, nullptr, name.empty() ? nullptr : name.c_str(), RRF_RT_ANY, &type, buffer, &bytes);
+        RegCloseKey(h);
         if (rc != ERROR_SUCCESS)
             return L"<missing>";
         if (type != REG_SZ)
@@ -57,7 +65,7 @@ public:
     }
     static DWORD SubkeyCount(HKEY root, const std::wstring& key) {
         HKEY h = nullptr;
-        if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+        if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | kAsWritten, &h) != ERROR_SUCCESS)
             return 0;
         DWORD count = 0;
         RegQueryInfoKeyW(h, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -66,8 +74,14 @@ public:
         return count;
     }
     static void Put(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& text) {
-        RegSetKeyValueW(root, key.c_str(), name.empty() ? nullptr : name.c_str(), REG_SZ, text.c_str(),
-                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+        HKEY h = nullptr;
+        if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE | kAsWritten, nullptr, &h, nullptr) !=
+            ERROR_SUCCESS)
+            return;
+        RegSetValueExW(h, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(h);
     }
 
 private:

@@ -19,7 +19,7 @@ const net = require('node:net');
 const http = require('node:http');
 
 const root = path.resolve(__dirname, '..', '..');
-const buildDir = process.env.HINTORA_BUILD_DIR || path.join(root, 'build', 'win64');
+const buildDir = process.env.HINTORA_BUILD_DIR || path.join(root, 'build', 'win32');
 const prefix = process.env.HINTORA_PLAY_WINEPREFIX || (process.env.HINTORA_WINEPREFIX || path.join(buildDir, 'wineprefix')) + '-play';
 const wineRun = process.env.HINTORA_WINE_RUN || path.join(root, 'cmake', 'wine-run');
 const playExe = path.join(buildDir, 'player', 'play.exe');
@@ -114,8 +114,9 @@ function ensurePrefix() {
     `"PathToExe"="${exe}"`,
     '',
     // Through a "." step, so that the started process never shows under the
-    // name the program searches for.
-    '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Apple Computer, Inc.\\Safari]',
+    // name the program searches for. Only in the 32-bit view, where a 32-bit
+    // browser registers on 64-bit Windows; Firefox is in the native view.
+    '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Apple Computer, Inc.\\Safari]',
     `"BrowserExe"="${exe.replace(/\\\\browser_recorder\.exe$/, '\\\\.\\\\browser_recorder.exe')}"`,
     '',
   ].join('\r\n');

@@ -1,9 +1,10 @@
 'use strict';
-// The built library registered and unregistered by the system's own tools
-// under wine: regsvr32 (machine and per user), reg.exe to read the keys back
-// and to plant other products' keys, and cscript creating the scriptable
-// object by name. Everything runs in a prefix of its own, so the other
-// tests' registry is never changed.
+// The shipped 32-bit library registered and unregistered by the system's own
+// 32-bit tools under the WoW64 wine, as on 64-bit Windows: regsvr32 (machine
+// and per user), reg.exe to read the keys back and to plant other products'
+// keys in the 32-bit view (where the library reads and writes), and cscript
+// creating the scriptable object by name. Everything runs in a prefix of its
+// own, so the other tests' registry is never changed.
 
 const test = require('node:test');
 const assert = require('node:assert');
@@ -13,7 +14,7 @@ const os = require('node:os');
 const path = require('node:path');
 
 const root = path.resolve(__dirname, '..', '..');
-const buildDir = process.env.HINTORA_BUILD_DIR || path.join(root, 'build', 'win64');
+const buildDir = process.env.HINTORA_BUILD_DIR || path.join(root, 'build', 'win32');
 const prefix = (process.env.HINTORA_WINEPREFIX || path.join(buildDir, 'wineprefix')) + '-reg';
 const wineRun = process.env.HINTORA_WINE_RUN || path.join(root, 'cmake', 'wine-run');
 const dll = path.join(buildDir, 'extension', 'HintoraIE.dll');
@@ -32,6 +33,9 @@ const MENU_EXT = 'HKCU\\Software\\Microsoft\\Internet Explorer\\MenuExt';
 const VENDOR = 'HKLM\\Software\\Veltrane';
 const PRODUCT = 'HKLM\\Software\\Veltrane\\Norvik\\Hintora';
 const USER_CLASSES = 'HKCU\\Software\\Classes';
+// The 32-bit programs of a 64-bit system, which a 32-bit library needs.
+const REGSVR32 = 'C:\\windows\\syswow64\\regsvr32.exe';
+const CSCRIPT = 'C:\\windows\\syswow64\\cscript.exe';
 
 function wine(args, options = {}) {
   if (args[0] !== 'reg' || args[1] !== 'query') snapshots = [];
@@ -52,7 +56,7 @@ function normalize(key) {
 let snapshots = [];
 
 function snapshot(key) {
-  const r = wine(['reg', 'query', key, '/s']);
+  const r = wine(['reg', 'query', key, '/s', '/reg:32']);
   const keys = new Map();
   if (r.status === 0) {
     let current = null;
@@ -95,18 +99,18 @@ function exists(key) {
 }
 
 function put(key, name, data) {
-  const args = ['reg', 'add', key, '/f'];
+  const args = ['reg', 'add', key, '/f', '/reg:32'];
   if (name !== undefined) args.push(name === '' ? '/ve' : '/v', ...(name === '' ? [] : [name]), '/d', data);
   const r = wine(args);
   assert.strictEqual(r.status, 0, `reg add ${key}: ${r.out}`);
 }
 
 function remove(key) {
-  wine(['reg', 'delete', key, '/f']);
+  wine(['reg', 'delete', key, '/f', '/reg:32']);
 }
 
 function regsvr32(...args) {
-  return wine(['regsvr32', '/s', ...args, dllWin]);
+  return wine([REGSVR32, '/s', ...args, dllWin]);
 }
 
 // Back to a registry without the library and without the planted keys.
@@ -170,6 +174,39 @@ function assertNoBrowserEntries() {
   assert.ok(!exists(BHO_KEY));
 }
 
+// Whether a key exists in the native (64-bit) view, by its literal path.
+function existsNative(key) {
+  return wine(['reg', 'query', key, '/reg:64']).status === 0;
+}
+
+// Every key registration may touch (the classes live in both Software
+// keys), as regedit exports them: UTF-16 text. The rest of the registry
+// holds wine's own volatile keys.
+function exportRegistry() {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'hintora-reg-'));
+  try {
+    let text = '';
+    for (const key of ['HKEY_LOCAL_MACHINE\\Software', 'HKEY_CURRENT_USER\\Software']) {
+      const file = path.join(dir, 'part.reg');
+      const r = wine(['regedit', '/E', 'Z:' + file.replace(/\//g, '\\'), key]);
+      assert.strictEqual(r.status, 0, `regedit /E ${key}: ${r.out}`);
+      text += fs.readFileSync(file).toString('utf16le');
+    }
+    return text;
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+}
+
+// The first lines where two exports differ, for the failure message.
+function firstDifference(a, b) {
+  const x = a.split(/\r?\n/);
+  const y = b.split(/\r?\n/);
+  for (let i = 0; i < Math.max(x.length, y.length); i++)
+    if (x[i] !== y[i]) return `line ${i + 1}:\n- ${x[i]}\n+ ${y[i]}`;
+  return '';
+}
+
 test.before(() => {
   assert.ok(fs.existsSync(dll), `no library at ${dll}`);
   cleanSlate();
@@ -199,6 +236,27 @@ test('regsvr32 registers every key of the scripts and unregisters them again', (
   assert.ok(exists('HKLM\\SOFTWARE\\Microsoft\\Internet Explorer\\Extensions'));
   assert.ok(exists('HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects'));
   assert.ok(!exists(VENDOR), 'an empty vendor key goes');
+});
+
+test('a 32-bit library\'s keys land in the 32-bit view, and regsvr32 /u takes back exactly what it wrote', () => {
+  const before = exportRegistry();
+  assert.strictEqual(regsvr32().status, 0);
+  // Classes and the machine's software keys of a 32-bit library are those of
+  // the 32-bit view; the native view gets none of them.
+  const classId = `CLSID\\${CLSID_HINTORA}`;
+  assert.ok(existsNative(`HKLM\\Software\\Classes\\Wow6432Node\\${classId}`), '32-bit class');
+  assert.ok(!existsNative(`HKCR\\${classId}`), 'no native class');
+  for (const key of [BUTTON, OPTIONS_MENU, BHO_KEY]) {
+    assert.ok(existsNative(key.replace(/^HKLM\\SOFTWARE\\/, 'HKLM\\SOFTWARE\\Wow6432Node\\')), key);
+    assert.ok(!existsNative(key), `native ${key}`);
+  }
+  assert.strictEqual(regsvr32('/u').status, 0);
+  // Per user as well.
+  assert.strictEqual(regsvr32('/n', '/i:user').status, 0);
+  assert.ok(exists(`${USER_CLASSES}\\${classId}`));
+  assert.strictEqual(regsvr32('/u', '/n', '/i:user').status, 0);
+  const after = exportRegistry();
+  assert.ok(before === after, `the registry differs after unregistration at ${firstDifference(before, after)}`);
 });
 
 test('unregistration removes the product\'s settings but never another product\'s keys', () => {
@@ -314,7 +372,7 @@ test('a script host creates the registered object by name and calls it through t
       'results.Close();',
     ].join('\n');
     fs.writeFileSync(path.join(dir, 'call.js'), script);
-    const r = wine(['cscript', '//nologo', 'Z:' + path.join(dir, 'call.js').replace(/\//g, '\\')]);
+    const r = wine([CSCRIPT, '//nologo', 'Z:' + path.join(dir, 'call.js').replace(/\//g, '\\')]);
     const output = fs.existsSync(path.join(dir, 'out.txt')) ? fs.readFileSync(path.join(dir, 'out.txt'), 'latin1') : r.out;
     assert.match(output, /version=11,1,0,12/);
     assert.match(output, /shortcut=\[\]/);

@@ -97,17 +97,24 @@ TEST_F(StartTest, ADisabledHelperGetsNoRequest) {
 }
 
 TEST_F(StartTest, AnyKillBitKeyStopsTheRequestSilently) {
+    // As on 64-bit Windows, SOFTWARE holds the 32-bit view's Wow6432Node, and
+    // each key is made exactly where it is named: a 32-bit library must still
+    // see the native view's kill bits.
+    const REGSAM asWritten = KEY_WOW64_64KEY;
+    HKEY created = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(m_sandbox.machine.Root(), L"SOFTWARE\\Wow6432Node", 0, nullptr, 0,
+                                             KEY_ALL_ACCESS | asWritten, nullptr, &created, nullptr));
+    RegCloseKey(created);
     const std::wstring keys[] = {std::wstring(kKillBit) + kObjectClsid, std::wstring(kKillBit) + kHelperClsid,
                                  std::wstring(kKillBitWow) + kObjectClsid, std::wstring(kKillBitWow) + kHelperClsid};
     for (const std::wstring& key : keys) {
-        HKEY created = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(m_sandbox.machine.Root(), key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                                 nullptr, &created, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(m_sandbox.machine.Root(), key.c_str(), 0, nullptr, 0,
+                                                 KEY_ALL_ACCESS | asWritten, nullptr, &created, nullptr));
         RegCloseKey(created);
         EXPECT_EQ(E_FAIL, StartThroughButton()) << "Exec passes the result on";
         EXPECT_EQ(E_FAIL, StartFromPage());
         EXPECT_EQ(0, m_helper->starts);
-        RegDeleteTreeW(m_sandbox.machine.Root(), key.c_str());
+        ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyExW(m_sandbox.machine.Root(), key.c_str(), asWritten, 0));
     }
     // Another class's kill bit is not ours.
     m_sandbox.machine.PutString(std::wstring(kKillBit) + L"{00000000-0000-0000-0000-000000000001}", L"x", L"1");

@@ -121,10 +121,11 @@ protected:
         return g_requests.size();
     }
 
+    // The key exactly where it is named, in either registry view.
     void PutKey(HKEY root, const std::wstring& key) {
         HKEY created = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS,
-                  RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                                                 nullptr, &created, nullptr));
         RegCloseKey(created);
     }
 
@@ -164,11 +165,14 @@ TEST_F(OptionsCommandTest, OnlyCommandZeroDoesAnything) {
 
 TEST_F(OptionsCommandTest, AnyOfTheEightKillBitKeysRefusesSilently) {
     MakeHelper();
+    // As on 64-bit Windows: a 32-bit library must still see the native
+    // view's kill bits beside the 32-bit view's Wow6432Node.
+    PutKey(m_registry.Machine(), L"SOFTWARE\\Wow6432Node");
     for (const wchar_t* key : CHintoraOptions::kKillBitKeys) {
         PutKey(m_registry.Machine(), key);
         EXPECT_EQ(E_FAIL, ChooseMenuEntry()) << testing::PrintToString(std::wstring(key));
         EXPECT_EQ(E_FAIL, ChooseMenuEntry(1)) << "checked before the command id";
-        RegDeleteTreeW(m_registry.Machine(), key);
+        RegDeleteKeyExW(m_registry.Machine(), key, KEY_WOW64_64KEY, 0);
     }
     EXPECT_EQ(0u, Requests(0));
     EXPECT_TRUE(g_boxes.empty());
