@@ -150,12 +150,18 @@ TEST(Registry, RejectsValuesOfTheWrongTypeOrShape) {
     box.PutString(L"K", L"Text", L"abc");
     const char odd[] = {'a', 0, 0};
     box.PutRaw(L"K", L"Odd", REG_SZ, odd, 3);
+    // Stored without its terminator: the system adds a forgotten one only
+    // when a zero follows the bytes handed to it.
+    const wchar_t unterminated[] = L"abcX";
+    box.PutRaw(L"K", L"Unterminated", REG_SZ, unterminated, 3 * sizeof(wchar_t));
     box.PutRaw(L"K", L"Empty", REG_SZ, nullptr, 0);
 
     Registry registry(box.Root());
     std::wstring text = L"before";
     EXPECT_EQ(static_cast<LONG>(0x8007000D), registry.GetStringValue(L"K", L"Number", text));
     EXPECT_EQ(static_cast<LONG>(0x8007000D), registry.GetStringValue(L"K", L"Odd", text));
+    EXPECT_EQ(static_cast<LONG>(0x8007000D), registry.GetStringValue(L"K", L"Unterminated", text))
+        << "read as [" << testing::PrintToString(text) << "]";
     EXPECT_EQ(L"before", text);
     EXPECT_EQ(0, registry.GetStringValue(L"K", L"Empty", text)) << (box.HasValue(L"K", L"Empty") ? "present" : "absent");
     EXPECT_EQ(L"", text);
