@@ -185,12 +185,14 @@ void ModifyHintoraTextAndShortCut(const std::wstring& name, const std::wstring& 
         DeleteKeyFromRegistry(HKEY_CURRENT_USER, ContextMenuKey(oldMenuText));
     }
 
-    if (StoreContextMenuEntry(newMenuText) == 0)
+    // Without its menu entry the new hot key must not be stored either.
+    LONG rc = StoreContextMenuEntry(newMenuText);
+    if (rc == 0) {
         SetLowIntegrityLevelOnRegistryKey(L"CURRENT_USER\\" + ContextMenuKey(newMenuText));
-    StoreButtonTexts(newMenuText, newName);
-    SetLowIntegrityLevelOnRegistryKey(std::wstring(L"MACHINE\\") + ProductSettings::kProductKey);
-
-    LONG rc = ProductSettings::StoreValue(L"EnglishShortCut", shortCut);
+        StoreButtonTexts(newMenuText, newName);
+        SetLowIntegrityLevelOnRegistryKey(std::wstring(L"MACHINE\\") + ProductSettings::kProductKey);
+        rc = ProductSettings::StoreValue(L"EnglishShortCut", shortCut);
+    }
     if (rc == 0)
         rc = ProductSettings::StoreValue(L"Name", newName);
     if (rc == 0) {

@@ -200,6 +200,12 @@ TEST_F(HotKeyTextsTest, AFailedStoreRestoresTheOldTexts) {
     // The English form comes back from the English form, never from the shown one.
     ExpectTexts(L"Ctrl+F3", L"Strg+F3", L"Custom");
     EXPECT_FALSE(ContextMenuExists(L"   \tAlt+F6"));
+
+    // A hot-key text too long for a key name: without its menu entry the new
+    // texts are not stored either.
+    std::wstring tooLong = L"Ctrl+" + std::wstring(300, L'x') + L"+F6";
+    ModifyHintoraTextAndShortCut(L"Custom", tooLong);
+    ExpectTexts(L"Ctrl+F3", L"Strg+F3", L"Custom");
 }
 
 TEST_F(HotKeyTextsTest, OptionsMenuText) {
