@@ -2,9 +2,11 @@
 
 #include "base/Logger.h"
 
+#include <algorithm>
+#include <cwchar>
 #include <cwctype>
 #include <deque>
-#include <new>
+#include <stdexcept>
 #include <vector>
 
 LONG OpenKey(HKEY parent, const std::wstring& path, REGSAM access, RegistryKey& key) {
@@ -38,26 +40,29 @@ bool Registry::KeyExists(const std::wstring& keyPath) {
 
 namespace {
 
-// Reads a REG_SZ or REG_EXPAND_SZ value as stored, growing the buffer in
-// steps of 512 characters. Returns a Win32 code.
+// Reads a REG_SZ or REG_EXPAND_SZ value up to its first terminator, as the
+// system's own readers do. The registry reports the size of a value that
+// did not fit, so any value reads in one or two calls; another call is made
+// only when the value grew in between. Returns a Win32 code.
 LONG ReadStringValue(HKEY key, const std::wstring& name, std::wstring& text) {
-    const DWORD step = 512;
-    DWORD capacity = step;
+    std::wstring buffer;
+    DWORD bytes = 512 * sizeof(wchar_t);
     for (;;) {
-        std::wstring buffer;
+        // Room for an odd byte count too.
+        size_t capacity = bytes / sizeof(wchar_t) + 1;
+        if (capacity <= buffer.size())
+            capacity = buffer.size() + 1;  // a size that would not grow the buffer must not loop forever
         try {
             buffer.assign(capacity, L'\0');
-        } catch (const std::bad_alloc&) {
+        } catch (const std::exception&) {  // bad_alloc, or a length past what a string may hold
             return ERROR_OUTOFMEMORY;
         }
         DWORD type = 0;
-        DWORD bytes = capacity * sizeof(wchar_t);
+        bytes = static_cast<DWORD>(std::min<size_t>(capacity * sizeof(wchar_t), MAXDWORD));
         LONG rc = RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&buffer[0]),
                                    &bytes);
-        if (rc == ERROR_MORE_DATA) {
-            capacity += step;
+        if (rc == ERROR_MORE_DATA)
             continue;
-        }
         if (rc != ERROR_SUCCESS)
             return rc;
         if (type != REG_SZ && type != REG_EXPAND_SZ)
@@ -71,7 +76,7 @@ LONG ReadStringValue(HKEY key, const std::wstring& name, std::wstring& text) {
         size_t count = bytes / sizeof(wchar_t);
         if (buffer[count - 1] != L'\0')
             return ERROR_INVALID_DATA;
-        text.assign(buffer.data(), count - 1);
+        text.assign(buffer.data(), wcslen(buffer.data()));
         return ERROR_SUCCESS;
     }
 }

@@ -43,10 +43,19 @@ std::wstring ContextMenuKey(const std::wstring& menuText) {
     return std::wstring(kMenuExtKey) + L"\\" + menuText;
 }
 
+// Whether the menu text names exactly one entry below MenuExt. The stored
+// texts are not ours alone to vouch for: a backslash or an empty text can
+// name MenuExt itself, with every other product's entries in it.
+bool NamesOneEntry(const std::wstring& menuText) {
+    return !menuText.empty() && menuText.find(L'\\') == std::wstring::npos;
+}
+
 // The context-menu entry of that text, opening the library's page.
-void StoreContextMenuEntry(const std::wstring& menuText) {
-    ProductSettings::StoreDataInRegistry(HKEY_CURRENT_USER, ContextMenuKey(menuText), L"",
-                                         L"res://" + LibraryModulePath() + L"/203");
+LONG StoreContextMenuEntry(const std::wstring& menuText) {
+    if (!NamesOneEntry(menuText))
+        return E_INVALIDARG;
+    return ProductSettings::StoreDataInRegistry(HKEY_CURRENT_USER, ContextMenuKey(menuText), L"",
+                                                L"res://" + LibraryModulePath() + L"/203");
 }
 
 // The toolbar button's Tools-menu entry and its label.
@@ -171,20 +180,19 @@ void ModifyHintoraTextAndShortCut(const std::wstring& name, const std::wstring& 
         newName = oldName;
     std::wstring newMenuText = MenuText(newName, newShortCut);
 
-    // The menu texts are never empty here (the old name defaults), so no
-    // deletion below can reach the MenuExt key itself.
-    std::wstring productObject = std::wstring(L"MACHINE\\") + ProductSettings::kProductKey;
-    OpenForDeletion(L"CURRENT_USER\\" + ContextMenuKey(oldMenuText));
-    DeleteKeyFromRegistry(HKEY_CURRENT_USER, ContextMenuKey(oldMenuText));
+    if (NamesOneEntry(oldMenuText)) {
+        OpenForDeletion(L"CURRENT_USER\\" + ContextMenuKey(oldMenuText));
+        DeleteKeyFromRegistry(HKEY_CURRENT_USER, ContextMenuKey(oldMenuText));
+    }
 
-    StoreContextMenuEntry(newMenuText);
-    SetLowIntegrityLevelOnRegistryKey(L"CURRENT_USER\\" + ContextMenuKey(newMenuText));
-
-    StoreButtonTexts(newMenuText, newName);
-
-    SetLowIntegrityLevelOnRegistryKey(productObject);
-
-    LONG rc = ProductSettings::StoreValue(L"EnglishShortCut", shortCut);
+    // Without its menu entry the new hot key must not be stored either.
+    LONG rc = StoreContextMenuEntry(newMenuText);
+    if (rc == 0) {
+        SetLowIntegrityLevelOnRegistryKey(L"CURRENT_USER\\" + ContextMenuKey(newMenuText));
+        StoreButtonTexts(newMenuText, newName);
+        SetLowIntegrityLevelOnRegistryKey(std::wstring(L"MACHINE\\") + ProductSettings::kProductKey);
+        rc = ProductSettings::StoreValue(L"EnglishShortCut", shortCut);
+    }
     if (rc == 0)
         rc = ProductSettings::StoreValue(L"Name", newName);
     if (rc == 0) {
@@ -195,7 +203,7 @@ void ModifyHintoraTextAndShortCut(const std::wstring& name, const std::wstring& 
     g_logger.Log(L"CHintora::ModifyHintoraTextAndShortCut - couldn't save at least one of the values, trying to "
                  L"preserve old values [%08X]",
                  static_cast<unsigned>(rc));
-    if (newMenuText != oldMenuText)
+    if (newMenuText != oldMenuText && NamesOneEntry(newMenuText))
         DeleteKeyFromRegistry(HKEY_CURRENT_USER, ContextMenuKey(newMenuText));
     StoreContextMenuEntry(oldMenuText);
     StoreButtonTexts(oldMenuText, oldName);

@@ -30,6 +30,6 @@ std::wstring MenuText(const std::wstring& name, const std::wstring& shortCut);
 // text Internet Explorer shows them in, in the user's language: the toolbar
 // button, its Tools-menu entry, the context-menu entry and the two stored
 // hot-key forms. An empty text keeps the stored one; a text that cannot be
-// part of a key name changes nothing. When the values cannot be stored the
-// old texts are put back.
+// part of a key name changes nothing. When the context-menu entry or the
+// values cannot be stored the old texts are put back.
 void ModifyHintoraTextAndShortCut(const std::wstring& name, const std::wstring& shortCut);

@@ -53,6 +53,11 @@ TEST(Configuration, ContentUrlFromTheSetupPagesAddress) {
     EXPECT_EQ(L"http://c.example/pub", ContentUrlFromSetupAddress(L"http://c.example/pub/hintorasetup.html#a/b"));
     EXPECT_EQ(L"http://c.example/pub",
               ContentUrlFromSetupAddress(L"http://c.example/pub/pages/setup/other.html?a=/b/c#/d"));
+    // Nor does the setup page's name there make the page the setup page.
+    EXPECT_EQ(L"http://c.example/pub",
+              ContentUrlFromSetupAddress(L"http://c.example/pub/pages/setup/other.html?next=hintorasetup.html"));
+    EXPECT_EQ(L"http://c.example/pub",
+              ContentUrlFromSetupAddress(L"http://c.example/pub/pages/setup/other.html#hintorasetup.html"));
 }
 
 TEST_F(ConfigurationTest, SaveParametersStoresOnlyKnownWellFormedItems) {

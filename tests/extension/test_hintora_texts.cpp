@@ -4,8 +4,10 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "HintoraFakes.h"
+#include "base/Registry.h"
 #include "scriptable/Hintora.h"
 #include "settings/HotKeyTexts.h"
 
@@ -99,6 +101,32 @@ TEST_F(HotKeyTextsTest, EnglishUserAppliesAHotKey) {
     EXPECT_EQ(S_OK, SetShortCut(L"F2"));
     EXPECT_TRUE(ContextMenuExists(L"Other Product"));
     EXPECT_FALSE(ContextMenuExists(L"Hintora\tCtrl+Shift+F5"));
+
+    // Stored texts that name no single entry below MenuExt, from a setup
+    // page's call or the options page's, delete nothing; and no entry is
+    // made under a name that a later change could not delete.
+    const std::wstring menuExt(kMenuExt, wcslen(kMenuExt) - 1);
+    RegDeleteKeyW(m_sandbox.user.Root(), (kMenuExt + std::wstring(L"Hintora\tF2")).c_str());
+    for (const wchar_t* stored : {L"\\", L"\\\\", L" \\ ", L"a\\b"}) {
+        for (bool fromSetupPage : {true, false}) {
+            m_sandbox.user.PutString(kMenuExt + std::wstring(L"\tF2"), L"", L"x");
+            m_sandbox.PutProduct(L"Name", stored);
+            RegDeleteKeyValueW(m_sandbox.machine.Root(), SettingsSandbox::kProduct, L"ShortCut");
+            if (fromSetupPage)
+                ModifyHintoraTextAndShortCut(L"Hintora", L"F9");
+            else
+                SetShortCut(L"F2");
+            std::string what = testing::PrintToString(std::wstring(stored)) + (fromSetupPage ? " setup" : " options");
+            EXPECT_TRUE(ContextMenuExists(L"Other Product")) << what;
+            EXPECT_TRUE(ContextMenuExists(L"\tF2")) << what << ": a double backslash may resolve to it";
+            EXPECT_EQ(L"<missing>", SettingsSandbox::Read(m_sandbox.user, menuExt, L"")) << what;
+            std::vector<std::wstring> entries;
+            Registry(m_sandbox.user.Root()).GetSubKeys(menuExt, entries);
+            for (const std::wstring& entry : entries)
+                EXPECT_TRUE(entry == L"Other Product" || entry == L"\tF2" || entry == L"Hintora\tF9")
+                    << what << ": " << testing::PrintToString(entry);
+        }
+    }
 }
 
 TEST_F(HotKeyTextsTest, GermanHotKeyRoundTrips) {
@@ -172,6 +200,12 @@ TEST_F(HotKeyTextsTest, AFailedStoreRestoresTheOldTexts) {
     // The English form comes back from the English form, never from the shown one.
     ExpectTexts(L"Ctrl+F3", L"Strg+F3", L"Custom");
     EXPECT_FALSE(ContextMenuExists(L"   \tAlt+F6"));
+
+    // A hot-key text too long for a key name: without its menu entry the new
+    // texts are not stored either.
+    std::wstring tooLong = L"Ctrl+" + std::wstring(300, L'x') + L"+F6";
+    ModifyHintoraTextAndShortCut(L"Custom", tooLong);
+    ExpectTexts(L"Ctrl+F3", L"Strg+F3", L"Custom");
 }
 
 TEST_F(HotKeyTextsTest, OptionsMenuText) {

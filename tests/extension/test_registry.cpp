@@ -33,13 +33,44 @@ private:
     ImportPatch m_patch;
 };
 
+// Counts the reads that this program makes through RegQueryValueExW, and
+// runs `Before` ahead of each: a value may change between two reads.
+class QueryValueSpy {
+public:
+    QueryValueSpy() : m_patch("RegQueryValueExW", reinterpret_cast<void*>(&Spy)) {
+        s_real = m_patch.Original<Function>();
+        s_calls = 0;
+        Before = nullptr;
+    }
+    ~QueryValueSpy() { Before = nullptr; }
+    static int Calls() { return s_calls; }
+    static inline void (*Before)(HKEY key, LPCWSTR name, int call) = nullptr;
+
+private:
+    using Function = LONG(WINAPI*)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+    static LONG WINAPI Spy(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD bytes) {
+        ++s_calls;
+        if (Before)
+            Before(key, name, s_calls);
+        return s_real(key, name, reserved, type, data, bytes);
+    }
+    static inline Function s_real = nullptr;
+    static inline int s_calls = 0;
+    ImportPatch m_patch;
+};
+
+std::wstring Letters(size_t length) {
+    std::wstring text;
+    for (size_t i = 0; i < length; ++i)
+        text += static_cast<wchar_t>(L'a' + i % 26);
+    return text;
+}
+
 }  // namespace
 
 TEST(Registry, ReadsStringsOfAnyLengthAndTrimsOnlyInTheFreeFunction) {
     RegistrySandbox box;
-    std::wstring longText;
-    for (int i = 0; i < 1300; ++i)
-        longText += static_cast<wchar_t>(L'a' + i % 26);
+    std::wstring longText = Letters(1300);
     box.PutString(L"K", L"Long", longText);
     box.PutString(L"K", L"Padded", L"  \t value with inner  spaces \r\n");
     box.PutString(L"K", L"Expand", L"%TEMP%\\x", REG_EXPAND_SZ);
@@ -55,6 +86,42 @@ TEST(Registry, ReadsStringsOfAnyLengthAndTrimsOnlyInTheFreeFunction) {
 
     EXPECT_EQ(0, GetStringFromRegistry(box.Root(), L"K", L"Padded", text));
     EXPECT_EQ(L"value with inner  spaces", text);
+
+    // Every tab reads several values at its start: a large one must cost a
+    // read or two, not one per few hundred characters.
+    std::wstring hugeText = Letters(1 << 20);
+    box.PutString(L"K", L"Huge", hugeText);
+    {
+        QueryValueSpy spy;
+        EXPECT_EQ(0, registry.GetStringValue(L"K", L"Huge", text));
+        EXPECT_LE(QueryValueSpy::Calls(), 2);
+    }
+    EXPECT_TRUE(text == hugeText) << text.size();
+
+    // A value that grows between two reads is read again, whole.
+    {
+        static HKEY root;
+        root = box.Root();
+        QueryValueSpy spy;
+        QueryValueSpy::Before = [](HKEY, LPCWSTR name, int call) {
+            if (call == 2) {
+                std::wstring grown = Letters(5000);
+                RegSetKeyValueW(root, L"K", name, REG_SZ, grown.c_str(),
+                                static_cast<DWORD>((grown.size() + 1) * sizeof(wchar_t)));
+            }
+        };
+        EXPECT_EQ(0, registry.GetStringValue(L"K", L"Long", text));
+        EXPECT_EQ(3, QueryValueSpy::Calls());
+    }
+    EXPECT_TRUE(text == Letters(5000)) << text.size();
+
+    // Text after an embedded terminator is not part of the string, here as
+    // for the system's own readers.
+    const wchar_t embedded[] = L"1\0junk";
+    box.PutRaw(L"K", L"Embedded", REG_SZ, embedded, sizeof(embedded));
+    EXPECT_EQ(0, registry.GetStringValue(L"K", L"Embedded", text));
+    EXPECT_EQ(L"1", text);
+    EXPECT_EQ(1u, text.size());
 }
 
 TEST(Registry, MissingKeysAndValuesGiveWin32CodesOrHResults) {
@@ -83,12 +150,18 @@ TEST(Registry, RejectsValuesOfTheWrongTypeOrShape) {
     box.PutString(L"K", L"Text", L"abc");
     const char odd[] = {'a', 0, 0};
     box.PutRaw(L"K", L"Odd", REG_SZ, odd, 3);
+    // Stored without its terminator: the system adds a forgotten one only
+    // when a zero follows the bytes handed to it.
+    const wchar_t unterminated[] = L"abcX";
+    box.PutRaw(L"K", L"Unterminated", REG_SZ, unterminated, 3 * sizeof(wchar_t));
     box.PutRaw(L"K", L"Empty", REG_SZ, nullptr, 0);
 
     Registry registry(box.Root());
     std::wstring text = L"before";
     EXPECT_EQ(static_cast<LONG>(0x8007000D), registry.GetStringValue(L"K", L"Number", text));
     EXPECT_EQ(static_cast<LONG>(0x8007000D), registry.GetStringValue(L"K", L"Odd", text));
+    EXPECT_EQ(static_cast<LONG>(0x8007000D), registry.GetStringValue(L"K", L"Unterminated", text))
+        << "read as [" << testing::PrintToString(text) << "]";
     EXPECT_EQ(L"before", text);
     EXPECT_EQ(0, registry.GetStringValue(L"K", L"Empty", text)) << (box.HasValue(L"K", L"Empty") ? "present" : "absent");
     EXPECT_EQ(L"", text);
