@@ -115,9 +115,12 @@ test('detection', async (t) => {
       ['http://a.example/app#/orders/1234/lines', '<body></body>', 'HASHROUTE', 'orders/#/lines'],
       ['http://a.example/reports/aging?x=1', '<body></body>', 'REPORT', 'aging'],
       ['http://a.example/', '<html data-help-id="H-7"><body></body>', 'HELPID', 'H-7'],
+      // in XHTML the body is lower-case; an upper-case BODY of another namespace is not it
+      ['http://a.example/', '<head><BODY xmlns="urn:x" data-page-id="foreign"/></head><body data-page-id="dp"></body>',
+        'DATAPAGE', 'dp', { xhtml: true }],
     ];
-    for (const [url, html, code, expression] of cases) {
-      const { context } = single(page(url, html));
+    for (const [url, html, code, expression, options] of cases) {
+      const { context } = single(page(url, html, options));
       assert.strictEqual(context.Application, code, url + ' ' + html);
       assert.strictEqual(context.SearchExpression, expression, code);
     }
