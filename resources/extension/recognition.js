@@ -546,29 +546,36 @@ function textValues(v) {
 }
 
 // ---------------------------------------------------------------------------
-// Context parts: ordered lists of [part key, [values]]
+// Context parts: ordered lists of [part key, [values]]. A key keeps the place
+// where it first came, its values their first-come order; a value given again
+// counts once, and a part without several values keeps its first. Pages may
+// declare tens of thousands of parts, so the builder looks keys and values up
+// in tables instead of the lists. Keys and values are texts; in the tables
+// they carry a prefix, because a bare "__proto__" or "constructor" would find
+// what every object inherits.
 
-function partsAdd(parts, key, values, multi) {
-    var entry = null;
-    for (var i = 0; i < parts.length; i++) {
-        if (parts[i][0] === key) {
-            entry = parts[i];
-            break;
-        }
-    }
-    for (var j = 0; j < values.length; j++) {
-        if (!entry) {
-            entry = [key, []];
-            parts.push(entry);
-        }
-        if (!multi && entry[1].length) {
-            break;
-        }
-        if (indexOf(entry[1], values[j]) < 0) {
-            entry[1].push(values[j]);
-        }
-    }
+function PartsBuilder() {
+    this.parts = [];
+    this.entries = {};
 }
+
+PartsBuilder.prototype.add = function (key, values, multi) {
+    var slot = hasOwn.call(this.entries, '#' + key) ? this.entries['#' + key] : null;
+    for (var j = 0; j < values.length; j++) {
+        if (!slot) {
+            slot = { values: [], seen: {} };
+            this.entries['#' + key] = slot;
+            this.parts.push([key, slot.values]);
+        }
+        if (!multi && slot.values.length) {
+            break;
+        }
+        if (!hasOwn.call(slot.seen, '#' + values[j])) {
+            slot.seen['#' + values[j]] = true;
+            slot.values.push(values[j]);
+        }
+    }
+};
 
 function partsHaveValues(parts) {
     if (!isArray(parts)) {
@@ -596,16 +603,16 @@ function partValues(parts, key) {
 // Rebuilds a parts list from untrusted data (caches, page hooks), keeping
 // only texts.
 function cleanParts(data) {
-    var parts = [];
+    var parts = new PartsBuilder();
     if (!isArray(data)) {
-        return parts;
+        return parts.parts;
     }
     for (var i = 0; i < data.length; i++) {
         if (isArray(data[i]) && isString(data[i][0]) && data[i][0]) {
-            partsAdd(parts, data[i][0], textValues(data[i][1]), true);
+            parts.add(data[i][0], textValues(data[i][1]), true);
         }
     }
-    return parts;
+    return parts.parts;
 }
 
 // ---------------------------------------------------------------------------
@@ -1582,10 +1589,10 @@ function parseTags(v) {
 // A declared context is a text (the context id), a list of texts, an object
 // of part keys and values, or, in a meta element, "C=...&MA=..." pairs.
 function parseDeclaredContext(v, fromMeta) {
-    var parts = [];
+    var parts = new PartsBuilder();
     var k;
     if (isNothing(v)) {
-        return parts;
+        return parts.parts;
     }
     if (typeof v === 'number') {
         v = String(v);
@@ -1594,28 +1601,28 @@ function parseDeclaredContext(v, fromMeta) {
         if (fromMeta && v.indexOf('=') >= 0) {
             var pairs = queryParams(v);
             for (var i = 0; i < pairs.length; i++) {
-                partsAdd(parts, trim(pairs[i][0]).toUpperCase(), textValues(pairs[i][1]), true);
+                parts.add(trim(pairs[i][0]).toUpperCase(), textValues(pairs[i][1]), true);
             }
-            return parts;
+            return parts.parts;
         }
-        partsAdd(parts, 'C', textValues(v), true);
-        return parts;
+        parts.add('C', textValues(v), true);
+        return parts.parts;
     }
     if (isArray(v)) {
-        partsAdd(parts, 'C', textValues(v), true);
-        return parts;
+        parts.add('C', textValues(v), true);
+        return parts.parts;
     }
     if (typeof v === 'object') {
         try {
             for (k in v) {
                 if (hasOwn.call(v, k) && /^[A-Za-z0-9_]+$/.test(k)) {
-                    partsAdd(parts, k.toUpperCase(), textValues(v[k]), true);
+                    parts.add(k.toUpperCase(), textValues(v[k]), true);
                 }
             }
         } catch (e) {
         }
     }
-    return parts;
+    return parts.parts;
 }
 
 function readDeclaration(win, doc) {
@@ -1880,12 +1887,12 @@ function contextFromOpener(desc, f) {
 }
 
 function extractValues(rec, f) {
-    var parts = [];
+    var parts = new PartsBuilder();
     if (f.method === METHOD_DECLARED && f.declared) {
         return f.declared.parts;
     }
     if (rec.contextKind === 0 || rec.contextKind === 3) {
-        return parts;
+        return parts.parts;
     }
     var raw = null;
     if (rec.useHook && windowFunction(f.win, 'Norvik_GetContext')) {
@@ -1905,15 +1912,15 @@ function extractValues(rec, f) {
         for (var i = 0; i < rec.parts.length; i++) {
             var part = rec.parts[i];
             if (hasOwn.call(raw, part.key)) {
-                partsAdd(parts, part.key, raw[part.key], part.multi);
+                parts.add(part.key, raw[part.key], part.multi);
             }
         }
     }
-    return parts;
+    return parts.parts;
 }
 
 function combineValues(rec, frames) {
-    var parts = [];
+    var parts = new PartsBuilder();
     var i, j;
     if (rec.contextKind === 1) {
         // The innermost frame that names a place says most about it.
@@ -1922,18 +1929,18 @@ function combineValues(rec, frames) {
                 return frames[i].values;
             }
         }
-        return parts;
+        return parts.parts;
     }
     if (rec.contextKind === 2) {
         for (i = 0; i < frames.length; i++) {
             var values = frames[i].values || [];
             for (j = 0; j < values.length; j++) {
                 var def = findPart(rec, values[j][0]);
-                partsAdd(parts, values[j][0], values[j][1], def ? def.multi : true);
+                parts.add(values[j][0], values[j][1], def ? def.multi : true);
             }
         }
     }
-    return parts;
+    return parts.parts;
 }
 
 function applicationContext(rec, entry) {

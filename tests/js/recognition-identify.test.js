@@ -48,6 +48,27 @@ test('page declarations', async (t) => {
     assert.deepStrictEqual(JSON.parse(context.SearchExpressionTree), { Operator: 'OR', Terms: ['FB01', 'FB 03'] });
   });
 
+  await t.test('declared parts keep their first place and first-come values, repeats once, whatever their names', () => {
+    // Names that every script object already has must not pass for parts or values seen before.
+    const odd = ['__proto__', 'constructor', 'hasOwnProperty', 'toString', 'valueOf'];
+    const pairs = ['C=b', 'K=1', 'C=a', ...odd.map((o) => 'C=' + o), '__proto__=p', 'C=b', 'constructor=k',
+      ...odd.map((o) => 'C=' + o), 'K=2', 'K=1', 'c=a'];
+    const meta = page('http://erp.example/', '<head><meta name="norvik-namespace" content="APP">' +
+      `<meta name="norvik-context" content="${pairs.join('&amp;')}"></head><body></body>`);
+    assert.strictEqual(single(meta).context.SearchExpression, ['b', 'a', ...odd, '1', '2', 'p', 'k'].join('-'));
+    assert.deepStrictEqual(plain(cacheOf(meta, 'DocumentMeta')[6][4]),
+      [['C', ['b', 'a', ...odd]], ['K', ['1', '2']], ['__PROTO__', ['p']], ['CONSTRUCTOR', ['k']]]);
+    const hook = page('http://erp.example/', `<head><script>
+      function Norvik_GetNamespace() { return 'APP'; }
+      function Norvik_GetContext() {
+        return JSON.parse('{"C":["x","y","x"],"__proto__":["p"],"c":["z","y"],"constructor":"k","hasOwnProperty":["h","h"]}');
+      }
+    </script></head><body></body>`);
+    single(hook);
+    assert.deepStrictEqual(plain(cacheOf(hook, 'DocumentMeta')[6][4]),
+      [['C', ['x', 'y', 'z']], ['__PROTO__', ['p']], ['CONSTRUCTOR', ['k']], ['HASOWNPROPERTY', ['h']]]);
+  });
+
   await t.test('a declaration of a code the descriptor does not hold is ignored', () => {
     const html = '<head><meta name="norvik-namespace" content="TXCODE"><meta name="norvik-context" content="X1">' +
       '</head><body data-page-id="dp"></body>';
@@ -94,9 +115,12 @@ test('detection', async (t) => {
       ['http://a.example/app#/orders/1234/lines', '<body></body>', 'HASHROUTE', 'orders/#/lines'],
       ['http://a.example/reports/aging?x=1', '<body></body>', 'REPORT', 'aging'],
       ['http://a.example/', '<html data-help-id="H-7"><body></body>', 'HELPID', 'H-7'],
+      // in XHTML the body is lower-case; an upper-case BODY of another namespace is not it
+      ['http://a.example/', '<head><BODY xmlns="urn:x" data-page-id="foreign"/></head><body data-page-id="dp"></body>',
+        'DATAPAGE', 'dp', { xhtml: true }],
     ];
-    for (const [url, html, code, expression] of cases) {
-      const { context } = single(page(url, html));
+    for (const [url, html, code, expression, options] of cases) {
+      const { context } = single(page(url, html, options));
       assert.strictEqual(context.Application, code, url + ' ' + html);
       assert.strictEqual(context.SearchExpression, expression, code);
     }
@@ -266,10 +290,15 @@ test('document caches', async (t) => {
   await t.test('a valid cache of the same descriptor run is taken over', () => {
     const { win, R } = cachedPage('http://a.example/');
     const d = describe(R, [win], [-1], [0]);
-    putMeta(win, 'DocumentMeta', ['Velnor.DocumentMeta;2', d.created, false, 2, 'METAPAGE:X', 0, null, [['C', ['cached']]]]);
+    // Cached part keys keep their case, so odd names reach the merge as they are.
+    putMeta(win, 'DocumentMeta', ['Velnor.DocumentMeta;2', d.created, false, 2, 'METAPAGE:X', 0, null,
+      [['C', ['cached', 'constructor']], ['__proto__', ['p']], ['constructor', ['k']], ['C', ['x', 'cached']],
+        ['hasOwnProperty', ['h']], ['__proto__', ['p', 'q']]]]);
     const context = R.GetPlaybackContext(d, 0);
     assert.strictEqual(context.Application, 'METAPAGE');
-    assert.strictEqual(context.SearchExpression, 'cached');
+    assert.strictEqual(context.SearchExpression, 'cached-constructor-x-p-q-k-h');
+    assert.deepStrictEqual(plain(cacheOf(win, 'DocumentContext')[3]),
+      [['C', ['cached', 'constructor', 'x']], ['__proto__', ['p', 'q']], ['constructor', ['k']], ['hasOwnProperty', ['h']]]);
   });
 
   await t.test('stale, foreign or malformed caches are ignored', () => {

@@ -15,10 +15,14 @@ function scriptText() {
 }
 
 // A page at `url` with `html` inside <html>; page scripts run, so pages can
-// define their own hooks.
+// define their own hooks. With `xhtml` the page is parsed as XML, where HTML
+// elements keep their names as written.
 function page(url, html, options) {
-  const dom = new JSDOM(`<!DOCTYPE html><html>${html || '<head></head><body></body>'}</html>`, {
+  const xhtml = options && options.xhtml;
+  const root = xhtml ? '<html xmlns="http://www.w3.org/1999/xhtml">' : '<html>';
+  const dom = new JSDOM(`<!DOCTYPE html>${root}${html || '<head></head><body></body>'}</html>`, {
     url,
+    contentType: xhtml ? 'application/xhtml+xml' : 'text/html',
     runScripts: 'dangerously',
     pretendToBeVisual: false,
   });
