@@ -8,7 +8,9 @@
 #include <chrono>
 #include <future>
 #include <string>
+#include <vector>
 
+#include "AsyncSocket.h"
 #include "ConfigSave.h"
 #include "HttpDate.h"
 #include "LocalServer.h"
@@ -78,40 +80,50 @@ std::wstring Wide(const std::string& s) {
 
 enum class Close { Keep, HalfClose };
 
-// Blocking client on its own thread: connects, sends, reads until the server
-// closes (or 10 s pass).
-Reply Talk(UINT port, std::string request, Close how = Close::Keep, const char* address = "127.0.0.1") {
-    Reply reply;
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+// A blocking client socket connected to address:port; none when the
+// connection is refused.
+SocketHandle Connect(UINT port, const char* address = "127.0.0.1") {
+    SocketHandle s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     sockaddr_in addr = {};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<u_short>(port));
     inet_pton(AF_INET, address, &addr.sin_addr);
     DWORD timeout = 10000;
-    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof(timeout));
-    if (connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
-        closesocket(s);
-        return reply;
-    }
+    setsockopt(s.Get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof(timeout));
+    if (connect(s.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0)
+        s.Reset();
+    return s;
+}
+
+// Reads until the server closes (or 10 s pass).
+Reply ReadReply(SOCKET s) {
+    Reply reply;
     reply.connected = true;
-    if (!request.empty())
-        send(s, request.data(), static_cast<int>(request.size()), 0);
-    if (how == Close::HalfClose)
-        shutdown(s, SD_SEND);
-    char chunk[4096];
+    char chunk[64 * 1024];
     for (;;) {
         int n = recv(s, chunk, sizeof(chunk), 0);
         if (n <= 0)
             break;
         reply.bytes.append(chunk, n);
     }
-    closesocket(s);
     size_t end = reply.bytes.find("\r\n\r\n");
     reply.head = reply.bytes.substr(0, end == std::string::npos ? reply.bytes.size() : end);
     reply.status = reply.head.substr(0, reply.head.find("\r\n"));
     if (end != std::string::npos)
         reply.body = reply.bytes.substr(end + 4);
     return reply;
+}
+
+// Blocking client on its own thread: connects, sends, reads the answer.
+Reply Talk(UINT port, std::string request, Close how = Close::Keep, const char* address = "127.0.0.1") {
+    SocketHandle s = Connect(port, address);
+    if (!s)
+        return Reply();
+    if (!request.empty())
+        send(s.Get(), request.data(), static_cast<int>(request.size()), 0);
+    if (how == Close::HalfClose)
+        shutdown(s.Get(), SD_SEND);
+    return ReadReply(s.Get());
 }
 
 // Runs the message loop until the future is ready.
@@ -376,27 +388,99 @@ TEST_F(ServerTest, IdleConnectionsAreClosed) {
     CRequestSocket::SetTimeouts(60000, 500, 1500);
     start = std::chrono::steady_clock::now();
     std::future<bool> trickle = std::async(std::launch::async, [this] {
-        SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in addr = {};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(static_cast<u_short>(server->Port()));
-        inet_pton(AF_INET, "127.0.0.1", &addr.sin_addr);
+        SocketHandle s = Connect(server->Port());
         bool closed = false;
-        if (connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0) {
-            for (int i = 0; i < 50 && !closed; ++i) {
-                closed = send(s, "X", 1, 0) != 1;
-                Sleep(200);
-            }
+        for (int i = 0; s && i < 50 && !closed; ++i) {
+            closed = send(s.Get(), "X", 1, 0) != 1;
+            Sleep(200);
         }
-        closesocket(s);
         return closed;
     });
     EXPECT_TRUE(Pump(trickle));
     waited = std::chrono::steady_clock::now() - start;
     EXPECT_GT(waited, std::chrono::milliseconds(1400));
     EXPECT_LT(waited, std::chrono::seconds(6));
+
+    // A body may take longer than the head, up to the whole request's
+    // deadline: a head at once, then a body byte every 200 ms for 3 s.
+    CRequestSocket::SetTimeouts(60000, 500, 1500, 6000);
+    std::future<Reply> slowBody = std::async(std::launch::async, [this] {
+        SocketHandle s = Connect(server->Port());
+        if (!s)
+            return Reply();
+        const std::string head = "POST /hello.txt HTTP/1.1\r\nContent-Length: 15\r\n\r\n";
+        send(s.Get(), head.data(), static_cast<int>(head.size()), 0);
+        for (int i = 0; i < 15; ++i) {
+            Sleep(200);
+            send(s.Get(), "b", 1, 0);
+        }
+        return ReadReply(s.Get());
+    });
+    EXPECT_EQ(Pump(slowBody).body, "hello world");
+
     CRequestSocket::SetTimeouts(60000, 5000);
     EXPECT_EQ(GetUrl("/hello.txt").body, "hello world");
+}
+
+TEST_F(ServerTest, SlowBodiesCannotHoldTheConnectionCap) {
+    // Bodies trickled often enough never to be idle, on as many connections
+    // as the server holds: the whole request's deadline ends them, and new
+    // connections are served again.
+    CRequestSocket::SetTimeouts(2500, 500, 1500, 5000);
+    struct Outcome {
+        int slowOpened = 0, stillOpen = 0;
+        ULONGLONG firstClosed = 0, lastClosed = 0;
+        Reply whileFull, afterwards;
+    };
+    std::future<Outcome> f = std::async(std::launch::async, [this] {
+        Outcome o;
+        std::vector<SocketHandle> slow;
+        const std::string head = "POST /hello.txt HTTP/1.1\r\nContent-Length: 100\r\n\r\nb";
+        const ULONGLONG opened = GetTickCount64();
+        for (int i = 0; i < 512; ++i) {
+            SocketHandle s = Connect(server->Port());
+            if (!s || send(s.Get(), head.data(), static_cast<int>(head.size()), 0) != static_cast<int>(head.size()))
+                break;
+            u_long nonBlocking = 1;
+            ioctlsocket(s.Get(), FIONBIO, &nonBlocking);
+            slow.push_back(std::move(s));
+        }
+        o.slowOpened = static_cast<int>(slow.size());
+        // Accepted in order: this one finds the cap full.
+        o.whileFull = Talk(server->Port(), "GET /hello.txt HTTP/1.1\r\n\r\n");
+        for (int round = 0; round < 40; ++round) {
+            int open = 0;
+            for (SocketHandle& s : slow) {
+                if (!s)
+                    continue;
+                char c;
+                int n = recv(s.Get(), &c, 1, 0);
+                if ((n == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) && send(s.Get(), "b", 1, 0) == 1) {
+                    ++open;
+                    continue;
+                }
+                s.Reset();
+                o.lastClosed = GetTickCount64() - opened;
+                if (!o.firstClosed)
+                    o.firstClosed = o.lastClosed;
+            }
+            o.stillOpen = open;
+            if (!open)
+                break;
+            Sleep(500);
+        }
+        o.afterwards = Talk(server->Port(), "GET /hello.txt HTTP/1.1\r\n\r\n");
+        return o;
+    });
+    Outcome o = Pump(f, 60);
+    CRequestSocket::SetTimeouts(60000, 5000);
+    ASSERT_EQ(o.slowOpened, 512);
+    EXPECT_TRUE(o.whileFull.connected);
+    EXPECT_EQ(o.whileFull.bytes, "");
+    EXPECT_EQ(o.stillOpen, 0);
+    EXPECT_GE(o.firstClosed, 4500u) << "closed before the whole request's deadline";
+    EXPECT_LT(o.lastClosed, 12000u);
+    EXPECT_EQ(o.afterwards.body, "hello world");
 }
 
 TEST_F(ServerTest, ListensOnLoopbackOnlyAndRestarts) {
