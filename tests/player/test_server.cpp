@@ -5,11 +5,13 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <string>
 #include <vector>
 
+#include "../extension/ImportPatch.h"
 #include "AsyncSocket.h"
 #include "ConfigSave.h"
 #include "HttpDate.h"
@@ -124,6 +126,24 @@ Reply Talk(UINT port, std::string request, Close how = Close::Keep, const char* 
     if (how == Close::HalfClose)
         shutdown(s.Get(), SD_SEND);
     return ReadReply(s.Get());
+}
+
+// The socket send as the server's thread sees it under test: at most 7,000
+// bytes a call, as a busy connection's sends may take (loopback sends under
+// wine take everything), and never blocking, as for a client that reads
+// faster than the server sends: a full connection is waited out.
+typedef int(WSAAPI* SendFunction)(SOCKET, const char*, int, int);
+SendFunction g_send = nullptr;
+DWORD g_serverThread = 0;
+int WSAAPI ShortSend(SOCKET s, const char* data, int length, int flags) {
+    if (GetCurrentThreadId() != g_serverThread)
+        return g_send(s, data, length, flags);
+    for (;;) {
+        int sent = g_send(s, data, std::min(length, 7000), flags);
+        if (sent != SOCKET_ERROR || WSAGetLastError() != WSAEWOULDBLOCK)
+            return sent;
+        Sleep(1);
+    }
 }
 
 // Runs the message loop until the future is ready.
@@ -361,6 +381,28 @@ TEST_F(ServerTest, LargeFilesArriveWholeAndInOrder) {
     r = Get("GET /big.txt HTTP/1.1\r\n\r\n", Close::HalfClose);
     EXPECT_EQ(r.status, "HTTP/1.1 200 OK");
     EXPECT_TRUE(r.body == big);
+
+    // Sends that take only part of what they are given, and a client that
+    // keeps up with more chunks than one write notification's share.
+    std::string huge;
+    huge.reserve(34 << 20);
+    for (int i = 0; huge.size() < (33 << 20); ++i)
+        huge += std::to_string(i) + ",";
+    WriteFileBytes(root + L"\\huge.txt", huge);
+    Reply bigPiecemeal, hugePiecemeal;
+    {
+        ImportPatch shortSends("send", reinterpret_cast<void*>(&ShortSend));
+        ASSERT_TRUE(shortSends.Active());
+        g_send = shortSends.Original<SendFunction>();
+        g_serverThread = GetCurrentThreadId();
+        bigPiecemeal = GetUrl("/big.txt");
+        hugePiecemeal = GetUrl("/huge.txt");
+        g_serverThread = 0;
+    }
+    EXPECT_TRUE(bigPiecemeal.body == big);
+    EXPECT_EQ(hugePiecemeal.Header("Content-length"), std::to_string(huge.size()));
+    EXPECT_EQ(hugePiecemeal.body.size(), huge.size());
+    EXPECT_TRUE(hugePiecemeal.body == huge);
 }
 
 TEST_F(ServerTest, OneAnswerPerConnection) {
