@@ -561,6 +561,18 @@ bool FileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// MoveFileExW refusing to move a ".tmp" file into place.
+typedef BOOL(WINAPI* MoveFunction)(LPCWSTR, LPCWSTR, DWORD);
+MoveFunction g_moveFileEx = nullptr;
+BOOL WINAPI MoveRefusingTemporaryFiles(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    std::wstring source = from;
+    if (source.size() > 4 && source.compare(source.size() - 4, 4, L".tmp") == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return g_moveFileEx(from, to, flags);
+}
+
 const std::string kSave = "/radozira/configurator/saveit.qxph";
 const std::string kBom = "\xEF\xBB\xBF";
 
@@ -645,6 +657,7 @@ TEST_F(ConfigSaveTest, RefusesOtherNamesAndPlaces) {
 TEST_F(ConfigSaveTest, ReplacesTheOldFileWhole) {
     WriteFileBytes(Config(), std::string(5000, 'o'));
     WriteFileBytes(Config() + L".bak", "stale backup");
+    WriteFileBytes(Config() + L".tmp", "part of a save cut short");
     EXPECT_EQ(Post("saveit_l=../../configdata.json.js&saveit_c=new").body, "UPDATED");
     EXPECT_EQ(ReadFileBytes(Config()), kBom + "new");
     EXPECT_FALSE(FileExists(Config() + L".bak"));
@@ -661,6 +674,20 @@ TEST_F(ConfigSaveTest, PutsABackupBackOnlyWhereTheFileIsMissing) {
     EXPECT_TRUE(RestoreConfigBackup(Config()));
     EXPECT_EQ(ReadFileBytes(Config()), "old");
     EXPECT_FALSE(RestoreConfigBackup(root + L"\\missing.js"));
+
+    // A save whose new file cannot take the name keeps the old text there,
+    // also when a save cut short had left it only in the backup, and a copy
+    // of it in the backup.
+    ASSERT_TRUE(DeleteFileW(Config().c_str()));
+    WriteFileBytes(Config() + L".bak", "only in the backup");
+    {
+        ImportPatch failingMoves("MoveFileExW", reinterpret_cast<void*>(&MoveRefusingTemporaryFiles));
+        ASSERT_TRUE(failingMoves.Active());
+        g_moveFileEx = failingMoves.Original<MoveFunction>();
+        EXPECT_EQ(Post("saveit_l=../../configdata.json.js&saveit_c=new").body, "FAILED");
+    }
+    EXPECT_EQ(ReadFileBytes(Config()), "only in the backup");
+    EXPECT_EQ(ReadFileBytes(Config() + L".bak"), "only in the backup");
 }
 
 TEST_F(ConfigSaveTest, UrlIsMatchedExactly) {
