@@ -18,6 +18,18 @@ const UINT kIds[] = {1,   2,   102, 103, 129, 130, 131, 133, 134, 135, 136, 137,
                      404, 500, 501, 502, 503, 504, 505, 1000, 1001, 1002, 1003, 1004, 1005};
 const UINT kStatusIds[] = {200, 201, 202, 204, 301, 302, 304, 400, 401, 403, 404, 500, 501, 502, 503};
 
+// Resource enumeration callbacks collecting into the set their argument names.
+BOOL CALLBACK AddBlock(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR blocks) {
+    if (IS_INTRESOURCE(name))
+        reinterpret_cast<std::set<UINT>*>(blocks)->insert(LOWORD(reinterpret_cast<ULONG_PTR>(name)));
+    return TRUE;
+}
+
+BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR languages) {
+    reinterpret_cast<std::set<WORD>*>(languages)->insert(language);
+    return TRUE;
+}
+
 // Every string of the table in one language: id -> text. String resources
 // come in blocks of 16, each string stored as its length and its characters.
 std::map<UINT, std::wstring> StringsOf(WORD language) {
@@ -27,14 +39,7 @@ std::map<UINT, std::wstring> StringsOf(WORD language) {
     for (UINT id : kIds)
         blocks.insert(id / 16 + 1);
     // Also blocks that no id asks for, should the table hold more.
-    EnumResourceNamesW(
-        module, RT_STRING,
-        [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) -> BOOL {
-            if (IS_INTRESOURCE(name))
-                reinterpret_cast<std::set<UINT>*>(param)->insert(LOWORD(reinterpret_cast<ULONG_PTR>(name)));
-            return TRUE;
-        },
-        reinterpret_cast<LONG_PTR>(&blocks));
+    EnumResourceNamesW(module, RT_STRING, AddBlock, reinterpret_cast<LONG_PTR>(&blocks));
     for (UINT block : blocks) {
         HRSRC found = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(block), language);
         if (!found)
@@ -85,13 +90,8 @@ TEST_F(StringTableTest, ExactlyTheTwentyTwoLanguagesHoldTheTable) {
         blocks.insert(id / 16 + 1);
     for (UINT block : blocks) {
         std::set<WORD> found;
-        EnumResourceLanguagesW(
-            GetModuleHandleW(nullptr), RT_STRING, MAKEINTRESOURCEW(block),
-            [](HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR param) -> BOOL {
-                reinterpret_cast<std::set<WORD>*>(param)->insert(language);
-                return TRUE;
-            },
-            reinterpret_cast<LONG_PTR>(&found));
+        EnumResourceLanguagesW(GetModuleHandleW(nullptr), RT_STRING, MAKEINTRESOURCEW(block), AddLanguage,
+                               reinterpret_cast<LONG_PTR>(&found));
         // The test program adds one Icelandic entry of its own to check
         // lookups in a language the program does not ship.
         found.erase(MAKELANGID(LANG_ICELANDIC, SUBLANG_DEFAULT));
