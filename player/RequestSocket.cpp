@@ -28,6 +28,11 @@ UINT_PTR g_timer = 0;
 DWORD g_idleTimeoutMs = 60000;
 DWORD g_lingerTimeoutMs = 5000;
 DWORD g_headDeadlineMs = 30000;
+// The whole request, body included. A local browser sends its body right
+// behind the head, and the largest body taken (16 MB) crosses the loopback
+// in under half a second even under wine; a minute leaves room for a busy
+// machine and still frees the cap soon from clients that trickle bodies.
+DWORD g_requestDeadlineMs = 60000;
 
 const size_t kReceiveSize = 1024;
 // A request body is read in larger pieces: under wine every receive costs
@@ -114,10 +119,11 @@ long CRequestSocket::Release() {
     return n;
 }
 
-void CRequestSocket::SetTimeouts(DWORD idleMs, DWORD lingerMs, DWORD headMs) {
+void CRequestSocket::SetTimeouts(DWORD idleMs, DWORD lingerMs, DWORD headMs, DWORD requestMs) {
     g_idleTimeoutMs = idleMs;
     g_lingerTimeoutMs = lingerMs;
     g_headDeadlineMs = headMs;
+    g_requestDeadlineMs = requestMs;
 }
 
 size_t CRequestSocket::LiveCount() {
@@ -130,9 +136,13 @@ void CALLBACK CRequestSocket::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
     for (CRequestSocket* s : snapshot) {
         if (!LiveSockets().count(s))
             continue;
-        bool headDue = !s->m_answered && s->reader.State() < kBody;
         DWORD limit = s->m_draining ? g_lingerTimeoutMs : g_idleTimeoutMs;
-        if (now - s->m_lastActivity >= limit || (headDue && now - s->m_opened >= g_headDeadlineMs))
+        bool late = false;
+        if (!s->m_answered) {
+            DWORD deadline = s->reader.State() < kBody ? g_headDeadlineMs : g_requestDeadlineMs;
+            late = now - s->m_opened >= deadline;
+        }
+        if (now - s->m_lastActivity >= limit || late)
             s->CloseNow(true);
     }
 }

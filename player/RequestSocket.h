@@ -33,9 +33,10 @@ public:
 
     // Time-outs for a connection that makes no progress: while the request is
     // read or the answer sent, and after the answer while the peer is given
-    // the chance to close first. The head deadline counts from the opening
-    // of the connection, so that a client trickling bytes cannot keep it.
-    static void SetTimeouts(DWORD idleMs, DWORD lingerMs, DWORD headMs = 30000);
+    // the chance to close first. The head and whole-request deadlines count
+    // from the opening of the connection, so that a client trickling bytes
+    // cannot keep it (nor, with many such, the connection cap).
+    static void SetTimeouts(DWORD idleMs, DWORD lingerMs, DWORD headMs = 30000, DWORD requestMs = 60000);
     // Number of live request sockets.
     static size_t LiveCount();
 

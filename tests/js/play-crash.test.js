@@ -88,8 +88,12 @@ describe('play.exe killed during a save', () => {
     const outcomes = new Set();
     for (const [i, when] of rounds.entries()) {
       const round = current + 1;
-      if (typeof when === 'function') for (const f of [tmp, bak]) fs.rmSync(f, { force: true });
-      await save(round, typeof when === 'function' ? when : () => spinUntil(() => false, when));
+      const timedKill = typeof when === 'function';
+      if (timedKill) for (const f of [tmp, bak]) fs.rmSync(f, { force: true });
+      // A timed kill that never saw its moment would be one more kill after a pause.
+      let sawMoment = true;
+      await save(round, timedKill ? () => (sawMoment = when()) : () => spinUntil(() => false, when));
+      assert.ok(sawMoment, `kill ${i}: the save's files never showed the moment to kill at`);
       // The next start puts things right before it serves anything.
       play = await h.startPlay(site.site, ['/browser=ie']);
       assert.ok(fs.existsSync(config), `kill ${i}: no configdata.json.js`);

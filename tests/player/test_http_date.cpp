@@ -18,6 +18,11 @@ TEST(HttpDate, ThreeForms) {
     EXPECT_EQ(t, kSunNov6);
     ASSERT_TRUE(ParseHttpDate(L"Thursday, 01-Jan-30 00:00:00 GMT", t));
     EXPECT_EQ(t, TimeFromUtcFields(2030, 1, 1, 0, 0, 0));
+    // Two-digit years: up to 50 in this century, from 51 in the last.
+    ASSERT_TRUE(ParseHttpDate(L"Saturday, 01-Jan-50 00:00:00 GMT", t));
+    EXPECT_EQ(t, TimeFromUtcFields(2050, 1, 1, 0, 0, 0));
+    ASSERT_TRUE(ParseHttpDate(L"Monday, 01-Jan-51 00:00:00 GMT", t));
+    EXPECT_EQ(t, TimeFromUtcFields(1951, 1, 1, 0, 0, 0));
     ASSERT_TRUE(ParseHttpDate(L"sun, 06 NOV 1994 08:49:37 GMT", t));
     EXPECT_EQ(t, kSunNov6);
 }

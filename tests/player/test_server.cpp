@@ -5,10 +5,14 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <string>
+#include <vector>
 
+#include "../extension/ImportPatch.h"
+#include "AsyncSocket.h"
 #include "ConfigSave.h"
 #include "HttpDate.h"
 #include "LocalServer.h"
@@ -78,40 +82,68 @@ std::wstring Wide(const std::string& s) {
 
 enum class Close { Keep, HalfClose };
 
-// Blocking client on its own thread: connects, sends, reads until the server
-// closes (or 10 s pass).
-Reply Talk(UINT port, std::string request, Close how = Close::Keep, const char* address = "127.0.0.1") {
-    Reply reply;
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+// A blocking client socket connected to address:port; none when the
+// connection is refused.
+SocketHandle Connect(UINT port, const char* address = "127.0.0.1") {
+    SocketHandle s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     sockaddr_in addr = {};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<u_short>(port));
     inet_pton(AF_INET, address, &addr.sin_addr);
     DWORD timeout = 10000;
-    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof(timeout));
-    if (connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
-        closesocket(s);
-        return reply;
-    }
+    setsockopt(s.Get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof(timeout));
+    if (connect(s.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0)
+        s.Reset();
+    return s;
+}
+
+// Reads until the server closes (or 10 s pass).
+Reply ReadReply(SOCKET s) {
+    Reply reply;
     reply.connected = true;
-    if (!request.empty())
-        send(s, request.data(), static_cast<int>(request.size()), 0);
-    if (how == Close::HalfClose)
-        shutdown(s, SD_SEND);
-    char chunk[4096];
+    char chunk[64 * 1024];
     for (;;) {
         int n = recv(s, chunk, sizeof(chunk), 0);
         if (n <= 0)
             break;
         reply.bytes.append(chunk, n);
     }
-    closesocket(s);
     size_t end = reply.bytes.find("\r\n\r\n");
     reply.head = reply.bytes.substr(0, end == std::string::npos ? reply.bytes.size() : end);
     reply.status = reply.head.substr(0, reply.head.find("\r\n"));
     if (end != std::string::npos)
         reply.body = reply.bytes.substr(end + 4);
     return reply;
+}
+
+// Blocking client on its own thread: connects, sends, reads the answer.
+Reply Talk(UINT port, std::string request, Close how = Close::Keep, const char* address = "127.0.0.1") {
+    SocketHandle s = Connect(port, address);
+    if (!s)
+        return Reply();
+    if (!request.empty())
+        send(s.Get(), request.data(), static_cast<int>(request.size()), 0);
+    if (how == Close::HalfClose)
+        shutdown(s.Get(), SD_SEND);
+    return ReadReply(s.Get());
+}
+
+// The socket send as the server's thread sees it under test: at most 7,000
+// bytes a call, as a busy connection's sends may take (loopback sends under
+// wine take everything), and never blocking, as for a client that reads
+// faster than the server sends: a full connection is waited out.
+typedef int(WSAAPI* SendFunction)(SOCKET, const char*, int, int);
+SendFunction g_send = nullptr;
+DWORD g_serverThread = 0;
+int WSAAPI ShortSend(SOCKET s, const char* data, int length, int flags) {
+    if (GetCurrentThreadId() != g_serverThread)
+        return g_send(s, data, length, flags);
+    for (;;) {
+        int sent = g_send(s, data, std::min(length, 7000), flags);
+        if (sent != SOCKET_ERROR || WSAGetLastError() != WSAEWOULDBLOCK)
+            return sent;
+        Sleep(1);
+    }
 }
 
 // Runs the message loop until the future is ready.
@@ -349,6 +381,28 @@ TEST_F(ServerTest, LargeFilesArriveWholeAndInOrder) {
     r = Get("GET /big.txt HTTP/1.1\r\n\r\n", Close::HalfClose);
     EXPECT_EQ(r.status, "HTTP/1.1 200 OK");
     EXPECT_TRUE(r.body == big);
+
+    // Sends that take only part of what they are given, and a client that
+    // keeps up with more chunks than one write notification's share.
+    std::string huge;
+    huge.reserve(34 << 20);
+    for (int i = 0; huge.size() < (33 << 20); ++i)
+        huge += std::to_string(i) + ",";
+    WriteFileBytes(root + L"\\huge.txt", huge);
+    Reply bigPiecemeal, hugePiecemeal;
+    {
+        ImportPatch shortSends("send", reinterpret_cast<void*>(&ShortSend));
+        ASSERT_TRUE(shortSends.Active());
+        g_send = shortSends.Original<SendFunction>();
+        g_serverThread = GetCurrentThreadId();
+        bigPiecemeal = GetUrl("/big.txt");
+        hugePiecemeal = GetUrl("/huge.txt");
+        g_serverThread = 0;
+    }
+    EXPECT_TRUE(bigPiecemeal.body == big);
+    EXPECT_EQ(hugePiecemeal.Header("Content-length"), std::to_string(huge.size()));
+    EXPECT_EQ(hugePiecemeal.body.size(), huge.size());
+    EXPECT_TRUE(hugePiecemeal.body == huge);
 }
 
 TEST_F(ServerTest, OneAnswerPerConnection) {
@@ -376,27 +430,99 @@ TEST_F(ServerTest, IdleConnectionsAreClosed) {
     CRequestSocket::SetTimeouts(60000, 500, 1500);
     start = std::chrono::steady_clock::now();
     std::future<bool> trickle = std::async(std::launch::async, [this] {
-        SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in addr = {};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(static_cast<u_short>(server->Port()));
-        inet_pton(AF_INET, "127.0.0.1", &addr.sin_addr);
+        SocketHandle s = Connect(server->Port());
         bool closed = false;
-        if (connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0) {
-            for (int i = 0; i < 50 && !closed; ++i) {
-                closed = send(s, "X", 1, 0) != 1;
-                Sleep(200);
-            }
+        for (int i = 0; s && i < 50 && !closed; ++i) {
+            closed = send(s.Get(), "X", 1, 0) != 1;
+            Sleep(200);
         }
-        closesocket(s);
         return closed;
     });
     EXPECT_TRUE(Pump(trickle));
     waited = std::chrono::steady_clock::now() - start;
     EXPECT_GT(waited, std::chrono::milliseconds(1400));
     EXPECT_LT(waited, std::chrono::seconds(6));
+
+    // A body may take longer than the head, up to the whole request's
+    // deadline: a head at once, then a body byte every 200 ms for 3 s.
+    CRequestSocket::SetTimeouts(60000, 500, 1500, 6000);
+    std::future<Reply> slowBody = std::async(std::launch::async, [this] {
+        SocketHandle s = Connect(server->Port());
+        if (!s)
+            return Reply();
+        const std::string head = "POST /hello.txt HTTP/1.1\r\nContent-Length: 15\r\n\r\n";
+        send(s.Get(), head.data(), static_cast<int>(head.size()), 0);
+        for (int i = 0; i < 15; ++i) {
+            Sleep(200);
+            send(s.Get(), "b", 1, 0);
+        }
+        return ReadReply(s.Get());
+    });
+    EXPECT_EQ(Pump(slowBody).body, "hello world");
+
     CRequestSocket::SetTimeouts(60000, 5000);
     EXPECT_EQ(GetUrl("/hello.txt").body, "hello world");
+}
+
+TEST_F(ServerTest, SlowBodiesCannotHoldTheConnectionCap) {
+    // Bodies trickled often enough never to be idle, on as many connections
+    // as the server holds: the whole request's deadline ends them, and new
+    // connections are served again.
+    CRequestSocket::SetTimeouts(2500, 500, 1500, 5000);
+    struct Outcome {
+        int slowOpened = 0, stillOpen = 0;
+        ULONGLONG firstClosed = 0, lastClosed = 0;
+        Reply whileFull, afterwards;
+    };
+    std::future<Outcome> f = std::async(std::launch::async, [this] {
+        Outcome o;
+        std::vector<SocketHandle> slow;
+        const std::string head = "POST /hello.txt HTTP/1.1\r\nContent-Length: 100\r\n\r\nb";
+        const ULONGLONG opened = GetTickCount64();
+        for (int i = 0; i < 512; ++i) {
+            SocketHandle s = Connect(server->Port());
+            if (!s || send(s.Get(), head.data(), static_cast<int>(head.size()), 0) != static_cast<int>(head.size()))
+                break;
+            u_long nonBlocking = 1;
+            ioctlsocket(s.Get(), FIONBIO, &nonBlocking);
+            slow.push_back(std::move(s));
+        }
+        o.slowOpened = static_cast<int>(slow.size());
+        // Accepted in order: this one finds the cap full.
+        o.whileFull = Talk(server->Port(), "GET /hello.txt HTTP/1.1\r\n\r\n");
+        for (int round = 0; round < 40; ++round) {
+            int open = 0;
+            for (SocketHandle& s : slow) {
+                if (!s)
+                    continue;
+                char c;
+                int n = recv(s.Get(), &c, 1, 0);
+                if ((n == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) && send(s.Get(), "b", 1, 0) == 1) {
+                    ++open;
+                    continue;
+                }
+                s.Reset();
+                o.lastClosed = GetTickCount64() - opened;
+                if (!o.firstClosed)
+                    o.firstClosed = o.lastClosed;
+            }
+            o.stillOpen = open;
+            if (!open)
+                break;
+            Sleep(500);
+        }
+        o.afterwards = Talk(server->Port(), "GET /hello.txt HTTP/1.1\r\n\r\n");
+        return o;
+    });
+    Outcome o = Pump(f, 60);
+    CRequestSocket::SetTimeouts(60000, 5000);
+    ASSERT_EQ(o.slowOpened, 512);
+    EXPECT_TRUE(o.whileFull.connected);
+    EXPECT_EQ(o.whileFull.bytes, "");
+    EXPECT_EQ(o.stillOpen, 0);
+    EXPECT_GE(o.firstClosed, 4500u) << "closed before the whole request's deadline";
+    EXPECT_LT(o.lastClosed, 12000u);
+    EXPECT_EQ(o.afterwards.body, "hello world");
 }
 
 TEST_F(ServerTest, ListensOnLoopbackOnlyAndRestarts) {
@@ -433,6 +559,18 @@ std::string ReadFileBytes(const std::wstring& path) {
 
 bool FileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// MoveFileExW refusing to move a ".tmp" file into place.
+typedef BOOL(WINAPI* MoveFunction)(LPCWSTR, LPCWSTR, DWORD);
+MoveFunction g_moveFileEx = nullptr;
+BOOL WINAPI MoveRefusingTemporaryFiles(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    std::wstring source = from;
+    if (source.size() > 4 && source.compare(source.size() - 4, 4, L".tmp") == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return g_moveFileEx(from, to, flags);
 }
 
 const std::string kSave = "/radozira/configurator/saveit.qxph";
@@ -519,6 +657,7 @@ TEST_F(ConfigSaveTest, RefusesOtherNamesAndPlaces) {
 TEST_F(ConfigSaveTest, ReplacesTheOldFileWhole) {
     WriteFileBytes(Config(), std::string(5000, 'o'));
     WriteFileBytes(Config() + L".bak", "stale backup");
+    WriteFileBytes(Config() + L".tmp", "part of a save cut short");
     EXPECT_EQ(Post("saveit_l=../../configdata.json.js&saveit_c=new").body, "UPDATED");
     EXPECT_EQ(ReadFileBytes(Config()), kBom + "new");
     EXPECT_FALSE(FileExists(Config() + L".bak"));
@@ -535,6 +674,20 @@ TEST_F(ConfigSaveTest, PutsABackupBackOnlyWhereTheFileIsMissing) {
     EXPECT_TRUE(RestoreConfigBackup(Config()));
     EXPECT_EQ(ReadFileBytes(Config()), "old");
     EXPECT_FALSE(RestoreConfigBackup(root + L"\\missing.js"));
+
+    // A save whose new file cannot take the name keeps the old text there,
+    // also when a save cut short had left it only in the backup, and a copy
+    // of it in the backup.
+    ASSERT_TRUE(DeleteFileW(Config().c_str()));
+    WriteFileBytes(Config() + L".bak", "only in the backup");
+    {
+        ImportPatch failingMoves("MoveFileExW", reinterpret_cast<void*>(&MoveRefusingTemporaryFiles));
+        ASSERT_TRUE(failingMoves.Active());
+        g_moveFileEx = failingMoves.Original<MoveFunction>();
+        EXPECT_EQ(Post("saveit_l=../../configdata.json.js&saveit_c=new").body, "FAILED");
+    }
+    EXPECT_EQ(ReadFileBytes(Config()), "only in the backup");
+    EXPECT_EQ(ReadFileBytes(Config() + L".bak"), "only in the backup");
 }
 
 TEST_F(ConfigSaveTest, UrlIsMatchedExactly) {

@@ -11,16 +11,23 @@ const LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 const LANGID kIcelandic = MAKELANGID(LANG_ICELANDIC, SUBLANG_DEFAULT);
 
 // The texts themselves are pinned by the string table's tests; these check the
-// loader's choice of language.
+// loader's choice of language. They run where the player's language is
+// German, so that a fallback to the thread's language shows.
 TEST(PlayerStrings, ExplicitLanguageWithEnglishFallback) {
-    EXPECT_EQ(LoadPlayerStringForLanguage(IDS_STATUS_404, kEnglish), L"404 Not Found");
-    EXPECT_EQ(LoadPlayerStringForLanguage(999, kEnglish), L"") << "an unknown id";
-    EXPECT_EQ(LoadPlayerStringForLanguage(IDS_STATUS_404, kIcelandic), L"404 Fannst ekki");
-    // Missing in that language, entry by entry: English.
-    EXPECT_EQ(LoadPlayerStringForLanguage(IDS_STATUS_400, kIcelandic), L"400 Bad Request");
-    EXPECT_EQ(LoadPlayerStringForLanguage(IDS_STATUS_200, kIcelandic), L"200 OK");
-    EXPECT_EQ(LoadPlayerStringForLanguage(IDS_STATUS_404, MAKELANGID(LANG_WELSH, SUBLANG_DEFAULT)),
-              L"404 Not Found");
+    std::thread([] {
+        ApplyUiLanguage(L"de");
+        EXPECT_EQ(LoadPlayerStringForLanguage(IDS_STATUS_404, kEnglish), L"404 Not Found");
+        EXPECT_EQ(LoadPlayerStringForLanguage(999, kEnglish), L"") << "an unknown id";
+        EXPECT_EQ(LoadPlayerStringForLanguage(IDS_STATUS_404, kIcelandic), L"404 Fannst ekki");
+        // Another region of a language: that language.
+        EXPECT_EQ(LoadPlayerStringForLanguage(IDS_STATUS_404, MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN_AUSTRIAN)),
+                  L"404 Nicht gefunden");
+        // Missing in that language, entry by entry: English.
+        EXPECT_EQ(LoadPlayerStringForLanguage(IDS_STATUS_400, kIcelandic), L"400 Bad Request");
+        EXPECT_EQ(LoadPlayerStringForLanguage(IDS_STATUS_200, kIcelandic), L"200 OK");
+        EXPECT_EQ(LoadPlayerStringForLanguage(IDS_STATUS_404, MAKELANGID(LANG_WELSH, SUBLANG_DEFAULT)),
+                  L"404 Not Found");
+    }).join();
 }
 
 TEST(PlayerStrings, LanguageBelongsToTheThreadThatAppliedIt) {
