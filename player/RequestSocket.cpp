@@ -573,6 +573,10 @@ bool CRequestSocket::OpenTargetFile() {
             AddHeader(L"Last-Modified", FormatHttpDate(format.empty() ? kDefaultDateFormat : format, writtenAt));
         }
         AddHeader(L"Expires", L"-1");
+        // A browser that does not take "-1" for a past date guesses a lifetime
+        // from "Last-Modified" and reuses the file without asking: a saved
+        // configuration would not show after a reload.
+        AddHeader(L"Cache-Control", L"no-cache");
         result = true;
     }
     AddHeader(L"Connection", L"close");

@@ -200,6 +200,7 @@ TEST_F(ServerTest, ServesAFileWithItsHeaders) {
     EXPECT_EQ(r.Header("Content-length"), "11");
     EXPECT_EQ(r.Header("Content-type"), "text/plain");
     EXPECT_EQ(r.Header("Expires"), "-1");
+    EXPECT_EQ(r.Header("Cache-Control"), "no-cache");
     EXPECT_EQ(r.Header("Connection"), "close");
     int64_t t;
     EXPECT_TRUE(ParseHttpDate(Wide(r.Header("Date")), t));
