@@ -558,9 +558,16 @@ bool CRequestSocket::OpenTargetFile() {
         return false;
     }
     bool result;
+    // HTTP dates count whole seconds, so a file written in the second of this
+    // answer, or dated later, may change again without its date changing: it
+    // gets no date that a browser could revalidate against, and no 304.
+    FILETIME written;
+    const bool timed = GetFileTime(file.Get(), nullptr, nullptr, &written) != FALSE;
+    const int64_t writtenAt = timed ? FileTimeToUnix(written) : 0;
+    const bool dated = timed && writtenAt < static_cast<int64_t>(time(nullptr));
     std::wstring since = r.GetHeader(L"If-Modified-Since");
     int64_t sinceTime = 0;
-    if (!since.empty() && ParseHttpDate(since, sinceTime) && !IsModifiedSince(sinceTime)) {
+    if (dated && !since.empty() && ParseHttpDate(since, sinceTime) && writtenAt <= sinceTime) {
         StartResponseById(304);
         CloseFile();
         result = false;
@@ -571,25 +578,20 @@ bool CRequestSocket::OpenTargetFile() {
         // The whole 64-bit size: files of 4 GiB and more are sent whole too.
         m_fileSize = GetFileSizeEx(file.Get(), &size) ? static_cast<int64_t>(size.QuadPart) : 0;
         AddHeader(L"Content-length", static_cast<long long>(m_fileSize));
-        FILETIME written;
-        if (GetFileTime(file.Get(), nullptr, nullptr, &written)) {
+        if (dated) {
             std::wstring format = LoadPlayerString(IDS_HTTP_DATE_FORMAT);
-            AddHeader(L"Last-Modified", FormatHttpDate(format.empty() ? kDefaultDateFormat : format,
-                                                       FileTimeToUnix(written)));
+            AddHeader(L"Last-Modified", FormatHttpDate(format.empty() ? kDefaultDateFormat : format, writtenAt));
         }
         AddHeader(L"Expires", L"-1");
+        // A browser that does not take "-1" for a past date guesses a lifetime
+        // from "Last-Modified" and reuses the file without asking: a saved
+        // configuration would not show after a reload.
+        AddHeader(L"Cache-Control", L"no-cache");
         result = true;
     }
     AddHeader(L"Connection", L"close");
     AppendText(L"\r\n");
     return result;
-}
-
-bool CRequestSocket::IsModifiedSince(int64_t since) {
-    FILETIME written;
-    if (!file.Valid() || !GetFileTime(file.Get(), nullptr, nullptr, &written))
-        return true;
-    return FileTimeToUnix(written) > since;
 }
 
 void CRequestSocket::AddContentType() {

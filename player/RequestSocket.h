@@ -76,7 +76,6 @@ private:
     bool OpenTargetFile();
     void ReadFirstChunk();
     void AddContentType();
-    bool IsModifiedSince(int64_t time);
     void CloseFile();
 
     // Writing the answer into the buffer

@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 
 packages="cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
-  libwine-dev googletest nodejs npm curl file iproute2 xauth xvfb debootstrap"
+  libwine-dev googletest nodejs npm curl file iproute2 xauth xvfb debootstrap
+  chromium python3"
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

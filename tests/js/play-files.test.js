@@ -37,13 +37,14 @@ describe('play.exe file service', () => {
     assert.equal(r.status, 'HTTP/1.1 200 OK');
     assert.deepEqual(
       r.headerNames.filter((n) => n !== 'Content-type'),
-      ['Server', 'Date', 'Content-length', 'Last-Modified', 'Expires', 'Connection'],
+      ['Server', 'Date', 'Content-length', 'Last-Modified', 'Expires', 'Cache-Control', 'Connection'],
     );
     assert.equal(r.headers.Server, 'QXHttp 1.0');
     assert.match(r.headers.Date, dateRe);
     assert.match(r.headers['Last-Modified'], dateRe);
     assert.equal(r.headers['Content-length'], String(binary.length));
     assert.equal(r.headers.Expires, '-1');
+    assert.equal(r.headers['Cache-Control'], 'no-cache');
     assert.equal(r.headers.Connection, 'close');
     assert.ok(r.ended && !r.reset);
     assert.ok(r.body.equals(binary));

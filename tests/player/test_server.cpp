@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <future>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "../extension/ImportPatch.h"
 #include "AsyncSocket.h"
 #include "ConfigSave.h"
+#include "common/Handles.h"
 #include "HttpDate.h"
 #include "LocalServer.h"
 #include "RequestSocket.h"
@@ -31,13 +33,25 @@ std::wstring MakeTempFolder() {
     return full;
 }
 
-void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+enum class Dated { MinuteAgo, Now, MinuteAhead };
+
+// Published content was written well before it is asked for: files are dated
+// a minute back unless the test wants another date.
+void WriteFileBytes(const std::wstring& path, const std::string& bytes, Dated dated = Dated::MinuteAgo) {
+    FileHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(h.Valid());
     DWORD written = 0;
     if (!bytes.empty())
-        WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(h);
+        WriteFile(h.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    if (dated == Dated::Now)
+        return;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+    const ULONGLONG minute = 60ULL * 10000000ULL;
+    t.QuadPart = dated == Dated::MinuteAgo ? t.QuadPart - minute : t.QuadPart + minute;
+    FILETIME when{t.LowPart, t.HighPart};
+    SetFileTime(h.Get(), nullptr, nullptr, &when);
 }
 
 void RemoveTree(const std::wstring& path) {
@@ -218,6 +232,7 @@ TEST_F(ServerTest, ServesAFileWithItsHeaders) {
     EXPECT_EQ(r.Header("Content-length"), "11");
     EXPECT_EQ(r.Header("Content-type"), "text/plain");
     EXPECT_EQ(r.Header("Expires"), "-1");
+    EXPECT_EQ(r.Header("Cache-Control"), "no-cache");
     EXPECT_EQ(r.Header("Connection"), "close");
     int64_t t;
     EXPECT_TRUE(ParseHttpDate(Wide(r.Header("Date")), t));
@@ -333,6 +348,45 @@ TEST_F(ServerTest, ConditionalRequests) {
         EXPECT_EQ(r.status, "HTTP/1.1 200 OK") << bad;
         EXPECT_EQ(r.body, "hello world");
     }
+
+    // Two saves within one second share their date: a file written in the
+    // second of the answer, or dated later, must never be confirmed by a 304.
+    const std::wstring saved = root + L"\\saved.js";
+    auto sinceItsDate = [&] {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        EXPECT_TRUE(GetFileAttributesExW(saved.c_str(), GetFileExInfoStandard, &data));
+        std::wstring date = FormatHttpDate(L"%a, %d %b %Y %H:%M:%S GMT",
+                                           UnixTimeFromFileTime(data.ftLastWriteTime.dwHighDateTime,
+                                                                data.ftLastWriteTime.dwLowDateTime));
+        return Get("GET /saved.js HTTP/1.1\r\nIf-Modified-Since: " + std::string(date.begin(), date.end()) +
+                   "\r\n\r\n");
+    };
+    bool sameSecond = false;
+    for (int attempt = 0; attempt < 5 && !sameSecond; ++attempt) {
+        // Start at the turn of a second, so that the whole exchange fits in it.
+        time_t start = time(nullptr);
+        while (time(nullptr) == start)
+            Sleep(5);
+        start = time(nullptr);
+        WriteFileBytes(saved, "saved A", Dated::Now);
+        Reply a = GetUrl("/saved.js");
+        WriteFileBytes(saved, "saved B", Dated::Now);
+        r = sinceItsDate();
+        sameSecond = time(nullptr) == start;
+        if (sameSecond) {
+            EXPECT_EQ(a.body, "saved A");
+            EXPECT_EQ(a.Header("Last-Modified"), "<none>");
+            EXPECT_EQ(r.status, "HTTP/1.1 200 OK");
+            EXPECT_EQ(r.body, "saved B");
+        }
+    }
+    EXPECT_TRUE(sameSecond) << "no exchange fitted in one second";
+
+    WriteFileBytes(saved, "from the future", Dated::MinuteAhead);
+    r = sinceItsDate();
+    EXPECT_EQ(r.status, "HTTP/1.1 200 OK");
+    EXPECT_EQ(r.Header("Last-Modified"), "<none>");
+    EXPECT_EQ(r.body, "from the future");
 }
 
 TEST_F(ServerTest, MethodsAndBodies) {
