@@ -19,7 +19,7 @@ const net = require('node:net');
 const http = require('node:http');
 
 const root = path.resolve(__dirname, '..', '..');
-const buildDir = process.env.HINTORA_BUILD_DIR || path.join(root, 'build', 'win64');
+const buildDir = process.env.HINTORA_BUILD_DIR || path.join(root, 'build', 'win32');
 const prefix = process.env.HINTORA_PLAY_WINEPREFIX || (process.env.HINTORA_WINEPREFIX || path.join(buildDir, 'wineprefix')) + '-play';
 const wineRun = process.env.HINTORA_WINE_RUN || path.join(root, 'cmake', 'wine-run');
 const playExe = path.join(buildDir, 'player', 'play.exe');
