@@ -1,16 +1,19 @@
 'use strict';
-// Throughput of play.exe under wine, side by side in one run with
+// Throughput of the shipped 32-bit play.exe under wine, side by side in one
+// run with
 //  - a minimal blocking Winsock server built from scripts/bench/winsock-ref.c
-//    and run in the same wine prefix: what wine allows a file server;
-//  - python3 -m http.server on the same files.
+//    for the same machine kind and run in the same wine prefix: what wine
+//    allows a file server;
+//  - python3 -m http.server on the same files;
+//  - the 64-bit play.exe and the 64-bit reference, in the same prefix too.
 // A 50 MB download (curl, MB/s) and a 10 KB file at concurrency 8 with one
 // request per connection (a raw-socket client in child processes,
 // requests/s). Rounds are interleaved, the table shows medians and the
-// ratios play/reference (50 MB) and play/python (10 KB). Not a test; needs
-// the 64-bit build (sh scripts/build.sh).
+// ratios play/reference (50 MB) and play/python (10 KB) of each build. Not a
+// test; builds build/win32 and build/win64 when a program is missing.
 //   node scripts/bench-play.js [rounds] [seconds-per-10KB-run] [--play PATH] [--against PATH]
-// --play measures another build of play.exe; --against runs a second build
-// (say, one from before a change) beside it in the same rounds.
+// --play measures another 32-bit build of play.exe; --against runs a second
+// one (say, from before a change) beside it in the same rounds.
 const { spawn, spawnSync, execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const net = require('node:net');
@@ -60,6 +63,11 @@ if (process.argv[2] === '--client') {
   return;
 }
 
+const root = path.resolve(__dirname, '..');
+const win32 = path.join(root, 'build', 'win32');
+const win64 = path.join(root, 'build', 'win64');
+// The harness's prefix and browser recorder are those of the 32-bit build.
+process.env.HINTORA_BUILD_DIR = process.env.HINTORA_BUILD_DIR || win32;
 const h = require('../tests/js/play-harness');
 
 const OPTIONS = ['--play', '--against'];
@@ -71,6 +79,7 @@ const option = (name) => {
   return at > 0 ? path.resolve(process.argv[at + 1]) : null;
 };
 const playExe = option('--play') || h.playExe;
+const play64Exe = path.join(win64, 'player', 'play.exe');
 const againstExe = option('--against');
 
 const median = (xs) => {
@@ -132,14 +141,16 @@ async function waitForPort(port, name) {
   throw new Error(`${name} did not start`);
 }
 
-// Builds the reference server when its source is newer than the program.
-function buildReference() {
+// Builds the reference server for one machine kind (the compiler's prefix,
+// i686 or x86_64) into that build's tree, when its source is newer than the
+// program.
+function buildReference(machine, buildDir) {
   const source = path.join(__dirname, 'bench', 'winsock-ref.c');
-  const exe = path.join(h.buildDir, 'bench', 'winsock-ref.exe');
+  const exe = path.join(buildDir, 'bench', 'winsock-ref.exe');
   if (!fs.existsSync(exe) || fs.statSync(exe).mtimeMs < fs.statSync(source).mtimeMs) {
     fs.mkdirSync(path.dirname(exe), { recursive: true });
-    const r = spawnSync('x86_64-w64-mingw32-gcc', ['-O2', '-o', exe, source, '-lws2_32'], { stdio: 'inherit' });
-    if (r.status !== 0) throw new Error('could not build the reference server');
+    const r = spawnSync(`${machine}-w64-mingw32-gcc`, ['-O2', '-static', '-o', exe, source, '-lws2_32'], { stdio: 'inherit' });
+    if (r.status !== 0) throw new Error(`could not build the ${machine} reference server`);
   }
   return exe;
 }
@@ -150,45 +161,58 @@ function table(header, rows) {
   return [line(header), ...rows.map(line)].join('\n');
 }
 
+// Builds both trees (the 32-bit one with the tests, whose recorder the
+// harness needs) when a program of either is missing.
+function ensureBuilds() {
+  const needed = [h.playExe, h.recorderExe, play64Exe];
+  if (needed.every((f) => fs.existsSync(f))) return;
+  process.stderr.write('building build/win32 and build/win64\n');
+  const r = spawnSync('sh', [path.join(root, 'scripts', 'build.sh'), 'win64'], { stdio: 'inherit' });
+  if (r.status !== 0) throw new Error('the build failed');
+}
+
 async function main() {
+  ensureBuilds();
   for (const exe of [playExe, againstExe].filter(Boolean))
     if (!fs.existsSync(exe)) throw new Error(`build first: ${exe} is missing`);
-  const refExe = buildReference();
+  const ref32Exe = buildReference('i686', win32);
+  const ref64Exe = buildReference('x86_64', win64);
   const files = { 'small.bin': Buffer.alloc(SMALL, 's'), 'large.bin': Buffer.alloc(LARGE, 'l') };
   const site = h.makeSite(files);
   if (playExe !== h.playExe) fs.copyFileSync(playExe, path.join(site.site, 'play.exe'));
+  const site64 = h.makeSite(files);
+  fs.copyFileSync(play64Exe, path.join(site64.site, 'play.exe'));
   const otherSite = againstExe ? h.makeSite(files) : null;
   if (otherSite) fs.copyFileSync(againstExe, path.join(otherSite.site, 'play.exe'));
-  let play, other, ref, python;
+  const refs = [];
+  let play, play64, other, python;
   try {
     play = await h.startPlay(site.site, []);
+    play64 = await h.startPlay(site64.site, []);
     if (otherSite) other = await h.startPlay(otherSite.site, []);
-    const refPort = await freePort();
-    ref = spawn(h.wineRun, [h.prefix, refExe, String(refPort), h.winPath(site.site)], { stdio: 'ignore', env: h.playEnv() });
+    const startReference = async (exe, name) => {
+      const port = await freePort();
+      refs.push(spawn(h.wineRun, [h.prefix, exe, String(port), h.winPath(site.site)], { stdio: 'ignore', env: h.playEnv() }));
+      await waitForPort(port, name);
+      return port;
+    };
+    const ref32Port = await startReference(ref32Exe, 'the 32-bit reference server');
+    const ref64Port = await startReference(ref64Exe, 'the 64-bit reference server');
     const pyPort = await freePort();
     python = spawn('python3', ['-m', 'http.server', String(pyPort), '--bind', '127.0.0.1'], { cwd: site.site, stdio: 'ignore' });
-    await waitForPort(refPort, 'the reference server');
     await waitForPort(pyPort, 'python3 http.server');
 
-    const servers = [
-      { name: 'play.exe (wine)', port: play.port },
-      { name: 'winsock reference (wine)', port: refPort },
-      { name: 'python3 http.server', port: pyPort },
-    ];
-    if (other) servers.push({ name: `play.exe ${path.basename(againstExe)} (wine)`, port: other.port });
+    const p32 = { name: 'play.exe (wine)', port: play.port };
+    const w32 = { name: 'winsock reference (wine)', port: ref32Port };
+    const py = { name: 'python3 http.server', port: pyPort };
+    const p64 = { name: 'play.exe 64-bit (wine)', port: play64.port };
+    const w64 = { name: 'winsock reference 64-bit (wine)', port: ref64Port };
+    const o = other ? { name: `play.exe ${path.basename(againstExe)} (wine)`, port: other.port } : null;
+    const servers = [p32, w32, py, p64, w64, o].filter(Boolean);
     for (const s of servers) {
       s.rps = [];
       s.mbps = [];
       megabytesPerSecond(s.port); // warm the file cache and wine's first calls
-    }
-
-    // The client must not be the limit: the same concurrency spread over two
-    // client processes has to give no more than one process does.
-    const single = [];
-    const split = [];
-    for (let r = 0; r < 3; r++) {
-      single.push(await requestsPerSecond(pyPort, 1));
-      split.push(await requestsPerSecond(pyPort, 2));
     }
 
     for (let r = 0; r < rounds; r++) {
@@ -200,27 +224,48 @@ async function main() {
       process.stderr.write(`round ${r + 1}/${rounds} done\n`);
     }
 
-    const [p, w, py, o] = servers;
+    // The client must not be the limit: against the fastest 10 KB server,
+    // the same concurrency spread over two client processes has to give no
+    // more than one process does.
+    const fastest = servers.reduce((a, b) => (median(b.rps) > median(a.rps) ? b : a));
+    const single = [];
+    const split = [];
+    for (let r = 0; r < 3; r++) {
+      single.push(await requestsPerSecond(fastest.port, 1));
+      split.push(await requestsPerSecond(fastest.port, 2));
+    }
+
+    const rps = (s) => median(s.rps).toFixed(0);
+    const mbps = (s) => median(s.mbps).toFixed(1);
+    const ratio = (a, b) => (a / b).toFixed(2);
     console.log(`${rounds} interleaved rounds; medians. 50 MB: one curl download per round.`);
     console.log(`10 KB: concurrency ${CONCURRENCY}, one request per connection, ${seconds} s per run.`);
-    console.log(table(['server', '10 KB requests/s', '50 MB MB/s'],
-      servers.map((s) => [s.name, median(s.rps).toFixed(0), median(s.mbps).toFixed(1)])));
-    console.log(`client check against python (10 KB): one process ${median(single).toFixed(0)}/s, ` +
-      `two processes ${median(split).toFixed(0)}/s`);
-    const big = median(p.mbps) / median(w.mbps);
-    const small = median(p.rps) / median(py.rps);
-    console.log(`play/reference, 50 MB:  ${big.toFixed(2)} (target >= 0.5)`);
-    console.log(`play/python, 10 KB c=8: ${small.toFixed(2)} (target >= 1.0)`);
+    console.log('All Windows programs in one WoW64 wine prefix; python3 runs natively and serves as the');
+    console.log('10 KB yardstick of both builds.');
+    console.log(table(['', '32-bit 10 KB req/s', '32-bit 50 MB MB/s', '64-bit 10 KB req/s', '64-bit 50 MB MB/s'], [
+      ['play.exe (wine)', rps(p32), mbps(p32), rps(p64), mbps(p64)],
+      ['winsock reference (wine)', rps(w32), mbps(w32), rps(w64), mbps(w64)],
+      ['python3 http.server', rps(py), mbps(py), rps(py), mbps(py)],
+      ['play/python (target >= 1.0)', ratio(median(p32.rps), median(py.rps)), '',
+        ratio(median(p64.rps), median(py.rps)), ''],
+      ['play/reference (target >= 0.5)', '', ratio(median(p32.mbps), median(w32.mbps)),
+        '', ratio(median(p64.mbps), median(w64.mbps))],
+    ]));
+    const limited = median(split) > 1.1 * median(single);
+    console.log(`client check against ${fastest.name} (10 KB): one process ${median(single).toFixed(0)}/s, ` +
+      `two processes ${median(split).toFixed(0)}/s${limited ? ' - THE CLIENT LIMITS THE RATE' : ''}`);
     if (o) {
-      console.log(`${o.name}: /reference, 50 MB ${(median(o.mbps) / median(w.mbps)).toFixed(2)}; ` +
-        `/python, 10 KB c=8 ${(median(o.rps) / median(py.rps)).toFixed(2)}`);
+      console.log(`${o.name}: 10 KB ${rps(o)}/s, 50 MB ${mbps(o)} MB/s; /reference, 50 MB ` +
+        `${ratio(median(o.mbps), median(w32.mbps))}; /python, 10 KB c=8 ${ratio(median(o.rps), median(py.rps))}`);
     }
   } finally {
     if (python) python.kill();
-    if (ref) ref.kill();
+    for (const r of refs) r.kill();
     if (play) await play.stop();
+    if (play64) await play64.stop();
     if (other) await other.stop();
     h.removeSite(site);
+    h.removeSite(site64);
     if (otherSite) h.removeSite(otherSite);
   }
 }

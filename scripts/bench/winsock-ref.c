@@ -1,6 +1,6 @@
 /* The reference for what wine allows a file server: one thread, blocking
  * Winsock calls, one request per connection, the file sent in 1 MB pieces.
- * bench-play.js compiles it with x86_64-w64-mingw32-gcc and runs it in the
+ * bench-play.js compiles it for 32-bit and 64-bit Windows and runs both in the
  * same prefix as play.exe.
  *   winsock-ref.exe PORT FOLDER
  * Serves FOLDER\<path> for "GET /<path>"; anything else gets 404. */
