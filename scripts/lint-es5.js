@@ -71,6 +71,11 @@ function es5LibraryCalls(ast) {
   const problems = [];
   (function visit(node) {
     if (!node || typeof node.type !== 'string') return;
+    // "Owner.method || fallback" tests for the method before using it.
+    if (node.type === 'LogicalExpression' && node.operator === '||' && node.left.type === 'MemberExpression') {
+      visit(node.right);
+      return;
+    }
     if (node.type === 'MemberExpression' && !node.computed) {
       const name = node.property.name;
       const owner = node.object.type === 'Identifier' ? node.object.name : null;
