@@ -149,8 +149,11 @@ function quote(s) {
     }) + '"';
 }
 
-function toJson(v) {
-    var parts, i, k;
+// memo (optional): { values: [], texts: [] }. A long array met again by
+// identity is written once: the caches of one frame repeat the same context
+// parts, which a page may make tens of thousands long.
+function toJson(v, memo) {
+    var parts, i, k, text;
     if (isNothing(v)) {
         return 'null';
     }
@@ -164,14 +167,26 @@ function toJson(v) {
     case 'object':
         parts = [];
         if (isArray(v)) {
-            for (i = 0; i < v.length; i++) {
-                parts.push(typeof v[i] === 'string' ? quote(v[i]) : toJson(v[i]));
+            var remember = memo && v.length >= 64;
+            if (remember) {
+                i = indexOf(memo.values, v);
+                if (i >= 0) {
+                    return memo.texts[i];
+                }
             }
-            return '[' + parts.join(',') + ']';
+            for (i = 0; i < v.length; i++) {
+                parts.push(typeof v[i] === 'string' ? quote(v[i]) : toJson(v[i], memo));
+            }
+            text = '[' + parts.join(',') + ']';
+            if (remember) {
+                memo.values.push(v);
+                memo.texts.push(text);
+            }
+            return text;
         }
         for (k in v) {
             if (hasOwn.call(v, k) && typeof v[k] !== 'function' && v[k] !== undefined) {
-                parts.push(quote(k) + ':' + toJson(v[k]));
+                parts.push(quote(k) + ':' + toJson(v[k], memo));
             }
         }
         return '{' + parts.join(',') + '}';
@@ -1695,7 +1710,7 @@ function readCache(doc, name, classId, size) {
     }
 }
 
-function writeCache(doc, name, data) {
+function writeCache(doc, name, data, memo) {
     try {
         var meta = findCacheMeta(doc, name);
         if (!meta) {
@@ -1708,7 +1723,7 @@ function writeCache(doc, name, data) {
             var head = doc.getElementsByTagName('head')[0] || doc.documentElement;
             head.appendChild(meta);
         }
-        meta.setAttribute('content', encodeURIComponent(toJson(data)));
+        meta.setAttribute('content', encodeURIComponent(toJson(data, memo)));
     } catch (e) {
     }
 }
@@ -2020,15 +2035,17 @@ function buildEntries(desc, leader) {
 }
 
 function writeCaches(desc, entries) {
+    var memo = { values: [], texts: [] };
     for (var e = 0; e < entries.length; e++) {
         var entry = entries[e];
         var hasContext = partsHaveValues(entry.values);
         for (var i = 0; i < entry.frames.length; i++) {
             var f = entry.frames[i];
             writeCache(f.doc, 'DocumentMeta', [META_CLASS, desc.created, f.shared, f.method, f.key, f.score,
-                declarationToArray(f.declared), f.values || null]);
+                declarationToArray(f.declared), f.values || null], memo);
             if (hasContext || desc.playback) {
-                writeCache(f.doc, 'DocumentContext', [DOCCONTEXT_CLASS, entry.key, entry.application, entry.values]);
+                writeCache(f.doc, 'DocumentContext', [DOCCONTEXT_CLASS, entry.key, entry.application, entry.values],
+                    memo);
             }
         }
     }
