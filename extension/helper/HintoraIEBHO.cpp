@@ -256,13 +256,14 @@ STDMETHODIMP CHintoraIEBHO::EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DIS
     // A handler may end the subscription and drop the browser's reference.
     ComPtr<IHintoraIEBHO> keepAlive(m_owner);
     VARIANTARG* args = params->rgvarg;
-    UINT count = params->cArgs;
+    UINT count = args ? params->cArgs : 0;
     // Arguments arrive last-first.
     switch (id) {
     case DISPID_DOCUMENTCOMPLETE:
-        if (count >= 2)
-            m_owner->OnDocumentComplete(EventArgument::Dispatch(args[count - 1]),
-                                        EventArgument::Variant(args[count - 2]));
+        // A document that completed counts even when the browser leaves out
+        // its address: it is then no gateway page.
+        m_owner->OnDocumentComplete(count >= 1 ? EventArgument::Dispatch(args[count - 1]) : nullptr,
+                                    count >= 2 ? EventArgument::Variant(args[count - 2]) : nullptr);
         break;
     case DISPID_BEFORENAVIGATE2:
         if (count >= 7) {
@@ -281,9 +282,8 @@ STDMETHODIMP CHintoraIEBHO::EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DIS
             IDispatch** ppDisp = args[count - 1].vt == (VT_BYREF | VT_DISPATCH) ? args[count - 1].ppdispVal : nullptr;
             VARIANT_BOOL* cancel = args[count - 2].vt == (VT_BYREF | VT_BOOL) ? args[count - 2].pboolVal : nullptr;
             DWORD flags = args[count - 3].vt == VT_I4 || args[count - 3].vt == VT_UI4 ? args[count - 3].ulVal : 0;
-            BSTR context = args[count - 4].vt == VT_BSTR ? args[count - 4].bstrVal : nullptr;
-            BSTR url = args[count - 5].vt == VT_BSTR ? args[count - 5].bstrVal : nullptr;
-            m_owner->OnNewWindow3(ppDisp, cancel, flags, context, url);
+            m_owner->OnNewWindow3(ppDisp, cancel, flags, EventArgument::Text(&args[count - 4]),
+                                  EventArgument::Text(&args[count - 5]));
         }
         break;
     default:
@@ -317,9 +317,10 @@ void CHintoraIEBHO::OnBeforeNavigate(IDispatch* pDisp, VARIANT* url, VARIANT*, V
     }
 }
 
-void CHintoraIEBHO::OnNewWindow3(IDispatch**, VARIANT_BOOL*, DWORD, BSTR urlContext, BSTR url) {
-    g_logger.Log(L"CHintoraIEBHO::OnNewWindow3 - url: %s", url ? url : L"");
-    g_logger.Log(L"CHintoraIEBHO::OnNewWindow3 - urlContext: %s", urlContext ? urlContext : L"");
+void CHintoraIEBHO::OnNewWindow3(IDispatch**, VARIANT_BOOL*, DWORD, const std::wstring& urlContext,
+                                 const std::wstring& url) {
+    g_logger.Log(L"CHintoraIEBHO::OnNewWindow3 - url: %s", url.c_str());
+    g_logger.Log(L"CHintoraIEBHO::OnNewWindow3 - urlContext: %s", urlContext.c_str());
 }
 
 void CHintoraIEBHO::OnQuit() {

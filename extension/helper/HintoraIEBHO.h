@@ -76,7 +76,8 @@ private:
     void OnBeforeNavigate(IDispatch* pDisp, VARIANT* url, VARIANT* flags, VARIANT* targetFrameName,
                           VARIANT* postData, VARIANT* headers, VARIANT_BOOL* cancel);
     void OnQuit();
-    void OnNewWindow3(IDispatch** ppDisp, VARIANT_BOOL* cancel, DWORD flags, BSTR urlContext, BSTR url);
+    void OnNewWindow3(IDispatch** ppDisp, VARIANT_BOOL* cancel, DWORD flags, const std::wstring& urlContext,
+                      const std::wstring& url);
 
     void Initialize();
     void Advise();

@@ -116,13 +116,49 @@ void ClearContextFields(SharedStateBlock& block) {
     block.defaults[0] = L'\0';
 }
 
+namespace {
+
+// True when every page of the range is committed and can be read and
+// written. A copy into or out of a page that is not would raise an access
+// violation in the browser's tab, which no C++ handler stops.
+bool PagesUsable(const void* start, size_t size) {
+    const BYTE* page = static_cast<const BYTE*>(start);
+    const BYTE* end = page + size;
+    while (page < end) {
+        MEMORY_BASIC_INFORMATION region;
+        if (VirtualQuery(page, &region, sizeof(region)) == 0 || region.State != MEM_COMMIT)
+            return false;
+        if (region.Protect & (PAGE_GUARD | PAGE_NOACCESS))
+            return false;
+        DWORD access = region.Protect & 0xFF;
+        if (access != PAGE_READWRITE && access != PAGE_WRITECOPY && access != PAGE_EXECUTE_READWRITE &&
+            access != PAGE_EXECUTE_WRITECOPY)
+            return false;
+        page = static_cast<const BYTE*>(region.BaseAddress) + region.RegionSize;
+    }
+    return true;
+}
+
+// A view of the whole block, or none. Another program may have made the
+// mapping first under the same name: as a reserved section whose pages were
+// never committed, or too small for the block. Such a view is as unusable as
+// one that cannot be mapped.
+MappedView MapBlock(HANDLE mapping) {
+    MappedView view(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SharedStateBlock)));
+    if (view && !PagesUsable(view.Get(), sizeof(SharedStateBlock)))
+        view.Reset();
+    return view;
+}
+
+}  // namespace
+
 bool WriteToSharedMemory(const SharedStateBlock& block) {
     HANDLE mapping = OpenSharedMemoryMapping();
     if (!mapping) {
         g_logger.Log(L"CHintoraIEBHO::WriteToSharedMemory() - couldn't access shared memory");
         return false;
     }
-    MappedView view(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SharedStateBlock)));
+    MappedView view = MapBlock(mapping);
     if (!view) {
         g_logger.Log(L"CHintoraIEBHO::WriteToSharedMemory() - couldn't get shared memory buffer");
         return false;
@@ -137,7 +173,7 @@ bool ReadFromSharedMemory(SharedStateBlock& block) {
         g_logger.Log(L"CHintoraIEBHO::ReadFromSharedMemory() - couldn't access shared memory");
         return false;
     }
-    MappedView view(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SharedStateBlock)));
+    MappedView view = MapBlock(mapping);
     if (!view) {
         g_logger.Log(L"CHintoraIEBHO::ReadFromSharedMemory() - couldn't get shared memory buffer");
         return false;

@@ -5,10 +5,12 @@
 #include <oaidl.h>
 
 #include <functional>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "base/ComOwners.h"
 #include "ReferenceBalance.h"
 
 class FakeTraceComponent : public IDispatch {
@@ -17,6 +19,10 @@ public:
     // Runs after each line is written, as whatever the writer's call may let
     // run meanwhile.
     std::function<void()> afterWrite;
+    // Set before the logger connects: every thread then calls the object
+    // directly, as it would a free-threaded component, and each line is
+    // written (and afterWrite run) on the thread that traces it.
+    bool freeThreaded = false;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv)
@@ -25,6 +31,12 @@ public:
             *ppv = static_cast<IDispatch*>(this);
             AddRef();
             return S_OK;
+        }
+        if (riid == IID_IMarshal && freeThreaded) {
+            if (!m_marshaler)
+                CoCreateFreeThreadedMarshaler(static_cast<IDispatch*>(this), &m_marshaler);
+            if (m_marshaler)
+                return m_marshaler->QueryInterface(riid, ppv);
         }
         *ppv = nullptr;
         return E_NOINTERFACE;
@@ -48,7 +60,10 @@ public:
         if (id != 1 || params->cArgs != 2)
             return DISP_E_BADPARAMCOUNT;
         // Arguments arrive last-first.
-        lines.emplace_back(params->rgvarg[1].bstrVal, params->rgvarg[0].bstrVal);
+        {
+            std::lock_guard<std::mutex> guard(m_linesLock);
+            lines.emplace_back(params->rgvarg[1].bstrVal, params->rgvarg[0].bstrVal);
+        }
         if (afterWrite)
             afterWrite();
         return S_OK;
@@ -56,6 +71,8 @@ public:
 
 private:
     FakeReferences m_references;
+    std::mutex m_linesLock;
+    ComPtr<IUnknown> m_marshaler;
 };
 
 class FakeTraceFactory : public IClassFactory {

@@ -13,7 +13,9 @@
 
 class TraceCapture {
 public:
-    TraceCapture() : m_registration(new FakeTraceRegistration) {
+    // A free-threaded capture writes each line on the thread that traces it.
+    explicit TraceCapture(bool freeThreaded = false) : m_registration(new FakeTraceRegistration) {
+        m_registration->Component().freeThreaded = freeThreaded;
         // The global logger gave up on its component at load time, before
         // COM was up; build it again now that the fake is registered.
         g_logger.~Logger();

@@ -177,6 +177,64 @@ TEST_F(ScriptCache, TabThreadsShareTheCacheSafely) {
     EXPECT_EQ(0, wrong.load());
 }
 
+TEST_F(ScriptCache, TabsThatStoreAtOnceLoseNoScript) {
+    // Each tab traces a finished download right before it stores the text;
+    // there it waits until every tab has got that far, so the stores run
+    // together. The addresses differ only at their end and all sort between
+    // the same two stored ones: each store's comparisons are long and meet
+    // the same place of the cache.
+    const std::string prefix = "/stores/" + std::string(200000, 'p') + "/";
+    auto add = [&](const std::string& name) {
+        server.Add(prefix + name, "var " + name + ";");
+        return server.Url(prefix + name);
+    };
+    for (const char* edge : {"a", "z"}) {
+        std::wstring text;
+        ASSERT_EQ(S_OK, JsCache::GetJs(add(edge), text, false));
+    }
+
+    const int kTabs = 4;
+    const int kRounds = 5;
+    std::vector<std::vector<std::wstring>> urls(kTabs);
+    for (int round = 0; round < kRounds; ++round)
+        for (int t = 0; t < kTabs; ++t)
+            urls[t].push_back(add("m" + std::to_string(round) + "-" + std::to_string(t)));
+
+    TraceCapture trace(true);
+    std::atomic<int> arrived{0};
+    trace.AfterWrite([&] {
+        int all = (arrived++ / kTabs + 1) * kTabs;
+        for (DWORD start = GetTickCount(); arrived < all && GetTickCount() - start < 10000;)
+            Sleep(0);
+    });
+    std::atomic<int> failed{0};
+    std::vector<std::thread> tabs;
+    for (int t = 0; t < kTabs; ++t)
+        tabs.emplace_back([&, t] {
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            for (const std::wstring& url : urls[t]) {
+                std::wstring text;
+                if (JsCache::GetJs(url, text, false) != S_OK)
+                    ++failed;
+            }
+            CoUninitialize();
+        });
+    for (auto& tab : tabs)
+        tab.join();
+    trace.AfterWrite(nullptr);
+    EXPECT_EQ(0, failed.load());
+    EXPECT_EQ(kTabs * kRounds, arrived.load());
+
+    const size_t downloads = server.Count();
+    ASSERT_EQ(static_cast<size_t>(kTabs * kRounds + 2), downloads);
+    for (const auto& mine : urls)
+        for (const std::wstring& url : mine) {
+            std::wstring text;
+            EXPECT_EQ(S_OK, JsCache::GetJs(url, text, true));
+        }
+    EXPECT_EQ(downloads, server.Count()) << "a stored script was lost";
+}
+
 TEST(HttpRequest, ResourceOfOwnModuleAnswersWithStatusZero) {
     const std::wstring url = OwnResourceUrl(kTestScriptResource);
     HttpRequest request;

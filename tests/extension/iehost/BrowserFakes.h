@@ -146,6 +146,13 @@ inline VARIANT DispatchRefArg(IDispatch** target) {
     v.ppdispVal = target;
     return v;
 }
+inline VARIANT BstrRefArg(BSTR* target) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BYREF | VT_BSTR;
+    v.pbstrVal = target;
+    return v;
+}
 inline VARIANT BoolRefArg(VARIANT_BOOL* target) {
     VARIANT v;
     VariantInit(&v);

@@ -379,6 +379,29 @@ TEST_F(HelpRequestTest, ARunningGatewayIsAskedToCloseAndTheNewOneOpensOnlyOnceIt
     EXPECT_EQ(1u, Count(*m_trace, L"CHintoraIEBHO::GatewayClosingTimerProc() - gateway closed, now open the new one"));
     ExpectAcceptedAndOpened();
     EXPECT_THAT(TimerRecorder::PeriodsOf(HelperObjectProbe::GatewayClosingTimerProc), ElementsAre(150u));
+
+    // The tab closes while the closing wait opens the new window: the object
+    // lives until the timer's call has ended, then goes with its waits.
+    SharedState::SetGatewayStatus(SharedState::kGatewayRunning);
+    Probe(m_bho).CloseGatewayWindow();
+    UINT_PTR closing = Probe(m_bho).GatewayClosingTimer();
+    ASSERT_NE(0u, closing);
+    SharedState::SetGatewayStatus(SharedState::kGatewayClosed);
+    CHintoraIEBHO* tab = m_bho;
+    EXPECT_CALL(m_window, open(_, _, _, _, _))
+        .WillOnce(Invoke([&](BSTR, BSTR, BSTR, VARIANT_BOOL, IHTMLWindow2** result) {
+            m_bho = nullptr;
+            tab->SetSite(nullptr);
+            tab->Release();
+            EXPECT_EQ(tab, ThreadBhoSlot::Get()) << "the object was destroyed under a running call";
+            *result = &m_gateway;
+            m_gateway.AddRef();
+            return S_OK;
+        }));
+    HelperObjectProbe::GatewayClosingTimerProc(nullptr, WM_TIMER, closing, 0);
+    EXPECT_EQ(nullptr, ThreadBhoSlot::Get()) << "and then let go of the object";
+    EXPECT_FALSE(Busy());
+    EXPECT_EQ(1, m_gateway.References());
 }
 
 TEST_F(HelpRequestTest, AGatewayWindowThatCannotOpenEndsTheRequestWithError013) {

@@ -248,9 +248,13 @@ TEST_F(HelperObjectTest, TheSetupPageIsReplacedByTheContentServersErrorPage) {
             VariantInit(&v);
         VARIANT_BOOL cancel = VARIANT_FALSE;
         Probe(bho).Enabled() = 1;
+        // The frame and the address come by value, then each by reference.
+        IDispatch* frameDispatch = static_cast<IWebBrowser2*>(&frame);
+        bool byValue = content[0] != 0;
         EXPECT_EQ(S_OK, browser.Fire(DISPID_BEFORENAVIGATE2,
-                                     {DispatchArg(&frame), RefArg(&url), RefArg(&empty[0]), RefArg(&empty[1]),
-                                      RefArg(&empty[2]), RefArg(&empty[3]), BoolRefArg(&cancel)}));
+                                     {byValue ? DispatchArg(frameDispatch) : DispatchRefArg(&frameDispatch),
+                                      byValue ? RefArg(&url) : BstrRefArg(&url.bstrVal), RefArg(&empty[0]),
+                                      RefArg(&empty[1]), RefArg(&empty[2]), RefArg(&empty[3]), BoolRefArg(&cancel)}));
         EXPECT_EQ(0, Probe(bho).Enabled());
         EXPECT_EQ(VARIANT_FALSE, cancel);
         VariantClear(&url);
@@ -294,6 +298,12 @@ TEST_F(HelperObjectTest, OtherNavigationsOnlyClearTheDocumentCompleteFlag) {
     EXPECT_TRUE(trace.Has(L"CHintoraIEBHO::OnNewWindow3 - urlContext: http://page.example/list"));
     EXPECT_EQ(VARIANT_FALSE, cancel);
     EXPECT_EQ(nullptr, opened);
+    BSTR contextText = context.bstrVal;
+    BSTR targetText = SysAllocString(L"http://page.example/by-reference");
+    EXPECT_EQ(S_OK, browser.Fire(DISPID_NEWWINDOW3, {DispatchRefArg(&opened), BoolRefArg(&cancel), flags,
+                                                     BstrRefArg(&contextText), BstrRefArg(&targetText)}));
+    EXPECT_TRUE(trace.Has(L"CHintoraIEBHO::OnNewWindow3 - url: http://page.example/by-reference"));
+    SysFreeString(targetText);
 
     // Malformed or unknown events are ignored without harm.
     EXPECT_EQ(S_OK, browser.Fire(DISPID_BEFORENAVIGATE2, {}));
@@ -347,11 +357,24 @@ TEST_F(HelperObjectTest, DocumentCompleteTakesTheTopWindowAndTheUrl) {
     EXPECT_TRUE(trace.Has(L"CHintoraIEBHO::OnDocumentComplete() - url = http://page.example/"));
     EXPECT_EQ(0, Probe(bho).HostsGateway());
 
-    // The address decides whether this window shows the gateway page.
+    // Without its address the event still completes the document, and
+    // nothing beside the arguments is taken for the address.
     VariantClear(&url);
     url.vt = VT_BSTR;
     url.bstrVal = SysAllocString(L"http://content.example/pub/radozira/hintora_gateway.html");
-    EXPECT_EQ(S_OK, browser.Fire(DISPID_DOCUMENTCOMPLETE, {DispatchArg(&browser), RefArg(&url)}));
+    Probe(bho).Enabled() = 0;
+    VARIANT around[2] = {url, DispatchArg(&browser)};
+    DISPPARAMS frameOnly = {&around[1], nullptr, 1, 0};
+    EXPECT_EQ(S_OK, browser.sink->Invoke(DISPID_DOCUMENTCOMPLETE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                         &frameOnly, nullptr, nullptr, nullptr));
+    EXPECT_EQ(1, Probe(bho).Enabled());
+    EXPECT_TRUE(trace.Has(L"CHintoraIEBHO::OnDocumentComplete() - url = "));
+    EXPECT_EQ(0, Probe(bho).HostsGateway());
+
+    // The address decides whether this window shows the gateway page; it
+    // may come as a string by reference.
+    IDispatch* frame = static_cast<IWebBrowser2*>(&browser);
+    EXPECT_EQ(S_OK, browser.Fire(DISPID_DOCUMENTCOMPLETE, {DispatchRefArg(&frame), BstrRefArg(&url.bstrVal)}));
     EXPECT_EQ(1, Probe(bho).HostsGateway());
     VariantClear(&url);
 

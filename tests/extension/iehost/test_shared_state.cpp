@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Handles.h"
 #include "helper/HintoraIEBHO.h"
 #include "helper/SharedState.h"
 #include "TabTestSupport.h"
@@ -91,6 +92,45 @@ TEST(SharedStatePeer, DISABLED_GatewaySide) {
     SharedState::SetGatewayStatus(SharedState::kGatewayClosed);
     SharedState::SetBusyState(FALSE);
     SetEvent(context);
+}
+
+// Another program made the mapping first, in a form whose pages this one
+// cannot reach; the tab (the second process) must fail its accesses, not
+// crash on them.
+TEST(SharedState, AMappingWhosePagesCannotBeReachedIsUnusable) {
+    struct Kind {
+        const char* name;
+        DWORD flags;
+        DWORD size;
+    } kinds[] = {{"reserved, never committed", SEC_RESERVE, SharedState::kMappingSize},
+                 {"smaller than the block", 0, 4096}};
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        SetLastError(ERROR_SUCCESS);
+        KernelHandle first(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE | kind.flags, 0,
+                                              kind.size, SharedState::kMappingName));
+        if (GetLastError() == ERROR_ALREADY_EXISTS)
+            GTEST_SKIP() << "another process (or an earlier test of this one) holds the mapping";
+        ASSERT_TRUE(first);
+        EXPECT_EQ(0u, FinishPeer(StartPeer(L"SharedStatePeer.DISABLED_UnusableMapping"), 60000));
+    }
+}
+
+TEST(SharedStatePeer, DISABLED_UnusableMapping) {
+    if (!IsPeer())
+        GTEST_SKIP() << "runs only as the second process of the test above";
+    TraceCapture trace;
+    auto block = SharedState::NewBlock();
+    block->busy = 7;
+    EXPECT_FALSE(SharedState::ReadFromSharedMemory(*block));
+    EXPECT_EQ(7, block->busy) << "the caller's copy is untouched";
+    EXPECT_FALSE(SharedState::WriteToSharedMemory(*block));
+    EXPECT_FALSE(SharedState::SetGatewayStatus(SharedState::kGatewayRunning));
+    BOOL busy = TRUE;
+    SharedState::GetBusyState(busy);
+    EXPECT_TRUE(busy);
+    EXPECT_TRUE(trace.Has(L"CHintoraIEBHO::ReadFromSharedMemory() - couldn't get shared memory buffer"));
+    EXPECT_TRUE(trace.Has(L"CHintoraIEBHO::WriteToSharedMemory() - couldn't get shared memory buffer"));
 }
 
 TEST(SharedState, LongTextsAreCutAtTheirFieldAndLeaveTheNextFieldAlone) {
