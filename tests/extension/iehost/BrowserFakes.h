@@ -132,31 +132,15 @@ inline VARIANT DispatchArg(IDispatch* dispatch) {
     v.pdispVal = dispatch;
     return v;
 }
-inline VARIANT RefArg(VARIANT* target) {
+// An argument passed by reference: the event's handler reads through it.
+inline VARIANT ByRefArg(VARTYPE type, void* target) {
     VARIANT v;
     VariantInit(&v);
-    v.vt = VT_BYREF | VT_VARIANT;
-    v.pvarVal = target;
+    v.vt = VT_BYREF | type;
+    v.byref = target;
     return v;
 }
-inline VARIANT DispatchRefArg(IDispatch** target) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BYREF | VT_DISPATCH;
-    v.ppdispVal = target;
-    return v;
-}
-inline VARIANT BstrRefArg(BSTR* target) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BYREF | VT_BSTR;
-    v.pbstrVal = target;
-    return v;
-}
-inline VARIANT BoolRefArg(VARIANT_BOOL* target) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BYREF | VT_BOOL;
-    v.pboolVal = target;
-    return v;
-}
+inline VARIANT RefArg(VARIANT* target) { return ByRefArg(VT_VARIANT, target); }
+inline VARIANT DispatchRefArg(IDispatch** target) { return ByRefArg(VT_DISPATCH, target); }
+inline VARIANT BstrRefArg(BSTR* target) { return ByRefArg(VT_BSTR, target); }
+inline VARIANT BoolRefArg(VARIANT_BOOL* target) { return ByRefArg(VT_BOOL, target); }
