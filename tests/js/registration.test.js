@@ -239,6 +239,12 @@ test('regsvr32 registers every key of the scripts and unregisters them again', (
 });
 
 test('a 32-bit library\'s keys land in the 32-bit view, and regsvr32 /u takes back exactly what it wrote', () => {
+  // Keys that every Windows with Internet Explorer has, and registration
+  // creates as parents where they are missing, as in a new wine prefix.
+  for (const key of ['HKCU\\Software\\Classes\\AppID', 'HKCU\\Software\\Classes\\CLSID', MENU_EXT,
+    'HKLM\\SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\Extensions',
+    'HKLM\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects'])
+    assert.strictEqual(wine(['reg', 'add', key, '/f', '/reg:64']).status, 0, key);
   const before = exportRegistry();
   assert.strictEqual(regsvr32().status, 0);
   // Classes and the machine's software keys of a 32-bit library are those of
