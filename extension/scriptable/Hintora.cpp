@@ -516,16 +516,6 @@ bool IsEmptyKey(HKEY root, const std::wstring& path, REGSAM view) {
     return rc == ERROR_SUCCESS && subKeys == 0 && values == 0;
 }
 
-// Text that names exactly one key below the context-menu key.
-bool IsSingleKeyName(const std::wstring& text) {
-    if (text.empty())
-        return false;
-    for (wchar_t c : text)
-        if (c == L'\\' || (c < 0x20 && c != L'\t'))
-            return false;
-    return true;
-}
-
 }  // namespace
 
 HRESULT CHintora::UpdateRegistry(bool doRegister) {
@@ -579,7 +569,7 @@ HRESULT CHintora::UpdateRegistry(bool doRegister) {
         std::wstring name = ProductSettings::Value(L"Name");
         if (!shortCut.empty() && !name.empty()) {
             std::wstring entry = MenuText(name, shortCut);
-            if (IsSingleKeyName(name) && IsSingleKeyName(shortCut))
+            if (NamesOneMenuEntry(entry))
                 DeleteKeyFromRegistry(HKEY_CURRENT_USER, std::wstring(HotKeyTexts::kMenuExtKey) + L"\\" + entry);
             else
                 g_logger.Log(L"CHintora::UpdateRegistry() - context-menu entry left [%s]", entry.c_str());

@@ -43,16 +43,9 @@ std::wstring ContextMenuKey(const std::wstring& menuText) {
     return std::wstring(kMenuExtKey) + L"\\" + menuText;
 }
 
-// Whether the menu text names exactly one entry below MenuExt. The stored
-// texts are not ours alone to vouch for: a backslash or an empty text can
-// name MenuExt itself, with every other product's entries in it.
-bool NamesOneEntry(const std::wstring& menuText) {
-    return !menuText.empty() && menuText.find(L'\\') == std::wstring::npos;
-}
-
 // The context-menu entry of that text, opening the library's page.
 LONG StoreContextMenuEntry(const std::wstring& menuText) {
-    if (!NamesOneEntry(menuText))
+    if (!NamesOneMenuEntry(menuText))
         return E_INVALIDARG;
     return ProductSettings::StoreDataInRegistry(HKEY_CURRENT_USER, ContextMenuKey(menuText), L"",
                                                 L"res://" + LibraryModulePath() + L"/203");
@@ -80,6 +73,15 @@ void OpenForDeletion(const std::wstring& objectName) {
 }
 
 }  // namespace
+
+bool NamesOneMenuEntry(const std::wstring& menuText) {
+    if (menuText.empty())
+        return false;
+    for (wchar_t c : menuText)
+        if (c == L'\\' || (c < 0x20 && c != L'\t'))
+            return false;
+    return true;
+}
 
 std::wstring MenuText(const std::wstring& name, const std::wstring& shortCut) {
     if (shortCut.empty())
@@ -180,7 +182,7 @@ void ModifyHintoraTextAndShortCut(const std::wstring& name, const std::wstring& 
         newName = oldName;
     std::wstring newMenuText = MenuText(newName, newShortCut);
 
-    if (NamesOneEntry(oldMenuText)) {
+    if (NamesOneMenuEntry(oldMenuText)) {
         OpenForDeletion(L"CURRENT_USER\\" + ContextMenuKey(oldMenuText));
         DeleteKeyFromRegistry(HKEY_CURRENT_USER, ContextMenuKey(oldMenuText));
     }
@@ -203,7 +205,7 @@ void ModifyHintoraTextAndShortCut(const std::wstring& name, const std::wstring& 
     g_logger.Log(L"CHintora::ModifyHintoraTextAndShortCut - couldn't save at least one of the values, trying to "
                  L"preserve old values [%08X]",
                  static_cast<unsigned>(rc));
-    if (newMenuText != oldMenuText && NamesOneEntry(newMenuText))
+    if (newMenuText != oldMenuText && NamesOneMenuEntry(newMenuText))
         DeleteKeyFromRegistry(HKEY_CURRENT_USER, ContextMenuKey(newMenuText));
     StoreContextMenuEntry(oldMenuText);
     StoreButtonTexts(oldMenuText, oldName);

@@ -26,6 +26,11 @@ void WriteOptionsMenuText(const std::wstring& language);
 // without a hot key).
 std::wstring MenuText(const std::wstring& name, const std::wstring& shortCut);
 
+// Whether a menu text names exactly one entry below the context-menu key.
+// Stored texts are not ours alone to vouch for: an empty one, or one with a
+// backslash, can name the key itself with every other product's entries.
+bool NamesOneMenuEntry(const std::wstring& menuText);
+
 // Stores a new product name and hot key (English form) and rewrites every
 // text Internet Explorer shows them in, in the user's language: the toolbar
 // button, its Tools-menu entry, the context-menu entry and the two stored
