@@ -12,6 +12,10 @@ for f in build/win32/extension/HintoraIE.dll build/win32/player/play.exe; do
   file "$f" | grep -q "PE32 executable.*Intel 80386" || { echo "not a PE32 x86 image: $f"; exit 1; }
   ! objdump -h "$f" | grep -q " \.debug" || { echo "debug sections left in $f"; exit 1; }
 done
+# The tests run 32-bit programs too, beside the shipped images.
+for f in $(find build/win32/tests -name '*.exe' -not -path '*/CMakeFiles/*' -not -path '*wineprefix*'); do
+  file "$f" | grep -q "PE32 executable.*Intel 80386" || { echo "not a PE32 x86 test program: $f"; exit 1; }
+done
 dll=build/win32/extension/HintoraIE.dll
 version=$(sed -n 's/^#define HINTORA_VERSION_TEXT "\(.*\)"$/\1/p' resources/extension/Version.h)
 objdump -p "$dll" | grep -Eq "^Subsystem[[:space:]]+00000002[[:space:]]+\(Windows GUI\)" ||
