@@ -2,7 +2,9 @@
 # The main job: builds the shipped 32-bit binaries, puts play.exe into the
 # sample content folder and runs it there under wine with logging on. The
 # program serves that folder on 127.0.0.1 and ends after an hour without
-# requests, or when Ctrl+C ends this script.
+# requests, or when Ctrl+C ends this script. Where the kernel runs no 32-bit
+# code, the x86_64 play.exe of the same sources runs instead, and the script
+# says so.
 #
 # A wine prefix has no browser of its own that could show the content, so
 # the prefix's Internet Explorer entry names the build's stand-in browser: it
@@ -12,14 +14,23 @@
 set -e
 cd "$(dirname "$0")/.."
 sh scripts/setup.sh
-echo "run: building (the compiler's output shows only when the build fails)"
-sh scripts/build.sh
+if probe=$(sh scripts/probe-32bit.sh); then
+  tree=build/win32
+  echo "run: building (the compiler's output shows only when the build fails)"
+  sh scripts/build.sh
+else
+  [ $? -eq 1 ] || { echo "run: $probe"; exit 1; }
+  tree=build/win64
+  echo "run: ${probe#no: }: running the x86_64 play.exe of the same sources instead of the shipped 32-bit one"
+  echo "run: building (the compiler's output shows only when the build fails)"
+  sh scripts/build.sh win64
+fi
 
 root=$(pwd -P)
 # A prefix of its own: the tests' prefixes name their recorder as the
 # browser, and stopping this one's wineserver on exit must not end a test's
 # programs. Outside the wineprefix* names, which test.sh stops after a run.
-prefix=$root/build/win32/run-wineprefix
+prefix=$root/$tree/run-wineprefix
 site=$root/build/sample-site
 standin_out=$root/build/run-standin.txt
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
@@ -35,7 +46,7 @@ mkdir -p "$site"
     cp "sample/$f" "$site/$f"
   fi
 done
-cp build/win32/player/play.exe "$site/play.exe.new"
+cp "$tree/player/play.exe" "$site/play.exe.new"
 mv -f "$site/play.exe.new" "$site/play.exe"
 rm -f "$standin_out"
 
@@ -78,7 +89,7 @@ trap 'finish; exit 0' INT TERM HUP
 
 "$root/cmake/wine-run" "$prefix" reg add \
   'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\IEXPLORE.EXE' /ve /f \
-  /d "$(winpath "$root/build/win32/player/browser_standin.exe")" >/dev/null
+  /d "$(winpath "$root/$tree/player/browser_standin.exe")" >/dev/null
 
 # Started in the content folder: "/log" writes play.exe.log to the folder the
 # program was started from.

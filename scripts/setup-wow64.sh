@@ -1,10 +1,12 @@
 #!/bin/sh
-# Makes, once, the Debian sid root whose wine runs 32-bit Windows programs
-# inside a 64-bit process (the WoW64 build: this machine refuses 32-bit
-# processes, but executes 32-bit code inside a 64-bit one). The tests and
+# Makes, once, the Debian sid root whose wine runs the Windows programs: its
+# WoW64 build runs 32-bit programs inside a 64-bit process, where the kernel
+# has a 32-bit code segment, and 64-bit programs everywhere. The tests and
 # run.sh start every Windows program through cmake/wow64-exec, which enters
-# this root in a mount namespace of its own, so nothing is ever bound in the
+# this root in namespaces of its own, so nothing is ever mounted in the
 # machine's namespace and no clone of the project can hold a mount.
+#   setup-wow64.sh           makes the root (needs root)
+#   setup-wow64.sh --check   only tells, by its exit status, whether it is ready
 #
 # The root lives outside any checkout (HINTORA_WOW64_ROOT, default below).
 # Quiet and quick when the root is already there and complete.
@@ -15,9 +17,14 @@ wow64_folder=usr/lib/x86_64-linux-gnu/wine/i386-windows
 
 fail() { echo "setup-wow64: $*" >&2; exit 1; }
 
-[ -f "$root/.hintora-ready" ] && [ -d "$root/$wow64_folder" ] && exit 0
+ready() { [ -f "$root/.hintora-ready" ] && [ -d "$root/$wow64_folder" ]; }
+if [ "$1" = --check ]; then
+  ready
+  exit
+fi
+ready && exit 0
 
-[ "$(id -u)" -eq 0 ] || fail "making the sid root needs root (debootstrap, chroot, mount namespaces)"
+[ "$(id -u)" -eq 0 ] || fail "making the sid root needs root (debootstrap, apt-get in the root)"
 case $root in
   "$PWD"|"$PWD"/*) fail "the root $root must lie outside the checkout" ;;
 esac
@@ -46,22 +53,23 @@ if [ ! -x "$root/usr/bin/apt-get" ] || [ ! -f "$root/.hintora-bootstrapped" ]; t
   touch "$root/.hintora-bootstrapped"
 fi
 
-# The mirror's sid Release file may carry an expired Valid-Until.
-in_root() { cmake/wow64-exec --root "$root" "$@"; }
-in_root sh -c 'apt-get -qq -o Acquire::Check-Valid-Until=false update &&
+# The mirror's sid Release file may carry an expired Valid-Until. apt-get
+# needs the root's own system users, so this runs as the machine's root.
+cmake/wow64-exec --root "$root" --system sh -c 'apt-get -qq -o Acquire::Check-Valid-Until=false update &&
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine wine64 >/dev/null' \
   >"$root.apt.log" 2>&1 || { tail -n 20 "$root.apt.log" >&2; fail "installing wine in the sid root failed (log: $root.apt.log)"; }
 
 [ -d "$root/$wow64_folder" ] ||
   fail "the sid root's wine has no $wow64_folder: it is not a WoW64 build and cannot run 32-bit programs"
 
-# A prefix made by this wine must hold the 32-bit system folder.
-# (Its path inside the root is /var/tmp/wow64-check.)
-check=$root/var/tmp/wow64-check
-rm -rf "$check"
-in_root env WINEPREFIX=/var/tmp/wow64-check WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=" \
-  sh -c 'wineboot -i; wineserver -w' </dev/null >/dev/null 2>&1 || true
-[ -d "$check/drive_c/windows/syswow64" ] || fail "wineboot in the sid root made no prefix with syswow64"
-rm -rf "$check"
+# The end-to-end check: a 32-bit probe must run, unless the kernel itself
+# runs no 32-bit code, in which case only the x86_64 builds can run here.
+# An empty syswow64 in a new prefix does not pass.
+probe=$(HINTORA_WOW64_ROOT=$root HINTORA_PROBE_CACHE=$root.probe sh scripts/probe-32bit.sh) || {
+  case $probe in
+    "no: this kernel runs no 32-bit code"*) ;;
+    *) fail "${probe#no: }" ;;
+  esac
+}
 touch "$root/.hintora-ready"
-echo "setup-wow64: ready ($(in_root wine --version))"
+echo "setup-wow64: ready ($(cmake/wow64-exec --root "$root" wine --version)); ${probe#*: }"

@@ -9,10 +9,19 @@ cd "$(dirname "$0")/.."
 packages="cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
   libwine-dev googletest nodejs npm curl file iproute2 xauth xvfb debootstrap
-  chromium python3"
+  chromium python3 gcc binutils util-linux"
 
+# Only installing needs root: an ordinary user is asked through sudo, and
+# building and testing then run as that user.
 sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+  command -v sudo >/dev/null 2>&1 || sudo="need_root"
+fi
+need_root() {
+  echo "setup: installing needs root once and there is no sudo: run 'sh scripts/setup.sh' as root, then again as you" >&2
+  exit 1
+}
 
 missing=""
 for p in $packages; do
@@ -26,7 +35,7 @@ for p in $packages; do
 done
 
 if [ -n "$missing" ]; then
-  echo "setup: installing$missing"
+  echo "setup: installing$missing${sudo:+ (as root, through sudo)}"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing >/dev/null
 fi
@@ -36,4 +45,7 @@ if [ ! -d node_modules ] || [ package-lock.json -nt node_modules/.package-lock.j
   npm ci --no-audit --no-fund --loglevel=error >/dev/null
 fi
 
-sh scripts/setup-wow64.sh
+if ! sh scripts/setup-wow64.sh --check; then
+  [ -z "$sudo" ] || echo "setup: making the sid root needs root once: through sudo"
+  $sudo env HINTORA_WOW64_ROOT="${HINTORA_WOW64_ROOT:-}" sh scripts/setup-wow64.sh
+fi

@@ -17,6 +17,7 @@ const os = require('node:os');
 const path = require('node:path');
 const net = require('node:net');
 const http = require('node:http');
+const { imageBits } = require('./image-bits');
 
 const root = path.resolve(__dirname, '..', '..');
 const buildDir = process.env.HINTORA_BUILD_DIR || path.join(root, 'build', 'win32');
@@ -114,9 +115,10 @@ function ensurePrefix() {
     `"PathToExe"="${exe}"`,
     '',
     // Through a "." step, so that the started process never shows under the
-    // name the program searches for. Only in the 32-bit view, where a 32-bit
-    // browser registers on 64-bit Windows; Firefox is in the native view.
-    '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Apple Computer, Inc.\\Safari]',
+    // name the program searches for. A 32-bit player must find it in the
+    // 32-bit view, where a 32-bit browser registers on 64-bit Windows (Firefox
+    // is in the native view); a 64-bit player looks in the native view only.
+    `[HKEY_LOCAL_MACHINE\\SOFTWARE\\${imageBits(playExe) === 32 ? 'Wow6432Node\\' : ''}Apple Computer, Inc.\\Safari]`,
     `"BrowserExe"="${exe.replace(/\\\\browser_recorder\.exe$/, '\\\\.\\\\browser_recorder.exe')}"`,
     '',
   ].join('\r\n');

@@ -1,10 +1,11 @@
 'use strict';
-// The shipped 32-bit library registered and unregistered by the system's own
-// 32-bit tools under the WoW64 wine, as on 64-bit Windows: regsvr32 (machine
+// The library of the build under test registered and unregistered by the
+// system's own tools of its bitness, as on 64-bit Windows: regsvr32 (machine
 // and per user), reg.exe to read the keys back and to plant other products'
-// keys in the 32-bit view (where the library reads and writes), and cscript
-// creating the scriptable object by name. Everything runs in a prefix of its
-// own, so the other tests' registry is never changed.
+// keys in the library's view (the 32-bit one for the shipped 32-bit library,
+// the native one for the x86_64 build), and cscript creating the scriptable
+// object by name. Everything runs in a prefix of its own, so the other tests'
+// registry is never changed.
 
 const test = require('node:test');
 const assert = require('node:assert');
@@ -12,6 +13,7 @@ const { spawnSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
+const { imageBits } = require('./image-bits');
 
 const root = path.resolve(__dirname, '..', '..');
 const buildDir = process.env.HINTORA_BUILD_DIR || path.join(root, 'build', 'win32');
@@ -33,9 +35,15 @@ const MENU_EXT = 'HKCU\\Software\\Microsoft\\Internet Explorer\\MenuExt';
 const VENDOR = 'HKLM\\Software\\Veltrane';
 const PRODUCT = 'HKLM\\Software\\Veltrane\\Norvik\\Hintora';
 const USER_CLASSES = 'HKCU\\Software\\Classes';
-// The 32-bit programs of a 64-bit system, which a 32-bit library needs.
-const REGSVR32 = 'C:\\windows\\syswow64\\regsvr32.exe';
-const CSCRIPT = 'C:\\windows\\syswow64\\cscript.exe';
+// A 32-bit library needs the 32-bit programs of a 64-bit system, and lives
+// in the 32-bit view of the registry; a 64-bit one the native programs and view.
+const BITS = imageBits(dll);
+const SYSTEM = BITS === 32 ? 'C:\\windows\\syswow64' : 'C:\\windows\\system32';
+const REGSVR32 = `${SYSTEM}\\regsvr32.exe`;
+const CSCRIPT = `${SYSTEM}\\cscript.exe`;
+const VIEW = `/reg:${BITS}`;
+// Where a key of the library's view lies when named in the native view.
+const asWritten = (key) => (BITS === 32 ? key.replace(/^HKLM\\SOFTWARE\\/i, 'HKLM\\SOFTWARE\\Wow6432Node\\') : key);
 
 function wine(args, options = {}) {
   if (args[0] !== 'reg' || args[1] !== 'query') snapshots = [];
@@ -56,7 +64,7 @@ function normalize(key) {
 let snapshots = [];
 
 function snapshot(key) {
-  const r = wine(['reg', 'query', key, '/s', '/reg:32']);
+  const r = wine(['reg', 'query', key, '/s', VIEW]);
   const keys = new Map();
   if (r.status === 0) {
     let current = null;
@@ -99,14 +107,14 @@ function exists(key) {
 }
 
 function put(key, name, data) {
-  const args = ['reg', 'add', key, '/f', '/reg:32'];
+  const args = ['reg', 'add', key, '/f', VIEW];
   if (name !== undefined) args.push(name === '' ? '/ve' : '/v', ...(name === '' ? [] : [name]), '/d', data);
   const r = wine(args);
   assert.strictEqual(r.status, 0, `reg add ${key}: ${r.out}`);
 }
 
 function remove(key) {
-  wine(['reg', 'delete', key, '/f', '/reg:32']);
+  wine(['reg', 'delete', key, '/f', VIEW]);
 }
 
 function regsvr32(...args) {
@@ -238,23 +246,27 @@ test('regsvr32 registers every key of the scripts and unregisters them again', (
   assert.ok(!exists(VENDOR), 'an empty vendor key goes');
 });
 
-test('a 32-bit library\'s keys land in the 32-bit view, and regsvr32 /u takes back exactly what it wrote', () => {
+test('the library\'s keys land in the view of its bitness, and regsvr32 /u takes back exactly what it wrote', () => {
   // Keys that every Windows with Internet Explorer has, and registration
   // creates as parents where they are missing, as in a new wine prefix.
   for (const key of ['HKCU\\Software\\Classes\\AppID', 'HKCU\\Software\\Classes\\CLSID', MENU_EXT,
-    'HKLM\\SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\Extensions',
-    'HKLM\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects'])
+    asWritten('HKLM\\SOFTWARE\\Microsoft\\Internet Explorer\\Extensions'),
+    asWritten('HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects')])
     assert.strictEqual(wine(['reg', 'add', key, '/f', '/reg:64']).status, 0, key);
   const before = exportRegistry();
   assert.strictEqual(regsvr32().status, 0);
   // Classes and the machine's software keys of a 32-bit library are those of
-  // the 32-bit view; the native view gets none of them.
+  // the 32-bit view, and the native view gets none of them; a 64-bit
+  // library's are the native ones, and the 32-bit view gets none.
   const classId = `CLSID\\${CLSID_HINTORA}`;
-  assert.ok(existsNative(`HKLM\\Software\\Classes\\Wow6432Node\\${classId}`), '32-bit class');
-  assert.ok(!existsNative(`HKCR\\${classId}`), 'no native class');
+  const wow = `HKLM\\Software\\Classes\\Wow6432Node\\${classId}`;
+  const native = `HKLM\\Software\\Classes\\${classId}`;
+  assert.ok(existsNative(BITS === 32 ? wow : native), `${BITS}-bit class`);
+  assert.ok(!existsNative(BITS === 32 ? native : wow), 'no class in the other view');
   for (const key of [BUTTON, OPTIONS_MENU, BHO_KEY]) {
-    assert.ok(existsNative(key.replace(/^HKLM\\SOFTWARE\\/, 'HKLM\\SOFTWARE\\Wow6432Node\\')), key);
-    assert.ok(!existsNative(key), `native ${key}`);
+    const other = BITS === 32 ? key : key.replace(/^HKLM\\SOFTWARE\\/, 'HKLM\\SOFTWARE\\Wow6432Node\\');
+    assert.ok(existsNative(asWritten(key)), key);
+    assert.ok(!existsNative(other), `${other} in the other view`);
   }
   assert.strictEqual(regsvr32('/u').status, 0);
   // Per user as well.
