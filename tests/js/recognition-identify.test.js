@@ -48,25 +48,27 @@ test('page declarations', async (t) => {
     assert.deepStrictEqual(JSON.parse(context.SearchExpressionTree), { Operator: 'OR', Terms: ['FB01', 'FB 03'] });
   });
 
-  await t.test('declared parts keep their first place and first-come values, repeats once, whatever their names', () => {
+  await t.test('declared parts are placed by their first value, values come first-come, repeats once, whatever their names', () => {
     // Names that every script object already has must not pass for parts or values seen before.
     const odd = ['__proto__', 'constructor', 'hasOwnProperty', 'toString', 'valueOf'];
-    const pairs = ['C=b', 'K=1', 'C=a', ...odd.map((o) => 'C=' + o), '__proto__=p', 'C=b', 'constructor=k',
-      ...odd.map((o) => 'C=' + o), 'K=2', 'K=1', 'c=a'];
+    // "Z" and "E" come first without a value: no part, and no place before the others.
+    const pairs = ['Z=', 'E=', 'C=b', 'K=1', 'C=a', ...odd.map((o) => 'C=' + o), '__proto__=p', 'C=b', 'constructor=k',
+      ...odd.map((o) => 'C=' + o), 'K=2', 'K=1', 'c=a', 'Z=z'];
     const meta = page('http://erp.example/', '<head><meta name="norvik-namespace" content="APP">' +
       `<meta name="norvik-context" content="${pairs.join('&amp;')}"></head><body></body>`);
-    assert.strictEqual(single(meta).context.SearchExpression, ['b', 'a', ...odd, '1', '2', 'p', 'k'].join('-'));
+    assert.strictEqual(single(meta).context.SearchExpression, ['b', 'a', ...odd, '1', '2', 'p', 'k', 'z'].join('-'));
     assert.deepStrictEqual(plain(cacheOf(meta, 'DocumentMeta')[6][4]),
-      [['C', ['b', 'a', ...odd]], ['K', ['1', '2']], ['__PROTO__', ['p']], ['CONSTRUCTOR', ['k']]]);
+      [['C', ['b', 'a', ...odd]], ['K', ['1', '2']], ['__PROTO__', ['p']], ['CONSTRUCTOR', ['k']], ['Z', ['z']]]);
     const hook = page('http://erp.example/', `<head><script>
       function Norvik_GetNamespace() { return 'APP'; }
       function Norvik_GetContext() {
-        return JSON.parse('{"C":["x","y","x"],"__proto__":["p"],"c":["z","y"],"constructor":"k","hasOwnProperty":["h","h"]}');
+        return JSON.parse('{"q":[],"e":"","C":["x","y","x"],"__proto__":["p"],"c":["z","y"],"constructor":"k",' +
+          '"hasOwnProperty":["h","h"],"Q":"last"}');
       }
     </script></head><body></body>`);
-    single(hook);
+    assert.strictEqual(single(hook).context.SearchExpression, 'x-y-z-p-k-h-last');
     assert.deepStrictEqual(plain(cacheOf(hook, 'DocumentMeta')[6][4]),
-      [['C', ['x', 'y', 'z']], ['__PROTO__', ['p']], ['CONSTRUCTOR', ['k']], ['HASOWNPROPERTY', ['h']]]);
+      [['C', ['x', 'y', 'z']], ['__PROTO__', ['p']], ['CONSTRUCTOR', ['k']], ['HASOWNPROPERTY', ['h']], ['Q', ['last']]]);
   });
 
   await t.test('a declaration of a code the descriptor does not hold is ignored', () => {
@@ -124,6 +126,10 @@ test('detection', async (t) => {
       assert.strictEqual(context.Application, code, url + ' ' + html);
       assert.strictEqual(context.SearchExpression, expression, code);
     }
+    // A part the page leaves empty is no part at all.
+    const noModule = page('http://a.example/', '<head><script>var workspace = { activeView: "inbox" };</script></head>');
+    assert.strictEqual(single(noModule).context.SearchExpression, 'inbox');
+    assert.deepStrictEqual(plain(cacheOf(noModule, 'DocumentMeta')[7]), [['C', ['inbox']]]);
   });
 
   await t.test('a top window by its name', () => {
@@ -131,13 +137,32 @@ test('detection', async (t) => {
     assert.strictEqual(single(win).context.SearchExpression, 'Select vendor');
   });
 
-  await t.test('a scored detection combines the values of all its frames', () => {
+  await t.test('a scored detection combines the values of all its frames; a part with one value keeps the first', () => {
     const win = page('http://a.example/', '<body><div class="portlet" id="news"></div><div class="portlet" id="tasks">' +
       '</div><div class="portlet"></div></body>');
     const { context } = single(win);
     assert.strictEqual(context.Application, 'PORTLETS');
     assert.strictEqual(context.SearchExpression, 'news-tasks');
     assert.strictEqual(cacheOf(win, 'DocumentMeta')[5], 3, 'score kept');
+
+    // A portal whose frames declare it: each frame's portlets join in, the
+    // application name is the first frame's.
+    const declare = (context) => '<head><meta name="norvik-namespace" content="PORTLETS">' +
+      `<meta name="norvik-context" content="${context}"></head><body></body>`;
+    const top = page('http://a.example/', declare('MA=Board&amp;C=news'));
+    attachFrame(top, page('http://a.example/l', declare('MA=Tasks&amp;C=tasks&amp;C=news')));
+    attachFrame(top, page('http://a.example/r', '<body><div class="portlet" id="mail"></div></body>'));
+    const R = inject(top);
+    const d = describe(R, [top, top.frames[0], top.frames[1]], [-1, 0, 0], [0, 0, 0]);
+    assert.strictEqual(R.GetPlaybackContext(d, 0).SearchExpression, 'news-tasks-mail');
+    assert.deepStrictEqual(plain(cacheOf(top, 'DocumentContext')[3]),
+      [['MA', ['Board']], ['C', ['news', 'tasks', 'mail']]]);
+
+    // A grid page names its place by one id, the first grid's, however many it shows.
+    const grids = single(page('http://a.example/', '<body><table class="data-grid" id="orders"></table>' +
+      '<table class="data-grid" id="lines"></table></body>')).context;
+    assert.strictEqual(grids.Application, 'GRID');
+    assert.strictEqual(grids.SearchExpression, 'orders');
   });
 
   await t.test('the context hook comes before the recognizer\'s own extraction', () => {

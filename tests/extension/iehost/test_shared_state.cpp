@@ -95,15 +95,17 @@ TEST(SharedStatePeer, DISABLED_GatewaySide) {
 }
 
 // Another program made the mapping first, in a form whose pages this one
-// cannot reach; the tab (the second process) must fail its accesses, not
-// crash on them.
+// cannot reach, or not all of them; the tab (the second process) must fail
+// its accesses, not crash on them.
 TEST(SharedState, AMappingWhosePagesCannotBeReachedIsUnusable) {
     struct Kind {
         const char* name;
         DWORD flags;
         DWORD size;
-    } kinds[] = {{"reserved, never committed", SEC_RESERVE, SharedState::kMappingSize},
-                 {"smaller than the block", 0, 4096}};
+        bool firstPageCommitted;
+    } kinds[] = {{"reserved, never committed", SEC_RESERVE, SharedState::kMappingSize, false},
+                 {"reserved, only its first page committed", SEC_RESERVE, SharedState::kMappingSize, true},
+                 {"smaller than the block", 0, 4096, false}};
     for (const Kind& kind : kinds) {
         SCOPED_TRACE(kind.name);
         SetLastError(ERROR_SUCCESS);
@@ -112,6 +114,24 @@ TEST(SharedState, AMappingWhosePagesCannotBeReachedIsUnusable) {
         if (GetLastError() == ERROR_ALREADY_EXISTS)
             GTEST_SKIP() << "another process (or an earlier test of this one) holds the mapping";
         ASSERT_TRUE(first);
+        MappedView view;
+        if (kind.firstPageCommitted) {
+            view.Reset(MapViewOfFile(first.Get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SharedStateBlock)));
+            ASSERT_TRUE(view);
+            SYSTEM_INFO system;
+            GetSystemInfo(&system);
+            ASSERT_TRUE(VirtualAlloc(view.Get(), system.dwPageSize, MEM_COMMIT, PAGE_READWRITE));
+            // The block then begins with one usable page and goes on
+            // reserved, and the tab sees it so: a check of the first region
+            // alone would let it through.
+            MEMORY_BASIC_INFORMATION region;
+            ASSERT_NE(0u, VirtualQuery(view.Get(), &region, sizeof(region)));
+            ASSERT_EQ(static_cast<DWORD>(MEM_COMMIT), region.State);
+            ASSERT_EQ(static_cast<DWORD>(PAGE_READWRITE), region.Protect);
+            ASSERT_EQ(static_cast<SIZE_T>(system.dwPageSize), region.RegionSize);
+            ASSERT_NE(0u, VirtualQuery(static_cast<BYTE*>(view.Get()) + system.dwPageSize, &region, sizeof(region)));
+            ASSERT_EQ(static_cast<DWORD>(MEM_RESERVE), region.State);
+        }
         EXPECT_EQ(0u, FinishPeer(StartPeer(L"SharedStatePeer.DISABLED_UnusableMapping"), 60000));
     }
 }
