@@ -66,6 +66,7 @@ private:
     void SelectWriteNotifications();
     void DrainInput();
     void CloseNow(bool shutDownFirst);
+    void AnswerTimeout();
     void Touch();
 
     // Answering
@@ -84,6 +85,7 @@ private:
     void StartResponse(const std::wstring& statusText);
     void StartResponseById(int code);
     void SendStatusOnly(int code);
+    void EndEmptyAnswer();
     void AddHeader(const std::wstring& name, const std::wstring& value);
     void AddHeader(const std::wstring& name, long long value);
 
