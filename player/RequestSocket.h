@@ -35,7 +35,9 @@ public:
     // read or the answer sent, and after the answer while the peer is given
     // the chance to close first. The head and whole-request deadlines count
     // from the opening of the connection, so that a client trickling bytes
-    // cannot keep it (nor, with many such, the connection cap).
+    // cannot keep it (nor, with many such, the connection cap). A request
+    // that any of them cuts short is answered 408; an answer being sent is
+    // limited by the idle time-out alone.
     static void SetTimeouts(DWORD idleMs, DWORD lingerMs, DWORD headMs = 30000, DWORD requestMs = 60000);
     // Number of live request sockets.
     static size_t LiveCount();
