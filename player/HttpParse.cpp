@@ -207,8 +207,8 @@ void ParseFormFields(CRequest& request) {
         ParseUrlEncoded(std::string(request.body.begin(), request.body.end()), request.formFields);
 }
 
-void RequestReader::Reject() {
-    m_rejected = true;
+void RequestReader::Reject(int status) {
+    m_refusal = status;
     m_state = kComplete;
     m_line.clear();
 }
@@ -258,36 +258,65 @@ void RequestReader::ParseLine(CRequest& request) {
                 Reject();
                 return;
             }
-            request.headers[LowerAscii(m_line.substr(0, colon))] = TrimLeft(m_line.substr(colon + 1));
+            std::wstring name = LowerAscii(m_line.substr(0, colon));
+            std::wstring value = TrimLeft(m_line.substr(colon + 1));
+            // "Host : x" is no Host header here, but a proxy or client may
+            // take it for one: a name with a blank in it is refused.
+            if (name.find_first_of(L" \t") != std::wstring::npos) {
+                Reject();
+                return;
+            }
+            if (name == L"host") {
+                ++m_hostCount;
+            } else if (name == L"transfer-encoding") {
+                m_chunked = true;
+            } else if (name == L"content-length" && !TakeContentLength(value)) {
+                Reject();
+                return;
+            }
+            request.headers[name] = value;
         }
     }
     m_line.clear();
 }
 
-bool RequestReader::ReadContentLength(CRequest& request) {
-    std::wstring value = request.GetHeader(L"Content-Length");
-    if (value.empty())
-        return false;
+// Where the body ends must be certain, or the server and a proxy or client
+// could see different requests: one decimal number, or a list of that same
+// number, as repeated fields may be joined; anything else is refused.
+bool RequestReader::TakeContentLength(const std::wstring& value) {
+    const size_t n = value.size();
     size_t i = 0;
-    while (i < value.size() && IsSpace(value[i]))
-        ++i;
-    bool negative = false;
-    if (i < value.size() && (value[i] == L'+' || value[i] == L'-'))
-        negative = value[i++] == L'-';
-    int64_t v = 0;
-    bool tooLarge = false;
-    for (; i < value.size() && value[i] >= L'0' && value[i] <= L'9'; ++i) {
-        v = v * 10 + (value[i] - L'0');
-        if (v > m_limits.maxBody)
-            tooLarge = true, v = m_limits.maxBody + int64_t(1);
+    for (;;) {
+        while (i < n && (value[i] == L' ' || value[i] == L'\t'))
+            ++i;
+        const size_t digits = i;
+        int64_t v = 0;
+        for (; i < n && value[i] >= L'0' && value[i] <= L'9'; ++i) {
+            v = v * 10 + (value[i] - L'0');
+            if (v > m_limits.maxBody)
+                v = m_limits.maxBody + int64_t(1);  // too large in any case
+        }
+        if (i == digits)
+            return false;
+        while (i < n && (value[i] == L' ' || value[i] == L'\t'))
+            ++i;
+        if (m_length >= 0 && v != m_length)
+            return false;
+        m_length = v;
+        if (i == n)
+            return true;
+        if (value[i++] != L',')
+            return false;
     }
-    // A body that cannot be held, or a negative length, is never collected.
-    if (tooLarge || (negative && v != 0)) {
+}
+
+void RequestReader::CheckHead(const CRequest& request) {
+    if (m_hostCount > 1 || (m_hostCount == 0 && request.version == L"HTTP/1.1"))
         Reject();
-        return true;
-    }
-    request.contentLength = static_cast<int32_t>(v);
-    return true;
+    else if (m_chunked)
+        Reject(501);  // the body is not decoded, so it must not be taken
+    else if (m_length > m_limits.maxBody)
+        Reject();     // a body that cannot be held is never collected
 }
 
 void RequestReader::TakeBody(CRequest& request, const unsigned char* data, size_t n, size_t pos) {
@@ -314,15 +343,17 @@ bool RequestReader::Feed(CRequest& request, const unsigned char* data, size_t n)
                 break;
             }
             ParseLine(request);
-            if (m_rejected)
+            if (Rejected())
                 return true;
         }
-        if (m_rejected)
+        if (Rejected())
             return true;
         if (m_state == kBody) {
-            if (ReadContentLength(request)) {
-                if (m_rejected)
-                    return true;
+            CheckHead(request);
+            if (Rejected())
+                return true;
+            if (m_length >= 0) {
+                request.contentLength = static_cast<int32_t>(m_length);
                 TakeBody(request, data, n, pos);
             } else {
                 m_state = kComplete;

@@ -60,24 +60,35 @@ public:
     explicit RequestReader(const RequestLimits& limits = RequestLimits()) : m_limits(limits) {}
 
     // Takes the next received bytes. Returns true once the request is
-    // complete (state 4); Rejected() then tells whether it broke a bound
-    // or carried an unusable Content-Length. Bytes after completion are
-    // ignored.
+    // complete (state 4); Rejected() then tells whether it is refused before
+    // it is answered, and Refusal() with which status. Bytes after
+    // completion are ignored.
     bool Feed(CRequest& request, const unsigned char* data, size_t n);
 
     int State() const { return m_state; }
-    bool Rejected() const { return m_rejected; }
+    bool Rejected() const { return m_refusal != 0; }
+    // 400 for a request that breaks a bound or whose head is malformed (a
+    // Content-Length that is not one decimal number, a blank before a
+    // header's colon, a missing or repeated Host); 501 for a body framed by
+    // Transfer-Encoding, which the server does not decode. 0 otherwise.
+    int Refusal() const { return m_refusal; }
+    // Whether any byte of a request has arrived.
+    bool Begun() const { return m_state != kRequestLine || !m_line.empty(); }
 
 private:
     bool ReadLine(const unsigned char* data, size_t n, size_t& pos);
     void ParseLine(CRequest& request);
-    bool ReadContentLength(CRequest& request);
+    bool TakeContentLength(const std::wstring& value);
+    void CheckHead(const CRequest& request);
     void TakeBody(CRequest& request, const unsigned char* data, size_t n, size_t pos);
-    void Reject();
+    void Reject(int status = 400);
 
     RequestLimits m_limits;
     std::wstring m_line;
     int m_state = kRequestLine;
     size_t m_headerCount = 0;
-    bool m_rejected = false;
+    size_t m_hostCount = 0;
+    bool m_chunked = false;   // a Transfer-Encoding header came
+    int64_t m_length = -1;    // the Content-Length; -1 while none came
+    int m_refusal = 0;
 };

@@ -142,9 +142,30 @@ void CALLBACK CRequestSocket::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
             DWORD deadline = s->reader.State() < kBody ? g_headDeadlineMs : g_requestDeadlineMs;
             late = now - s->m_opened >= deadline;
         }
-        if (now - s->m_lastActivity >= limit || late)
+        if (now - s->m_lastActivity < limit && !late)
+            continue;
+        if (s->m_answered)
             s->CloseNow(true);
+        else
+            s->AnswerTimeout();
     }
+}
+
+void CRequestSocket::AnswerTimeout() {
+    // A request cut short is told so, or the browser shows a bare network
+    // error that the page cannot explain; a connection that never sent a
+    // byte has no request to answer.
+    if (!request || !reader.Begun()) {
+        CloseNow(true);
+        return;
+    }
+    m_answered = true;
+    buffer.clear();
+    pending = 0;
+    if (!FindUrlHandler(request->url))
+        Log(SanitizeForLog(request->method) + L" " + SanitizeForLog(request->url), true, false);
+    SendStatusOnly(408);
+    SendSome();
 }
 
 void CRequestSocket::Touch() {
@@ -361,6 +382,15 @@ void CRequestSocket::StartResponseById(int code) {
 
 void CRequestSocket::SendStatusOnly(int code) {
     StartResponseById(code);
+    EndEmptyAnswer();
+}
+
+// The connection closes after every answer: a client that keeps connections
+// must be told, or it sends its next request into one that is gone. The
+// length tells where an answer without a body ends.
+void CRequestSocket::EndEmptyAnswer() {
+    AddHeader(L"Content-Length", 0LL);
+    AddHeader(L"Connection", L"close");
     AppendText(L"\r\n");
 }
 
@@ -379,18 +409,20 @@ void CRequestSocket::ProcessRequest() {
         g_observer->SetLastRequestTime(static_cast<long long>(time(nullptr)));
     CRequest& r = *request;
 
+    // Handler URLs are logged by their status alone, as their answers are.
+    UrlHandler handler = FindUrlHandler(r.url);
     if (reader.Rejected()) {
-        Log(SanitizeForLog(r.method) + L" " + SanitizeForLog(r.url), true, false);
-        SendStatusOnly(400);
+        if (!handler)
+            Log(SanitizeForLog(r.method) + L" " + SanitizeForLog(r.url), true, false);
+        SendStatusOnly(reader.Refusal());
         return;
     }
 
     // Only requests addressed to this server by its own name are served, so
     // that a page of another site reaching the port through a rebound DNS
-    // name can read nothing. Requests without a Host header still work.
-    // Handler URLs are logged by their status alone, as their answers are.
+    // name can read nothing. HTTP/1.0 requests without a Host header still
+    // work.
     const unsigned port = site.Port();
-    UrlHandler handler = FindUrlHandler(r.url);
     auto host = r.headers.find(L"host");
     if (host != r.headers.end() && !IsOwnHost(host->second, port)) {
         if (!handler)
@@ -400,6 +432,16 @@ void CRequestSocket::ProcessRequest() {
     }
 
     if (handler) {
+        // Pages save by GET with the fields in the query, or by POST; any
+        // other method (HEAD above all, whose answer has no body) writes
+        // nothing.
+        const std::wstring method = LowerAscii(r.method);
+        if (method != L"get" && method != L"post") {
+            StartResponseById(405);
+            AddHeader(L"Allow", L"GET, POST");
+            EndEmptyAnswer();
+            return;
+        }
         // A page of another site must not save, not even by an image tag
         // that sends no Origin or Referer.
         if (!IsOwnPageRequest(r.headers, port)) {
@@ -420,6 +462,7 @@ void CRequestSocket::ProcessRequest() {
             AddHeader(L"Content-Type", contentType.empty() ? std::wstring(L"text/plain") : contentType);
             AddHeader(L"Content-Length", static_cast<long long>(answer.size()));
             AddHeader(L"Cache-Control", L"no-cache");
+            AddHeader(L"Connection", L"close");
             AppendText(L"\r\n");
             if (!answer.empty())
                 AppendBytes(answer.data(), answer.size());
@@ -453,8 +496,7 @@ void CRequestSocket::ResolveTarget() {
     CRequest& r = *request;
     std::wstring target = r.url;
     if (!UrlToPath(site.Root(), target)) {
-        StartResponseById(400);
-        AppendText(L"\r\n");
+        SendStatusOnly(400);
         return;
     }
     Log(SanitizeForLog(target), false, false);
@@ -561,13 +603,15 @@ bool CRequestSocket::OpenTargetFile() {
     // HTTP dates count whole seconds, so a file written in the second of this
     // answer, or dated later, may change again without its date changing: it
     // gets no date that a browser could revalidate against, and no 304.
+    // Nor does a date later than the clock, which this server never sent.
     FILETIME written;
     const bool timed = GetFileTime(file.Get(), nullptr, nullptr, &written) != FALSE;
     const int64_t writtenAt = timed ? FileTimeToUnix(written) : 0;
-    const bool dated = timed && writtenAt < static_cast<int64_t>(time(nullptr));
+    const int64_t now = static_cast<int64_t>(time(nullptr));
+    const bool dated = timed && writtenAt < now;
     std::wstring since = r.GetHeader(L"If-Modified-Since");
     int64_t sinceTime = 0;
-    if (dated && !since.empty() && ParseHttpDate(since, sinceTime) && writtenAt <= sinceTime) {
+    if (dated && !since.empty() && ParseHttpDate(since, sinceTime) && sinceTime <= now && writtenAt <= sinceTime) {
         StartResponseById(304);
         CloseFile();
         result = false;

@@ -35,7 +35,9 @@ public:
     // read or the answer sent, and after the answer while the peer is given
     // the chance to close first. The head and whole-request deadlines count
     // from the opening of the connection, so that a client trickling bytes
-    // cannot keep it (nor, with many such, the connection cap).
+    // cannot keep it (nor, with many such, the connection cap). A request
+    // that any of them cuts short is answered 408; an answer being sent is
+    // limited by the idle time-out alone.
     static void SetTimeouts(DWORD idleMs, DWORD lingerMs, DWORD headMs = 30000, DWORD requestMs = 60000);
     // Number of live request sockets.
     static size_t LiveCount();
@@ -66,6 +68,7 @@ private:
     void SelectWriteNotifications();
     void DrainInput();
     void CloseNow(bool shutDownFirst);
+    void AnswerTimeout();
     void Touch();
 
     // Answering
@@ -84,6 +87,7 @@ private:
     void StartResponse(const std::wstring& statusText);
     void StartResponseById(int code);
     void SendStatusOnly(int code);
+    void EndEmptyAnswer();
     void AddHeader(const std::wstring& name, const std::wstring& value);
     void AddHeader(const std::wstring& name, long long value);
 

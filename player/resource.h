@@ -30,6 +30,8 @@
 #define IDS_STATUS_401              401
 #define IDS_STATUS_403              403
 #define IDS_STATUS_404              404
+#define IDS_STATUS_405              405
+#define IDS_STATUS_408              408
 #define IDS_STATUS_500              500
 #define IDS_STATUS_501              501
 #define IDS_STATUS_502              502

@@ -28,12 +28,12 @@ const ownPage = (port) => ({ Referer: `http://127.0.0.1:${port}/radozira/setup.h
 // A header given as undefined is left out.
 const defined = (headers) => Object.fromEntries(Object.entries(headers).filter(([, v]) => v !== undefined));
 
-function post(port, urlPath, body, method = 'POST', extraHeaders = {}) {
+function post(port, urlPath, body, method = 'POST', extraHeaders = {}, agent = false) {
   const headers = defined({ 'Content-Type': 'application/x-www-form-urlencoded', 'Content-Length': Buffer.byteLength(body), ...ownPage(port), ...extraHeaders });
   return new Promise((resolve, reject) => {
     const req = http.request(
       {
-        host: '127.0.0.1', port, path: urlPath, method, agent: false, headers,
+        host: '127.0.0.1', port, path: urlPath, method, agent, headers,
       },
       (res) => {
         const chunks = [];
@@ -159,6 +159,67 @@ describe('play.exe configuration save', () => {
     // No Host header at all, as a bare client may send.
     const raw = await h.rawRequest(play.port, `GET ${SAVE}?saveit_l=../../configdata.json.js&saveit_c=raw HTTP/1.0\r\nReferer: http://127.0.0.1:${play.port}/\r\n\r\n`);
     assert.equal(raw.body.toString(), 'UPDATED');
+  });
+
+  it('serves a client that keeps its connections, a save and a read in turn', async () => {
+    const agent = new http.Agent({ keepAlive: true, maxSockets: 1 });
+    const get = (urlPath) => new Promise((resolve, reject) => {
+      http.get({ host: '127.0.0.1', port: play.port, path: urlPath, agent }, (res) => {
+        const chunks = [];
+        res.on('data', (d) => chunks.push(d));
+        res.on('end', () => resolve(Buffer.concat(chunks)));
+        res.on('error', reject);
+      }).on('error', reject);
+    });
+    try {
+      let saved;
+      for (let round = 0; round < 30; round++) {
+        saved = await post(play.port, SAVE, `saveit_l=../../configdata.json.js&saveit_c=k${round}`, 'POST', {}, agent);
+        assert.equal(saved.body, 'UPDATED', `round ${round}`);
+        const read = await get('/configdata.json.js');
+        assert.ok(read.equals(Buffer.concat([BOM, Buffer.from(`k${round}`)])), `round ${round}`);
+      }
+      assert.equal(saved.headers.connection, 'close');
+    } finally {
+      agent.destroy();
+    }
+  });
+
+  it('writes nothing for another method, nor for a body or a Host it cannot read one way', async () => {
+    const before = snapshot(site.base);
+    const own = `127.0.0.1:${play.port}`;
+    const fields = 'saveit_l=../../configdata.json.js&saveit_c=evil';
+    const referer = `Referer: http://${own}/radozira/setup.html\r\n`;
+    const head = (method, host = `Host: ${own}\r\n`) => `${method} ${SAVE}?${fields} HTTP/1.1\r\n${host}${referer}`;
+    const length = `Content-Length: ${fields.length}\r\n`;
+    const cases = [
+      [head('HEAD') + '\r\n', 'HTTP/1.1 405 Method Not Allowed'],
+      [head('OPTIONS') + '\r\n', 'HTTP/1.1 405 Method Not Allowed'],
+      [head('PUT') + length + '\r\n' + fields, 'HTTP/1.1 405 Method Not Allowed'],
+      [head('POST') + 'Transfer-Encoding: chunked\r\n\r\n' + fields.length.toString(16) + '\r\n' + fields + '\r\n0\r\n\r\n', 'HTTP/1.1 501 Not Implemented'],
+      [head('POST') + length + 'Transfer-Encoding: chunked\r\n\r\n' + fields, 'HTTP/1.1 501 Not Implemented'],
+      [head('POST') + 'Content-Length: 3abc\r\n\r\n' + fields, 'HTTP/1.1 400 Bad Request'],
+      [head('POST') + `Content-Length: 5, ${fields.length}\r\n\r\n` + fields, 'HTTP/1.1 400 Bad Request'],
+      [head('POST') + 'Content-Length: 5\r\n' + length + '\r\n' + fields, 'HTTP/1.1 400 Bad Request'],
+      [head('GET', `Host : evil.example:${play.port}\r\nOrigin: http://${own}\r\n`) + '\r\n', 'HTTP/1.1 400 Bad Request'],
+      [head('GET', `Host: evil.example:${play.port}\r\nHost: ${own}\r\n`) + '\r\n', 'HTTP/1.1 400 Bad Request'],
+      [head('GET', '') + '\r\n', 'HTTP/1.1 400 Bad Request'],
+    ];
+    for (const [request, status] of cases) {
+      const r = await h.rawRequest(play.port, request);
+      assert.equal(r.status, status, request);
+      assert.equal(r.headers['Content-Length'], '0', request);
+      assert.equal(r.headers.Connection, 'close', request);
+      assert.equal(r.body.length, 0, request);
+      if (status.includes('405')) assert.equal(r.headers.Allow, 'GET, POST');
+    }
+    // A real client's HEAD and OPTIONS as well.
+    for (const method of ['HEAD', 'OPTIONS']) {
+      const r = await h.httpGet(play.port, `${SAVE}?${fields}`, { method, headers: ownPage(play.port) });
+      assert.equal(r.status, 405, method);
+      assert.equal(r.body.length, 0, method);
+    }
+    assert.deepEqual(snapshot(site.base), before);
   });
 
   it('logs a handler answer as its status part alone', async () => {

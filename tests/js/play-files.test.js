@@ -82,6 +82,8 @@ describe('play.exe file service', () => {
     const since = first.headers['last-modified'];
     const same = await h.httpGet(play.port, '/index.html', { headers: { 'If-Modified-Since': since } });
     assert.equal(same.status, 304);
+    assert.equal(same.headers['content-length'], undefined);
+    assert.equal(same.headers.connection, 'close');
     assert.equal(same.body.length, 0);
     const earlier = new Date(Date.parse(since) - 1000).toUTCString();
     const older = await h.httpGet(play.port, '/index.html', { headers: { 'If-Modified-Since': earlier } });
@@ -89,24 +91,39 @@ describe('play.exe file service', () => {
     assert.equal(older.body.toString(), '<p>root</p>');
     const broken = await h.httpGet(play.port, '/index.html', { headers: { 'If-Modified-Since': 'Su' } });
     assert.equal(broken.status, 200);
+    // A date after the server's clock is not one it sent: ignored.
+    const future = await h.httpGet(play.port, '/index.html', { headers: { 'If-Modified-Since': 'Fri, 01 Jan 2100 00:00:00 GMT' } });
+    assert.equal(future.status, 200);
+    assert.equal(future.body.toString(), '<p>root</p>');
   });
 
   it('answers HEAD like GET without a body, and a missing file with 404', async () => {
-    const head = await h.rawRequest(play.port, 'HEAD /data.bin HTTP/1.1\r\n\r\n');
+    const head = await h.rawRequest(play.port, `HEAD /data.bin HTTP/1.1\r\nHost: 127.0.0.1:${play.port}\r\n\r\n`);
     assert.equal(head.status, 'HTTP/1.1 200 OK');
     assert.equal(head.headers['Content-length'], String(binary.length));
     assert.equal(head.body.length, 0);
 
-    const missing = await h.rawRequest(play.port, 'GET /chapter/missing.html HTTP/1.1\r\n\r\n');
+    const missing = await h.rawRequest(play.port, `GET /chapter/missing.html HTTP/1.1\r\nHost: 127.0.0.1:${play.port}\r\n\r\n`);
     assert.equal(missing.status, 'HTTP/1.1 404 Not Found');
     assert.ok('Date' in missing.headers && 'Server' in missing.headers);
+    assert.equal(missing.headers['Content-Length'], '0');
+    assert.equal(missing.headers.Connection, 'close');
+    assert.equal(missing.body.length, 0);
+
+    // No HEAD answer has a body: a redirect, a missing file, a folder
+    // without a default document.
+    for (const url of ['/chapter', '/chapter/missing.html', '/empty/']) {
+      const r = await h.rawRequest(play.port, `HEAD ${url} HTTP/1.1\r\nHost: 127.0.0.1:${play.port}\r\n\r\n`);
+      assert.match(r.status, /^HTTP\/1\.1 (302|404|403) /, url);
+      assert.equal(r.body.length, 0, url);
+    }
   });
 
   it('writes one log line per request', async () => {
     const marker = `/marker-${Date.now()}.html`;
     await h.httpGet(play.port, marker);
     await h.httpGet(play.port, '/chapter/log%20target.html?x=1');
-    await h.rawRequest(play.port, 'GET /../outside.txt HTTP/1.1\r\n\r\n');
+    await h.rawRequest(play.port, `GET /../outside.txt HTTP/1.1\r\nHost: 127.0.0.1:${play.port}\r\n\r\n`);
     const log = h.readLog(site.site);
     const lines = log.split('\r\n');
     assert.match(lines[0], /^\d\d-\d\d-\d\d \d\d:\d\d:\d\d SESSION BEGIN$/);

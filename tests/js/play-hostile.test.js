@@ -19,7 +19,7 @@ function countStatusLines(raw) {
 // resolves to the time of the close. Every `trickleMs` it sends one more
 // byte of a request head that never ends.
 function watchedConnection(port, trickleMs = 0) {
-  const c = { lastByte: 0 };
+  const c = { lastByte: 0, received: [] };
   let connected;
   c.connected = new Promise((resolve) => (connected = resolve));
   c.closed = new Promise((resolve) => {
@@ -34,6 +34,7 @@ function watchedConnection(port, trickleMs = 0) {
         if (!c.sock.destroyed && i < head.length) c.sock.write(head[i++], () => (c.lastByte = Date.now()));
       }, trickleMs);
     });
+    c.sock.on('data', (d) => c.received.push(d));
     c.sock.on('close', () => {
       clearInterval(c.timer);
       resolve(Date.now());
@@ -89,7 +90,7 @@ describe('play.exe under hostile input', () => {
       assert.ok(!text.includes(SECRET) && !text.includes('root:'), url);
     }
     for (const url of ['/../secret.txt', '/%2e%2e/secret.txt', '/index.html%00', '/index.html::$DATA', '/CON', '/index.html.', '/..%5csecret.txt']) {
-      const r = await h.rawRequest(play.port, `GET ${url} HTTP/1.1\r\n\r\n`);
+      const r = await h.rawRequest(play.port, `GET ${url} HTTP/1.0\r\n\r\n`);
       assert.equal(r.status, 'HTTP/1.1 400 Bad Request', url);
     }
   });
@@ -113,7 +114,7 @@ describe('play.exe under hostile input', () => {
   });
 
   it('answers once per connection, also with more input queued', async () => {
-    const r = await h.rawRequest(play.port, 'GET /sub/a.txt HTTP/1.1\r\n\r\nGET /index.html HTTP/1.1\r\n\r\n' + 'junk\r\n'.repeat(3000));
+    const r = await h.rawRequest(play.port, `GET /sub/a.txt HTTP/1.1\r\nHost: 127.0.0.1:${play.port}\r\n\r\nGET /index.html HTTP/1.1\r\n\r\n` + 'junk\r\n'.repeat(3000));
     assert.equal(r.status, 'HTTP/1.1 200 OK');
     assert.equal(r.body.toString(), 'a');
     assert.equal(countStatusLines(r.raw), 1);
@@ -126,7 +127,7 @@ describe('play.exe under hostile input', () => {
   });
 
   it('sends the whole answer to a client that half-closes after its request', async () => {
-    const r = await h.rawRequest(play.port, 'GET /big.bin HTTP/1.1\r\n\r\n', { halfClose: true });
+    const r = await h.rawRequest(play.port, 'GET /big.bin HTTP/1.0\r\n\r\n', { halfClose: true });
     assert.equal(r.status, 'HTTP/1.1 200 OK');
     assert.equal(r.headers['Content-length'], String(big.length));
     assert.ok(r.body.equals(big));
@@ -167,6 +168,9 @@ describe('play.exe under hostile input', () => {
       // The slow one was still sending: the idle rule did not close it.
       if (c === slow) assert.ok(closedAt - c.lastByte < 3000);
     }
+    // The request cut short is told so; the silent connection had none.
+    assert.match(Buffer.concat(slow.received).toString('latin1'), /^HTTP\/1\.1 408 Request Timeout\r\n[^]*Content-Length: 0\r\nConnection: close\r\n\r\n$/);
+    assert.equal(Buffer.concat(idle.received).length, 0);
     assert.ok(play.running);
     const r = await h.httpGet(play.port, '/index.html');
     assert.equal(r.body.toString(), 'index');
@@ -199,7 +203,7 @@ describe('play.exe with many connections open', () => {
     assert.ok(Date.now() - start < 8000);
 
     const first = open[0];
-    first.sock.write('GET /index.html HTTP/1.1\r\n\r\n');
+    first.sock.write(`GET /index.html HTTP/1.1\r\nHost: 127.0.0.1:${play.port}\r\n\r\n`);
     const chunks = [];
     first.sock.on('data', (d) => chunks.push(d));
     assert.ok((await h.within(first.closed, 10000)) !== null);
@@ -209,7 +213,7 @@ describe('play.exe with many connections open', () => {
     for (const c of open) c.destroy();
     let again = null;
     for (let i = 0; i < 50 && !again; i++) {
-      const r = await h.rawRequest(play.port, `GET /index.html HTTP/1.1\r\n\r\n`, { timeoutMs: 5000 });
+      const r = await h.rawRequest(play.port, `GET /index.html HTTP/1.1\r\nHost: 127.0.0.1:${play.port}\r\n\r\n`, { timeoutMs: 5000 });
       if (r.status === 'HTTP/1.1 200 OK') again = r;
       else await h.sleep(200);
     }

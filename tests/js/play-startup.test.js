@@ -79,8 +79,8 @@ describe('play.exe start-up', () => {
     try {
       // "/i" asks for the browser dialog, which applies the content's language.
       const play = await h.startPlay(site.site, ['/i']);
-      const missing = await h.rawRequest(play.port, 'GET /fehlt.html HTTP/1.1\r\n\r\n');
-      const found = await h.rawRequest(play.port, 'GET /index.html HTTP/1.1\r\n\r\n');
+      const missing = await h.rawRequest(play.port, `GET /fehlt.html HTTP/1.1\r\nHost: 127.0.0.1:${play.port}\r\n\r\n`);
+      const found = await h.rawRequest(play.port, `GET /index.html HTTP/1.1\r\nHost: 127.0.0.1:${play.port}\r\n\r\n`);
       await play.stop();
       assert.equal(found.status, 'HTTP/1.1 200 OK');
       assert.equal(missing.status, 'HTTP/1.1 404 Nicht gefunden');

@@ -13,6 +13,7 @@ struct Parsed {
     bool complete;
     bool rejected;
     int state;
+    int refusal;
     ~Parsed() { request->Release(); }
 };
 
@@ -27,7 +28,7 @@ Parsed* Feed(const std::string& text, size_t piece = 0, RequestLimits limits = R
         std::string part = text.substr(at, piece);
         complete = reader.Feed(*request, reinterpret_cast<const unsigned char*>(part.data()), part.size());
     }
-    return new Parsed{request, complete, reader.Rejected(), reader.State()};
+    return new Parsed{request, complete, reader.Rejected(), reader.State(), reader.Refusal()};
 }
 
 TEST(UrlDecode, EscapesAndUtf8) {
@@ -55,8 +56,9 @@ TEST(UrlDecode, CutOffAndInvalidEscapes) {
 }
 
 TEST(RequestReader, RequestLineParts) {
-    std::unique_ptr<Parsed> p(Feed("GET /a%20b.html HTTP/1.1\r\n\r\n"));
+    std::unique_ptr<Parsed> p(Feed("GET /a%20b.html HTTP/1.1\r\nHost: h\r\n\r\n"));
     EXPECT_TRUE(p->complete);
+    EXPECT_FALSE(p->rejected);
     EXPECT_EQ(p->request->method, L"GET");
     EXPECT_EQ(p->request->url, L"/a b.html");
     EXPECT_EQ(p->request->version, L"HTTP/1.1");
@@ -93,13 +95,72 @@ TEST(RequestReader, SplitAtEveryByteGivesTheSameRecord) {
 }
 
 TEST(RequestReader, LineEndsAndHeaders) {
-    std::unique_ptr<Parsed> p(Feed("GET /x HTTP/1.0\nHo\rst: a\nHOST: b\nHost : c\nno colon here\nAccept:   x  \n\n"));
+    std::unique_ptr<Parsed> p(Feed("GET /x HTTP/1.1\nHo\rst: a\nACCEPT: b\nno colon here\nAccept:   x  \n\n"));
     EXPECT_TRUE(p->complete);
-    EXPECT_EQ(p->request->GetHeader(L"host"), L"b");
-    EXPECT_EQ(p->request->GetHeader(L"HOST"), L"b");
-    EXPECT_EQ(p->request->headers.at(L"host "), L"c");
+    EXPECT_FALSE(p->rejected);
+    EXPECT_EQ(p->request->GetHeader(L"host"), L"a");
+    EXPECT_EQ(p->request->GetHeader(L"HOST"), L"a");
     EXPECT_EQ(p->request->GetHeader(L"Accept"), L"x  ");
-    EXPECT_EQ(p->request->headers.size(), 3u);
+    EXPECT_EQ(p->request->headers.size(), 2u);
+}
+
+TEST(RequestReader, HeadsThatCanBeReadTwoWaysAreRefused) {
+    // 400: a blank before a header's colon, an HTTP/1.1 request without one
+    // Host, a request with two, and a body length that is not one decimal
+    // number; all before any body is taken.
+    for (const std::string head : {
+             "GET / HTTP/1.1\r\nHost: h\r\nHost : evil.example\r\n\r\n",
+             "GET / HTTP/1.0\r\nX-A\t: b\r\n\r\n",
+             "GET / HTTP/1.1\r\n\r\n",
+             "GET / HTTP/1.1\r\nAccept: x\r\n\r\n",
+             "GET / HTTP/1.1\r\nHost: h\r\nHOST: h\r\n\r\n",
+             "GET / HTTP/1.0\r\nHost: a\r\nHost: b\r\n\r\n",
+             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: abc\r\n\r\n",
+             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 3abc\r\n\r\nabc",
+             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 5, 7\r\n\r\n12345",
+             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 5\r\nContent-Length: 7\r\n\r\n12345",
+             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 7\r\nContent-Length: 5\r\n\r\n12345",
+             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: +5\r\n\r\n12345",
+             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 5 5\r\n\r\n12345",
+             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 5,\r\n\r\n12345",
+             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 0x5\r\n\r\n12345",
+             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length:\r\n\r\n",
+         }) {
+        std::unique_ptr<Parsed> p(Feed(head));
+        EXPECT_TRUE(p->complete) << head;
+        EXPECT_EQ(p->refusal, 400) << head;
+        EXPECT_TRUE(p->request->body.empty()) << head;
+    }
+
+    // 501: a body framed by Transfer-Encoding, also beside a Content-Length,
+    // is not taken at all.
+    for (const std::string head : {
+             "POST / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n",
+             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 3\r\nTransfer-Encoding: chunked\r\n\r\nabc",
+             "POST / HTTP/1.0\r\nTransfer-Encoding: identity\r\n\r\n",
+         }) {
+        std::unique_ptr<Parsed> p(Feed(head, 5));
+        EXPECT_TRUE(p->complete) << head;
+        EXPECT_EQ(p->refusal, 501) << head;
+        EXPECT_TRUE(p->request->body.empty()) << head;
+    }
+
+    // Taken: HTTP/1.0 and simple requests need no Host; a length repeated
+    // with the same value, in one field or several, names that length.
+    for (const std::string head : {
+             "GET / HTTP/1.0\r\n\r\n",
+             "GET /\r\n\r\n",
+             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 3\r\nContent-Length: 3\r\n\r\nabcd",
+             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 3, 3\r\n\r\nabcd",
+             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: \t003 \r\n\r\nabcd",
+         }) {
+        std::unique_ptr<Parsed> p(Feed(head, 3));
+        EXPECT_TRUE(p->complete) << head;
+        EXPECT_EQ(p->refusal, 0) << head;
+        if (p->request->method == L"POST") {
+            EXPECT_EQ(std::string(p->request->body.begin(), p->request->body.end()), "abc") << head;
+        }
+    }
 }
 
 TEST(RequestReader, EmptyFirstLineEndsHeaderBlock) {
@@ -110,25 +171,22 @@ TEST(RequestReader, EmptyFirstLineEndsHeaderBlock) {
 }
 
 TEST(RequestReader, BodyByContentLength) {
-    std::unique_ptr<Parsed> p(Feed("POST / HTTP/1.1\r\nContent-Length: 0\r\n\r\n"));
+    std::unique_ptr<Parsed> p(Feed("POST / HTTP/1.0\r\nContent-Length: 0\r\n\r\n"));
     EXPECT_TRUE(p->complete);
+    EXPECT_FALSE(p->rejected);
     EXPECT_TRUE(p->request->body.empty());
 
-    p.reset(Feed("POST / HTTP/1.1\r\nContent-Length: 5\r\n\r\n12345678"));
+    p.reset(Feed("POST / HTTP/1.0\r\nContent-Length: 5\r\n\r\n12345678"));
     EXPECT_EQ(p->request->contentLength, 5);
     EXPECT_EQ(std::string(p->request->body.begin(), p->request->body.end()), "12345");
 
-    p.reset(Feed("GET / HTTP/1.1\r\n\r\nignored body"));
+    p.reset(Feed("GET / HTTP/1.0\r\n\r\nignored body"));
     EXPECT_TRUE(p->complete);
     EXPECT_TRUE(p->request->body.empty());
 
-    p.reset(Feed("POST / HTTP/1.1\r\nContent-Length: 10\r\n\r\n123"));
+    p.reset(Feed("POST / HTTP/1.0\r\nContent-Length: 10\r\n\r\n123"));
     EXPECT_FALSE(p->complete);
     EXPECT_EQ(p->state, kBody);
-
-    p.reset(Feed("POST / HTTP/1.1\r\nContent-Length: abc\r\n\r\n"));
-    EXPECT_TRUE(p->complete);
-    EXPECT_EQ(p->request->contentLength, 0);
 }
 
 TEST(RequestReader, BoundsRejectInsteadOfGrowing) {
@@ -145,18 +203,21 @@ TEST(RequestReader, BoundsRejectInsteadOfGrowing) {
     p.reset(Feed(std::string(65, 'x'), 0, limits));
     EXPECT_TRUE(p->rejected);
 
-    p.reset(Feed("GET / HTTP/1.1\r\nA: 1\r\nB: 2\r\nC: 3\r\nD: 4\r\n\r\n", 0, limits));
+    p.reset(Feed("GET / HTTP/1.1\r\nHost: h\r\nB: 2\r\nC: 3\r\nD: 4\r\n\r\n", 0, limits));
     EXPECT_TRUE(p->rejected);
-    p.reset(Feed("GET / HTTP/1.1\r\nA: 1\r\nB: 2\r\nC: 3\r\n\r\n", 0, limits));
+    p.reset(Feed("GET / HTTP/1.1\r\nHost: h\r\nB: 2\r\nC: 3\r\n\r\n", 0, limits));
     EXPECT_FALSE(p->rejected);
 
-    p.reset(Feed("POST / HTTP/1.1\r\nContent-Length: -5\r\n\r\n", 0, limits));
+    p.reset(Feed("POST / HTTP/1.0\r\nContent-Length: -5\r\n\r\n", 0, limits));
     EXPECT_TRUE(p->rejected);
-    p.reset(Feed("POST / HTTP/1.1\r\nContent-Length: 101\r\n\r\n", 0, limits));
+    p.reset(Feed("POST / HTTP/1.0\r\nContent-Length: 101\r\n\r\n", 0, limits));
     EXPECT_TRUE(p->rejected);
-    p.reset(Feed("POST / HTTP/1.1\r\nContent-Length: 99999999999999999999999\r\n\r\n", 0, limits));
+    p.reset(Feed("POST / HTTP/1.0\r\nContent-Length: 99999999999999999999999\r\n\r\n", 0, limits));
     EXPECT_TRUE(p->rejected);
-    p.reset(Feed("POST / HTTP/1.1\r\nContent-Length: 100\r\n\r\n" + std::string(100, 'b'), 0, limits));
+    p.reset(Feed("POST / HTTP/1.0\r\nContent-Length: 99999999999999999999999, 99999999999999999999998\r\n\r\n",
+                 0, limits));
+    EXPECT_TRUE(p->rejected);
+    p.reset(Feed("POST / HTTP/1.0\r\nContent-Length: 100\r\n\r\n" + std::string(100, 'b'), 0, limits));
     EXPECT_TRUE(p->complete);
     EXPECT_FALSE(p->rejected);
 }
@@ -250,14 +311,14 @@ TEST(FormFields, QueryBytesComeBackUnchanged) {
 }
 
 TEST(FormFields, QueryThenTheBodyOfAnExactPost) {
-    std::unique_ptr<Parsed> p(Feed("POST /s?a=q&b=q HTTP/1.1\r\nContent-Length: 7\r\n\r\nb=body&"));
+    std::unique_ptr<Parsed> p(Feed("POST /s?a=q&b=q HTTP/1.1\r\nHost: h\r\nContent-Length: 7\r\n\r\nb=body&"));
     ASSERT_TRUE(p->complete);
     ParseFormFields(*p->request);
     EXPECT_EQ(p->request->formFields.at(L"a"), L"q");
     EXPECT_EQ(p->request->formFields.at(L"b"), L"body");
 
     // Any other method, "post" included, keeps to the query.
-    p.reset(Feed("post /s?b=q HTTP/1.1\r\nContent-Length: 6\r\n\r\nb=body"));
+    p.reset(Feed("post /s?b=q HTTP/1.1\r\nHost: h\r\nContent-Length: 6\r\n\r\nb=body"));
     ASSERT_TRUE(p->complete);
     ParseFormFields(*p->request);
     EXPECT_EQ(p->request->formFields.at(L"b"), L"q");

@@ -97,9 +97,12 @@ std::wstring Wide(const std::string& s) {
 enum class Close { Keep, HalfClose };
 
 // A blocking client socket connected to address:port; none when the
-// connection is refused.
-SocketHandle Connect(UINT port, const char* address = "127.0.0.1") {
+// connection is refused. A receive buffer size makes a slow reader.
+SocketHandle Connect(UINT port, const char* address = "127.0.0.1", int receiveBuffer = 0) {
     SocketHandle s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (receiveBuffer)
+        setsockopt(s.Get(), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer),
+                   sizeof(receiveBuffer));
     sockaddr_in addr = {};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<u_short>(port));
@@ -111,16 +114,19 @@ SocketHandle Connect(UINT port, const char* address = "127.0.0.1") {
     return s;
 }
 
-// Reads until the server closes (or 10 s pass).
-Reply ReadReply(SOCKET s) {
+// Reads until the server closes (or 10 s pass). A pause after each read
+// makes a slow reader, of 16 KB at a time.
+Reply ReadReply(SOCKET s, DWORD pauseMs = 0) {
     Reply reply;
     reply.connected = true;
-    char chunk[64 * 1024];
+    std::vector<char> chunk(pauseMs ? 16 * 1024 : 64 * 1024);
     for (;;) {
-        int n = recv(s, chunk, sizeof(chunk), 0);
+        int n = recv(s, chunk.data(), static_cast<int>(chunk.size()), 0);
         if (n <= 0)
             break;
-        reply.bytes.append(chunk, n);
+        reply.bytes.append(chunk.data(), n);
+        if (pauseMs)
+            Sleep(pauseMs);
     }
     size_t end = reply.bytes.find("\r\n\r\n");
     reply.head = reply.bytes.substr(0, end == std::string::npos ? reply.bytes.size() : end);
@@ -139,6 +145,25 @@ Reply Talk(UINT port, std::string request, Close how = Close::Keep, const char* 
         send(s.Get(), request.data(), static_cast<int>(request.size()), 0);
     if (how == Close::HalfClose)
         shutdown(s.Get(), SD_SEND);
+    return ReadReply(s.Get());
+}
+
+// Sends the head, then a byte every 200 ms, until the server answers or
+// closes (at most 50 bytes); returns what it answered.
+Reply Trickle(UINT port, std::string head) {
+    SocketHandle s = Connect(port);
+    if (!s)
+        return Reply();
+    if (!head.empty())
+        send(s.Get(), head.data(), static_cast<int>(head.size()), 0);
+    for (int i = 0; i < 50; ++i) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(s.Get(), &readable);
+        timeval wait = {0, 200000};
+        if (select(0, &readable, nullptr, nullptr, &wait) != 0 || send(s.Get(), "X", 1, 0) != 1)
+            break;
+    }
     return ReadReply(s.Get());
 }
 
@@ -217,9 +242,10 @@ protected:
         return Pump(f);
     }
 
-    Reply GetUrl(const std::string& url) {
-        return Get("GET " + url + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server->Port()) + "\r\n\r\n");
-    }
+    // HTTP/1.1 requests name the server they are for.
+    std::string HostLine() const { return "Host: 127.0.0.1:" + std::to_string(server->Port()) + "\r\n"; }
+
+    Reply GetUrl(const std::string& url) { return Get("GET " + url + " HTTP/1.1\r\n" + HostLine() + "\r\n"); }
 
     std::wstring base, root;
     CLocalServer* server = nullptr;
@@ -330,21 +356,26 @@ TEST_F(ServerTest, NothingOutsideTheFolderIsReached) {
 TEST_F(ServerTest, ConditionalRequests) {
     Reply first = GetUrl("/hello.txt");
     std::string modified = first.Header("Last-Modified");
-    Reply r = Get("GET /hello.txt HTTP/1.1\r\nIf-Modified-Since: " + modified + "\r\n\r\n");
+    Reply r = Get("GET /hello.txt HTTP/1.1\r\n" + HostLine() + "If-Modified-Since: " + modified + "\r\n\r\n");
     EXPECT_EQ(r.status, "HTTP/1.1 304 Not Modified");
     EXPECT_EQ(r.Header("Connection"), "close");
+    EXPECT_EQ(r.Header("Content-length"), "<none>");
+    EXPECT_EQ(r.Header("Content-Length"), "<none>");
     EXPECT_EQ(r.body, "");
 
     int64_t t;
     ASSERT_TRUE(ParseHttpDate(Wide(modified), t));
     std::wstring earlier = FormatHttpDate(L"%a, %d %b %Y %H:%M:%S GMT", t - 1);
-    r = Get("GET /hello.txt HTTP/1.1\r\nIf-Modified-Since: " + std::string(earlier.begin(), earlier.end()) +
+    r = Get("GET /hello.txt HTTP/1.1\r\n" + HostLine() + "If-Modified-Since: " +
+            std::string(earlier.begin(), earlier.end()) +
             "\r\n\r\n");
     EXPECT_EQ(r.status, "HTTP/1.1 200 OK");
     EXPECT_EQ(r.body, "hello world");
 
-    for (const char* bad : {"ab", "Sun, 06 Nov 1994 25:49:37 GMT", "Sun,", "garbage, x"}) {
-        r = Get(std::string("GET /hello.txt HTTP/1.1\r\nIf-Modified-Since: ") + bad + "\r\n\r\n");
+    // Not dates, and a date after the server's clock, which it never sent.
+    for (const char* bad :
+         {"ab", "Sun, 06 Nov 1994 25:49:37 GMT", "Sun,", "garbage, x", "Fri, 01 Jan 2100 00:00:00 GMT"}) {
+        r = Get(std::string("GET /hello.txt HTTP/1.1\r\n" + HostLine() + "If-Modified-Since: ") + bad + "\r\n\r\n");
         EXPECT_EQ(r.status, "HTTP/1.1 200 OK") << bad;
         EXPECT_EQ(r.body, "hello world");
     }
@@ -358,7 +389,8 @@ TEST_F(ServerTest, ConditionalRequests) {
         std::wstring date = FormatHttpDate(L"%a, %d %b %Y %H:%M:%S GMT",
                                            UnixTimeFromFileTime(data.ftLastWriteTime.dwHighDateTime,
                                                                 data.ftLastWriteTime.dwLowDateTime));
-        return Get("GET /saved.js HTTP/1.1\r\nIf-Modified-Since: " + std::string(date.begin(), date.end()) +
+        return Get("GET /saved.js HTTP/1.1\r\n" + HostLine() + "If-Modified-Since: " +
+                   std::string(date.begin(), date.end()) +
                    "\r\n\r\n");
     };
     bool sameSecond = false;
@@ -391,33 +423,58 @@ TEST_F(ServerTest, ConditionalRequests) {
 
 TEST_F(ServerTest, MethodsAndBodies) {
     Reply get = GetUrl("/hello.txt");
-    Reply head = Get("HEAD /hello.txt HTTP/1.1\r\n\r\n");
+    Reply head = Get("HEAD /hello.txt HTTP/1.1\r\n" + HostLine() + "\r\n");
     EXPECT_EQ(head.status, "HTTP/1.1 200 OK");
     EXPECT_EQ(head.Header("Content-length"), "11");
     EXPECT_EQ(head.Header("Content-type"), get.Header("Content-type"));
     EXPECT_EQ(head.body, "");
 
-    Reply post = Get("POST /hello.txt HTTP/1.1\r\nContent-Length: 3\r\n\r\nabc");
+    Reply post = Get("POST /hello.txt HTTP/1.1\r\n" + HostLine() + "Content-Length: 3\r\n\r\nabc");
     EXPECT_EQ(post.status, "HTTP/1.1 200 OK");
     EXPECT_EQ(post.body, "hello world");
 
-    EXPECT_EQ(Get("POST /hello.txt HTTP/1.1\r\n\r\n").status, "HTTP/1.1 501 Not Implemented");
-    EXPECT_EQ(Get("GET /hello.txt HTTP/1.1\r\nContent-Length: 2\r\n\r\nab").status, "HTTP/1.1 501 Not Implemented");
-    EXPECT_EQ(Get("PUT /hello.txt HTTP/1.1\r\n\r\n").status, "HTTP/1.1 501 Not Implemented");
-    EXPECT_EQ(Get("DELETE /hello.txt HTTP/1.1\r\n\r\n").status, "HTTP/1.1 501 Not Implemented");
+    EXPECT_EQ(Get("POST /hello.txt HTTP/1.1\r\n" + HostLine() + "\r\n").status, "HTTP/1.1 501 Not Implemented");
+    EXPECT_EQ(Get("GET /hello.txt HTTP/1.1\r\n" + HostLine() + "Content-Length: 2\r\n\r\nab").status,
+              "HTTP/1.1 501 Not Implemented");
+    EXPECT_EQ(Get("PUT /hello.txt HTTP/1.1\r\n" + HostLine() + "\r\n").status, "HTTP/1.1 501 Not Implemented");
+    EXPECT_EQ(Get("DELETE /hello.txt HTTP/1.1\r\n" + HostLine() + "\r\n").status, "HTTP/1.1 501 Not Implemented");
     EXPECT_EQ(Get("\r\n").status, "HTTP/1.1 501 Not Implemented");
-    EXPECT_EQ(Get("get /hello.txt HTTP/1.1\r\n\r\n").body, "hello world");
+    EXPECT_EQ(Get("get /hello.txt HTTP/1.1\r\n" + HostLine() + "\r\n").body, "hello world");
+
+    // Every answer says that the connection closes after it, and one
+    // without a body says where it ends; no HEAD answer has a body.
+    for (const Reply& full : {get, head, post, GetUrl("/sub")})
+        EXPECT_EQ(full.Header("Connection"), "close") << full.status;
+    Reply folder = Get("HEAD /sub HTTP/1.1\r\n" + HostLine() + "\r\n");
+    EXPECT_EQ(folder.status, "HTTP/1.1 302 Redirection");
+    EXPECT_EQ(folder.body, "");
+    for (const std::string& request : {
+             "GET /sub/missing.html HTTP/1.1\r\n" + HostLine(),
+             "HEAD /sub/missing.html HTTP/1.1\r\n" + HostLine(),
+             "GET /empty/ HTTP/1.1\r\n" + HostLine(),
+             "GET /../secret.txt HTTP/1.1\r\n" + HostLine(),
+             "PUT /hello.txt HTTP/1.1\r\n" + HostLine(),
+             std::string("GET /hello.txt HTTP/1.1\r\nHost: evil.example\r\n"),
+             std::string("GET /hello.txt HTTP/1.1\r\n"),
+             "POST /hello.txt HTTP/1.1\r\n" + HostLine() + "Content-Length: x\r\n",
+         }) {
+        Reply r = Get(request + "\r\n");
+        EXPECT_EQ(r.Header("Content-Length"), "0") << request << " -> " << r.status;
+        EXPECT_EQ(r.Header("Connection"), "close") << request;
+        EXPECT_EQ(r.body, "") << request;
+    }
 }
 
 TEST_F(ServerTest, UnboundedInputIsRefused) {
-    Reply r = Get("GET /" + std::string(20000, 'a') + " HTTP/1.1\r\n\r\n");
+    Reply r = Get("GET /" + std::string(20000, 'a') + " HTTP/1.1\r\n" + HostLine() + "\r\n");
     EXPECT_EQ(r.status, "HTTP/1.1 400 Bad Request");
-    std::string many = "GET /hello.txt HTTP/1.1\r\n";
+    std::string many = "GET /hello.txt HTTP/1.1\r\n" + HostLine();
     for (int i = 0; i < 200; ++i)
         many += "X-" + std::to_string(i) + ": y\r\n";
     EXPECT_EQ(Get(many + "\r\n").status, "HTTP/1.1 400 Bad Request");
-    EXPECT_EQ(Get("POST /hello.txt HTTP/1.1\r\nContent-Length: -1\r\n\r\n").status, "HTTP/1.1 400 Bad Request");
-    EXPECT_EQ(Get("POST /hello.txt HTTP/1.1\r\nContent-Length: 4294967296\r\n\r\n").status,
+    EXPECT_EQ(Get("POST /hello.txt HTTP/1.1\r\n" + HostLine() + "Content-Length: -1\r\n\r\n").status,
+              "HTTP/1.1 400 Bad Request");
+    EXPECT_EQ(Get("POST /hello.txt HTTP/1.1\r\n" + HostLine() + "Content-Length: 4294967296\r\n\r\n").status,
               "HTTP/1.1 400 Bad Request");
     EXPECT_EQ(GetUrl("/hello.txt").body, "hello world");
 }
@@ -432,7 +489,7 @@ TEST_F(ServerTest, LargeFilesArriveWholeAndInOrder) {
     EXPECT_TRUE(r.body == big);
 
     // The client ends its sending side right after the request.
-    r = Get("GET /big.txt HTTP/1.1\r\n\r\n", Close::HalfClose);
+    r = Get("GET /big.txt HTTP/1.1\r\n" + HostLine() + "\r\n", Close::HalfClose);
     EXPECT_EQ(r.status, "HTTP/1.1 200 OK");
     EXPECT_TRUE(r.body == big);
 
@@ -460,21 +517,30 @@ TEST_F(ServerTest, LargeFilesArriveWholeAndInOrder) {
 }
 
 TEST_F(ServerTest, OneAnswerPerConnection) {
-    Reply r = Get("GET /hello.txt HTTP/1.1\r\n\r\nGET /zero.txt HTTP/1.1\r\n\r\nGET /sub HTTP/1.1\r\n\r\n");
+    Reply r = Get("GET /hello.txt HTTP/1.1\r\n" + HostLine() +
+                  "\r\nGET /zero.txt HTTP/1.1\r\n\r\nGET /sub HTTP/1.1\r\n\r\n");
     EXPECT_EQ(r.status, "HTTP/1.1 200 OK");
     EXPECT_EQ(r.body, "hello world");  // the rest is never answered
     // A request arriving in one-byte pieces is answered once.
-    r = Get("GET /hello.txt HTTP/1.1\r\n\r\n" + std::string(5000, '\n'));
+    r = Get("GET /hello.txt HTTP/1.1\r\n" + HostLine() + "\r\n" + std::string(5000, '\n'));
     EXPECT_EQ(r.body, "hello world");
 }
 
 TEST_F(ServerTest, IdleConnectionsAreClosed) {
+    // A request cut short for time is answered 408 before the connection
+    // closes; a connection that never sent a byte is closed without a word.
+    auto expectTimedOut = [](const Reply& r) {
+        EXPECT_EQ(r.status, "HTTP/1.1 408 Request Timeout");
+        EXPECT_EQ(r.Header("Content-Length"), "0");
+        EXPECT_EQ(r.Header("Connection"), "close");
+        EXPECT_EQ(r.body, "");
+    };
     CRequestSocket::SetTimeouts(1500, 500);
     auto start = std::chrono::steady_clock::now();
     Reply r = Get("GET /hello.txt HTTP/1.1\r\n");  // never finishes its header block
     auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_TRUE(r.connected);
-    EXPECT_EQ(r.bytes, "");
+    expectTimedOut(r);
     EXPECT_LT(waited, std::chrono::seconds(8));
     r = Get("");  // connects and says nothing
     EXPECT_EQ(r.bytes, "");
@@ -483,16 +549,8 @@ TEST_F(ServerTest, IdleConnectionsAreClosed) {
     // is due a fixed time after it opened.
     CRequestSocket::SetTimeouts(60000, 500, 1500);
     start = std::chrono::steady_clock::now();
-    std::future<bool> trickle = std::async(std::launch::async, [this] {
-        SocketHandle s = Connect(server->Port());
-        bool closed = false;
-        for (int i = 0; s && i < 50 && !closed; ++i) {
-            closed = send(s.Get(), "X", 1, 0) != 1;
-            Sleep(200);
-        }
-        return closed;
-    });
-    EXPECT_TRUE(Pump(trickle));
+    std::future<Reply> trickle = std::async(std::launch::async, Trickle, server->Port(), std::string());
+    expectTimedOut(Pump(trickle));
     waited = std::chrono::steady_clock::now() - start;
     EXPECT_GT(waited, std::chrono::milliseconds(1400));
     EXPECT_LT(waited, std::chrono::seconds(6));
@@ -504,7 +562,7 @@ TEST_F(ServerTest, IdleConnectionsAreClosed) {
         SocketHandle s = Connect(server->Port());
         if (!s)
             return Reply();
-        const std::string head = "POST /hello.txt HTTP/1.1\r\nContent-Length: 15\r\n\r\n";
+        const std::string head = "POST /hello.txt HTTP/1.1\r\n" + HostLine() + "Content-Length: 15\r\n\r\n";
         send(s.Get(), head.data(), static_cast<int>(head.size()), 0);
         for (int i = 0; i < 15; ++i) {
             Sleep(200);
@@ -513,6 +571,39 @@ TEST_F(ServerTest, IdleConnectionsAreClosed) {
         return ReadReply(s.Get());
     });
     EXPECT_EQ(Pump(slowBody).body, "hello world");
+    // But not past it.
+    CRequestSocket::SetTimeouts(60000, 500, 1500, 3000);
+    start = std::chrono::steady_clock::now();
+    std::future<Reply> tooSlowBody = std::async(
+        std::launch::async, Trickle, server->Port(),
+        "POST /hello.txt HTTP/1.1\r\n" + HostLine() + "Content-Length: 1000\r\n\r\n");
+    expectTimedOut(Pump(tooSlowBody));
+    waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GT(waited, std::chrono::milliseconds(2900));
+    EXPECT_LT(waited, std::chrono::seconds(8));
+
+    // The deadlines are the request's: an answer that takes longer, to a
+    // reader slower than them, still arrives whole.
+    std::string big;
+    for (int i = 0; big.size() < (8 << 20); ++i)
+        big += std::to_string(i) + ",";
+    WriteFileBytes(root + L"\\slow.txt", big);
+    CRequestSocket::SetTimeouts(60000, 500, 500, 1000);
+    start = std::chrono::steady_clock::now();
+    std::future<Reply> slowReader = std::async(std::launch::async, [this] {
+        SocketHandle s = Connect(server->Port(), "127.0.0.1", 4096);
+        if (!s)
+            return Reply();
+        const std::string request = "GET /slow.txt HTTP/1.1\r\n" + HostLine() + "\r\n";
+        send(s.Get(), request.data(), static_cast<int>(request.size()), 0);
+        return ReadReply(s.Get(), 10);
+    });
+    r = Pump(slowReader);
+    waited = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(r.status, "HTTP/1.1 200 OK");
+    EXPECT_EQ(r.body.size(), big.size());
+    EXPECT_TRUE(r.body == big);
+    EXPECT_GT(waited, std::chrono::milliseconds(1500)) << "the answer did not outlast the deadline";
 
     CRequestSocket::SetTimeouts(60000, 5000);
     EXPECT_EQ(GetUrl("/hello.txt").body, "hello world");
@@ -531,7 +622,7 @@ TEST_F(ServerTest, SlowBodiesCannotHoldTheConnectionCap) {
     std::future<Outcome> f = std::async(std::launch::async, [this] {
         Outcome o;
         std::vector<SocketHandle> slow;
-        const std::string head = "POST /hello.txt HTTP/1.1\r\nContent-Length: 100\r\n\r\nb";
+        const std::string head = "POST /hello.txt HTTP/1.1\r\n" + HostLine() + "Content-Length: 100\r\n\r\nb";
         const ULONGLONG opened = GetTickCount64();
         for (int i = 0; i < 512; ++i) {
             SocketHandle s = Connect(server->Port());
@@ -543,7 +634,7 @@ TEST_F(ServerTest, SlowBodiesCannotHoldTheConnectionCap) {
         }
         o.slowOpened = static_cast<int>(slow.size());
         // Accepted in order: this one finds the cap full.
-        o.whileFull = Talk(server->Port(), "GET /hello.txt HTTP/1.1\r\n\r\n");
+        o.whileFull = Talk(server->Port(), "GET /hello.txt HTTP/1.1\r\n" + HostLine() + "\r\n");
         for (int round = 0; round < 40; ++round) {
             int open = 0;
             for (SocketHandle& s : slow) {
@@ -565,7 +656,7 @@ TEST_F(ServerTest, SlowBodiesCannotHoldTheConnectionCap) {
                 break;
             Sleep(500);
         }
-        o.afterwards = Talk(server->Port(), "GET /hello.txt HTTP/1.1\r\n\r\n");
+        o.afterwards = Talk(server->Port(), "GET /hello.txt HTTP/1.1\r\n" + HostLine() + "\r\n");
         return o;
     });
     Outcome o = Pump(f, 60);
@@ -637,12 +728,13 @@ protected:
         return "Referer: http://127.0.0.1:" + std::to_string(server->Port()) + "/radozira/setup.html\r\n";
     }
     Reply Post(const std::string& body, const std::string& method = "POST", const std::string& query = "") {
-        return Get(method + " " + kSave + (query.empty() ? "" : "?" + query) + " HTTP/1.1\r\n" + OwnPage() +
+        return Get(method + " " + kSave + (query.empty() ? "" : "?" + query) + " HTTP/1.1\r\n" + HostLine() +
+                   OwnPage() +
                    "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
                    std::to_string(body.size()) + "\r\n\r\n" + body);
     }
     Reply SaveByGet(const std::string& query, const std::string& method = "GET") {
-        return Get(method + " " + kSave + "?" + query + " HTTP/1.1\r\n" + OwnPage() + "\r\n");
+        return Get(method + " " + kSave + "?" + query + " HTTP/1.1\r\n" + HostLine() + OwnPage() + "\r\n");
     }
     std::wstring Config() const { return root + L"\\configdata.json.js"; }
 };
@@ -653,6 +745,7 @@ TEST_F(ConfigSaveTest, SavesThroughQueryOrPostBody) {
     EXPECT_EQ(r.Header("Content-Type"), "text/plain; charset=utf-8");
     EXPECT_EQ(r.Header("Content-Length"), "7");
     EXPECT_EQ(r.Header("Cache-Control"), "no-cache");
+    EXPECT_EQ(r.Header("Connection"), "close");
     EXPECT_EQ(r.body, "UPDATED");
     EXPECT_EQ(ReadFileBytes(Config()), kBom + "{\"a\":1}");
 
@@ -748,9 +841,55 @@ TEST_F(ConfigSaveTest, UrlIsMatchedExactly) {
     EXPECT_EQ(GetUrl("/radozira/configurator/SAVEIT.qxph?saveit_l=../../configdata.json.js&saveit_c=x").status,
               "HTTP/1.1 404 Not Found");
     EXPECT_FALSE(FileExists(Config()));
-    // Any method reaches the handler.
-    Reply r = SaveByGet("saveit_l=../../configdata.json.js&saveit_c=put", "PUT");
-    EXPECT_EQ(r.body, "UPDATED");
+}
+
+TEST_F(ConfigSaveTest, WritesNothingForOtherMethodsNorForHeadsItCannotReadOneWay) {
+    const std::string fields = "saveit_l=../../configdata.json.js&saveit_c=x";
+    // Pages save by GET or POST; any other method, HEAD above all, is told
+    // which of them to use.
+    for (const char* method : {"HEAD", "OPTIONS", "PUT", "DELETE", "PATCH"}) {
+        Reply r = SaveByGet(fields, method);
+        EXPECT_EQ(r.status, "HTTP/1.1 405 Method Not Allowed") << method;
+        EXPECT_EQ(r.Header("Allow"), "GET, POST") << method;
+        EXPECT_EQ(r.Header("Content-Length"), "0") << method;
+        EXPECT_EQ(r.body, "") << method;
+        r = Post(fields, method);
+        EXPECT_EQ(r.status, "HTTP/1.1 405 Method Not Allowed") << method;
+    }
+    // A body whose end the server cannot tell, a Host hidden behind a blank
+    // or given twice, or none at all.
+    const std::string line = "POST " + kSave + " HTTP/1.1\r\n";
+    const std::string length = "Content-Length: " + std::to_string(fields.size()) + "\r\n";
+    const std::string host = HostLine();
+    const std::string evil = "Host : evil.example:" + std::to_string(server->Port()) + "\r\n";
+    const struct {
+        std::string request;
+        const char* status;
+    } refused[] = {
+        {line + host + OwnPage() + "Transfer-Encoding: chunked\r\n\r\n" + "2c\r\n" + fields + "\r\n0\r\n\r\n",
+         "HTTP/1.1 501 Not Implemented"},
+        {line + host + OwnPage() + length + "Transfer-Encoding: chunked\r\n\r\n" + fields,
+         "HTTP/1.1 501 Not Implemented"},
+        {line + host + OwnPage() + "Content-Length: 3abc\r\n\r\n" + fields, "HTTP/1.1 400 Bad Request"},
+        {line + host + OwnPage() + "Content-Length: 5, " + std::to_string(fields.size()) + "\r\n\r\n" + fields,
+         "HTTP/1.1 400 Bad Request"},
+        {line + host + OwnPage() + "Content-Length: 5\r\n" + length + "\r\n" + fields, "HTTP/1.1 400 Bad Request"},
+        {line + evil + OwnPage() + length + "\r\n" + fields, "HTTP/1.1 400 Bad Request"},
+        {line + host + evil + OwnPage() + length + "\r\n" + fields, "HTTP/1.1 400 Bad Request"},
+        {line + host + host + OwnPage() + length + "\r\n" + fields, "HTTP/1.1 400 Bad Request"},
+        {line + OwnPage() + length + "\r\n" + fields, "HTTP/1.1 400 Bad Request"},
+    };
+    for (const auto& c : refused) {
+        Reply r = Get(c.request);
+        EXPECT_EQ(r.status, c.status) << c.request;
+        EXPECT_EQ(r.body, "") << c.request;
+    }
+    EXPECT_FALSE(FileExists(Config()));
+    EXPECT_FALSE(FileExists(Config() + L".tmp"));
+
+    // The same length twice names that length.
+    EXPECT_EQ(Get(line + host + OwnPage() + length + length + "\r\n" + fields).body, "UPDATED");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "x");
 }
 
 }  // namespace

@@ -13,10 +13,10 @@ const WORD kLanguages[] = {1033, 1028, 1029, 1030, 1031, 1034, 1035, 1036, 1038,
                            1042, 1043, 1044, 1045, 1049, 1053, 1055, 2052, 2058, 2070, 3084};
 constexpr WORD kEnglish = 1033;
 
-const UINT kIds[] = {1,   2,   102, 103, 129, 130, 131, 133, 134, 135, 136, 137, 138,
-                     139, 140, 141, 200, 201, 202, 204, 301, 302, 304, 400, 401, 403,
-                     404, 500, 501, 502, 503, 504, 505, 1000, 1001, 1002, 1003, 1004, 1005};
-const UINT kStatusIds[] = {200, 201, 202, 204, 301, 302, 304, 400, 401, 403, 404, 500, 501, 502, 503};
+const UINT kIds[] = {1,   2,   102, 103, 129, 130, 131, 133, 134, 135, 136, 137, 138, 139,
+                     140, 141, 200, 201, 202, 204, 301, 302, 304, 400, 401, 403, 404, 405,
+                     408, 500, 501, 502, 503, 504, 505, 1000, 1001, 1002, 1003, 1004, 1005};
+const UINT kStatusIds[] = {200, 201, 202, 204, 301, 302, 304, 400, 401, 403, 404, 405, 408, 500, 501, 502, 503};
 
 // Resource enumeration callbacks are stdcall on x86, which a lambda is not.
 BOOL CALLBACK AddBlockName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) {
@@ -99,9 +99,9 @@ TEST_F(StringTableTest, ExactlyTheTwentyTwoLanguagesHoldTheTable) {
     }
 }
 
-TEST_F(StringTableTest, EveryLanguageHoldsTheSameThirtyNineIds) {
+TEST_F(StringTableTest, EveryLanguageHoldsTheSameFortyOneIds) {
     std::set<UINT> expected(std::begin(kIds), std::end(kIds));
-    ASSERT_EQ(39u, expected.size());
+    ASSERT_EQ(41u, expected.size());
     for (WORD language : kLanguages) {
         std::set<UINT> ids;
         for (const auto& entry : Table(language))
@@ -123,6 +123,8 @@ TEST_F(StringTableTest, EnglishTextsAreExact) {
     EXPECT_EQ(L"200 OK", English(200));
     EXPECT_EQ(L"302 Redirection", English(302));
     EXPECT_EQ(L"404 Not Found", English(404));
+    EXPECT_EQ(L"405 Method Not Allowed", English(405));
+    EXPECT_EQ(L"408 Request Timeout", English(408));
     EXPECT_EQ(L"Cannot create LOG file! The directory may be write protected.", English(505));
     EXPECT_EQ(L"Do not ask me again", English(1004));
     EXPECT_EQ(L"Play.exe is used to service content from a file system. When deploying content from a "
@@ -185,7 +187,7 @@ TEST_F(StringTableTest, TranslatedEntriesDifferFromEnglish) {
     for (WORD language : kLanguages) {
         if (language == kEnglish)
             continue;
-        for (UINT id : {2u, 103u, 404u, 504u, 505u, 1000u, 1004u, 1005u})
+        for (UINT id : {2u, 103u, 404u, 405u, 408u, 504u, 505u, 1000u, 1004u, 1005u})
             EXPECT_NE(English(id), Table(language).at(id)) << "language " << language << " id " << id;
     }
 }
