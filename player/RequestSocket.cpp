@@ -551,8 +551,7 @@ bool CRequestSocket::OpenTargetFile() {
         SendStatusOnly(403);
         return false;
     }
-    file.Reset(CreateFileW(r.filePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    file = OpenServedFile(r.filePath);
     if (!file.Valid()) {
         SendStatusOnly(503);
         return false;
