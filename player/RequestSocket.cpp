@@ -398,6 +398,14 @@ void CRequestSocket::ProcessRequest() {
         SendStatusOnly(403);
         return;
     }
+    // Nor can another site's page read anything by script tag or fetch; a
+    // link from it still opens the content.
+    if (IsOtherSiteRead(r)) {
+        if (!handler)
+            Log(SanitizeForLog(r.method) + L" " + SanitizeForLog(r.url), true, false);
+        SendStatusOnly(403);
+        return;
+    }
 
     if (handler) {
         // A page of another site must not save, not even by an image tag
