@@ -38,6 +38,37 @@ bool WriteNewFile(const std::wstring& path, const std::string& bytes) {
     return ok != FALSE;
 }
 
+// Puts the new file under the name of an old one that a browser may still
+// be reading (served files are shared for deletion for this): Windows and
+// wine refuse to replace a name that is open, but let the open file be
+// renamed. The old file takes the place of its copy in the backup, and goes
+// on serving its reader; the new one takes the free name.
+bool ReplaceOpenFile(const std::wstring& temp, const std::wstring& path, const std::wstring& backup) {
+    if (!MoveFileExW(path.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return false;
+    return MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool ReplaceWithBackup(const std::wstring& temp, const std::wstring& path) {
+    // The old file stays under its name while its backup is made, and the
+    // new one takes that name in one step: whenever the program is killed,
+    // the name holds the old text or the new one. Only past a reader of the
+    // old file is the name free for a moment; the backup then holds the old
+    // text, and start-up puts it back.
+    const std::wstring backup = path + L".bak";
+    const bool hadTarget = RestoreConfigBackup(path);
+    // A backup that a reader still holds from an earlier save cannot be
+    // replaced; without one, the name must be replaced in one step.
+    const bool backedUp = hadTarget && (!Exists(backup) || DeleteFileW(backup.c_str())) &&
+                          CopyFileW(path.c_str(), backup.c_str(), FALSE);
+    if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) &&
+        !(backedUp && ReplaceOpenFile(temp, path, backup)))
+        return false;
+    // Held by a reader, the old file goes when the reader lets it go.
+    DeleteFileW(backup.c_str());
+    return true;
+}
+
 bool SaveConfigFile(const std::wstring& content, const std::wstring& path) {
     size_t slash = path.rfind(L'\\');
     if (slash == std::wstring::npos || !IsFolder(path.substr(0, slash == 2 ? 3 : slash)) || IsFolder(path))
@@ -46,22 +77,15 @@ bool SaveConfigFile(const std::wstring& content, const std::wstring& path) {
     const std::wstring temp = path + L".tmp";
     if (Exists(temp) && !DeleteFileW(temp.c_str()))
         return false;
-    if (!WriteNewFile(temp, "\xEF\xBB\xBF" + WideToUtf8(content)))
-        return false;
-
-    // The old file stays under its name while its backup is made, and the
-    // new one takes that name in one step: whenever the program is killed,
-    // the name holds the old text or the new one.
-    const std::wstring backup = path + L".bak";
-    const bool hadTarget = RestoreConfigBackup(path);
-    if (Exists(backup) && !DeleteFileW(backup.c_str()))
-        return false;
-    if (hadTarget && !CopyFileW(path.c_str(), backup.c_str(), FALSE))
-        return false;
-    if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return false;
-    DeleteFileW(backup.c_str());
-    return true;
+    if (WriteNewFile(temp, "\xEF\xBB\xBF" + WideToUtf8(content)) && ReplaceWithBackup(temp, path))
+        return true;
+    // A failed save leaves the old text under its name and none of its own
+    // files: the new text is dropped, and the backup once the name holds
+    // the old text again.
+    DeleteFileW(temp.c_str());
+    if (RestoreConfigBackup(path))
+        DeleteFileW((path + L".bak").c_str());
+    return false;
 }
 
 }  // namespace

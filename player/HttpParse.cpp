@@ -412,3 +412,11 @@ bool IsOwnPageRequest(const std::map<std::wstring, std::wstring>& headers, unsig
     }
     return named;
 }
+
+bool IsOtherSiteRead(const CRequest& request) {
+    const std::wstring site = LowerAscii(TrimBlanks(request.GetHeader(L"Sec-Fetch-Site")));
+    if (site != L"cross-site" && site != L"same-site")
+        return false;
+    const std::wstring mode = LowerAscii(TrimBlanks(request.GetHeader(L"Sec-Fetch-Mode")));
+    return !(mode == L"navigate" && LowerAscii(request.method) == L"get");
+}

@@ -45,6 +45,14 @@ bool IsOwnOrigin(const std::wstring& value, unsigned port);
 // tag with a no-referrer policy), so it is not one.
 bool IsOwnPageRequest(const std::map<std::wstring, std::wstring>& headers, unsigned port);
 
+// Whether a browser names the request as one of a page of another site (or
+// of another port of this host: "Sec-Fetch-Site" "cross-site" or
+// "same-site") that is not a GET navigation ("Sec-Fetch-Mode" "navigate").
+// Such a page may link to the content but not read it, by a script tag or a
+// fetch. Requests without these headers (Internet Explorer sends none) are
+// not such requests.
+bool IsOtherSiteRead(const CRequest& request);
+
 // Bounds on what one request may make the server hold.
 struct RequestLimits {
     size_t maxLineChars = 8192;

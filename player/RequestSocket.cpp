@@ -430,6 +430,14 @@ void CRequestSocket::ProcessRequest() {
         SendStatusOnly(403);
         return;
     }
+    // Nor can another site's page read anything by script tag or fetch; a
+    // link from it still opens the content.
+    if (IsOtherSiteRead(r)) {
+        if (!handler)
+            Log(SanitizeForLog(r.method) + L" " + SanitizeForLog(r.url), true, false);
+        SendStatusOnly(403);
+        return;
+    }
 
     if (handler) {
         // Pages save by GET with the fields in the query, or by POST; any
@@ -593,8 +601,7 @@ bool CRequestSocket::OpenTargetFile() {
         SendStatusOnly(403);
         return false;
     }
-    file.Reset(CreateFileW(r.filePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    file = OpenServedFile(r.filePath);
     if (!file.Valid()) {
         SendStatusOnly(503);
         return false;

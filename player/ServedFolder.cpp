@@ -59,3 +59,8 @@ bool LookupContentType(const std::wstring& extension, std::wstring& type) {
     type = it->second.second;
     return it->second.first;
 }
+
+FileHandle OpenServedFile(const std::wstring& path) {
+    return FileHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}

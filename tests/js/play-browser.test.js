@@ -1,7 +1,7 @@
 'use strict';
 // play.exe behind a real browser: headless chromium, driven by puppeteer-core.
 // The content's own page saves its configuration and sees it after a reload;
-// a page of another origin cannot save.
+// a page of another origin can neither save nor read it, but may link to it.
 const { describe, it, before, after } = require('node:test');
 const assert = require('node:assert/strict');
 const { spawn } = require('node:child_process');
@@ -66,6 +66,23 @@ fetch('${target}', { method: 'POST', mode: 'no-cors', headers: { 'Content-Type':
 </script></body></html>`;
 };
 
+// Another site's page trying to read the configuration by including it as a
+// script and by fetching it, with a link to the content beside.
+const readerPage = (port) => {
+  const target = `http://127.0.0.1:${port}/configdata.json.js`;
+  return `<!doctype html>
+<html><head><meta charset="utf-8">
+<script>var scriptFailed = false;</script>
+<script src="${target}" onerror="scriptFailed = true"></script>
+</head><body>
+<a id="link" href="http://127.0.0.1:${port}/config.html">configuration</a>
+<script>
+var included = window.configdata ? configdata.text : null;
+var fetched = false;
+fetch('${target}', { mode: 'no-cors' }).then(function () { fetched = true; }, function () { fetched = true; });
+</script></body></html>`;
+};
+
 // python3's http.server on a port of its own choosing, read from its banner.
 function startPython(dir) {
   const proc = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory', dir], { stdio: ['ignore', 'pipe', 'ignore'] });
@@ -114,6 +131,20 @@ describe('play.exe in a real browser', { skip: !fs.existsSync(CHROMIUM) && `${CH
     if (site) h.removeSite(site);
   });
 
+  // The other origin: python3's http.server over a folder of its own,
+  // started for the first page put there. Resolves the page's address.
+  let otherDir, otherPort;
+  async function otherSitePage(name, html) {
+    if (!python) {
+      otherDir = fs.mkdtempSync(path.join(site.base, 'other-'));
+      python = startPython(otherDir);
+      otherPort = await python.port;
+      assert.ok(otherPort, 'http.server did not start');
+    }
+    fs.writeFileSync(path.join(otherDir, name), html);
+    return `http://127.0.0.1:${otherPort}/${name}`;
+  }
+
   const shown = () => page.$eval('#shown', (e) => e.textContent);
   const savedSecond = () => Math.floor(fs.statSync(config).mtimeMs / 1000);
 
@@ -144,19 +175,31 @@ describe('play.exe in a real browser', { skip: !fs.existsSync(CHROMIUM) && `${CH
   });
 
   it("refuses another origin's image, form and no-cors fetch, and the file keeps its bytes", { timeout: 60000 }, async () => {
-    const dir = fs.mkdtempSync(path.join(site.base, 'other-'));
-    fs.writeFileSync(path.join(dir, 'attack.html'), attackPage(play.port));
-    python = startPython(dir);
-    const otherPort = await python.port;
-    assert.ok(otherPort, 'http.server did not start');
-
+    const attack = await otherSitePage('attack.html', attackPage(play.port));
     const bytes = fs.readFileSync(config);
     const refusedBefore = forbiddenCount(site.site);
-    await page.goto(`http://127.0.0.1:${otherPort}/attack.html`);
+    await page.goto(attack);
     await page.waitForFunction(() => settled.image && settled.form && settled.fetch);
     // The three requests reached the player and were turned away.
     assert.ok(forbiddenCount(site.site) - refusedBefore >= 3, h.readLog(site.site));
     assert.ok(fs.readFileSync(config).equals(bytes));
     assert.ok(!fs.existsSync(config + '.tmp') && !fs.existsSync(config + '.bak'));
+  });
+
+  it("gives another origin's script tag and fetch nothing of the configuration, and its link opens the content", { timeout: 60000 }, async () => {
+    fs.writeFileSync(config, configFile('not for other sites'));
+    const reader = await otherSitePage('reader.html', readerPage(play.port));
+    const refused = () => (h.readLog(site.site) || '').split('\r\n').filter((l) => l.endsWith(' GET /configdata.json.js 403 Forbidden')).length;
+    const refusedBefore = refused();
+    await page.goto(reader);
+    await page.waitForFunction(() => fetched);
+    assert.equal(await page.evaluate(() => included), null);
+    assert.equal(await page.evaluate(() => scriptFailed), true);
+    // Both requests reached the player and were turned away.
+    assert.ok(refused() - refusedBefore >= 2, h.readLog(site.site));
+
+    await Promise.all([page.waitForNavigation(), page.click('#link')]);
+    assert.equal(page.url(), `http://127.0.0.1:${play.port}/config.html`);
+    assert.equal(await shown(), 'not for other sites');
   });
 });

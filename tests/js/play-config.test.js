@@ -137,6 +137,37 @@ describe('play.exe configuration save', () => {
     const file = await h.httpGet(play.port, '/index.html', { headers: { Host: `evil.example:${play.port}` } });
     assert.equal(file.status, 403);
     assert.equal(file.body.length, 0);
+
+    // Nor a page of another site, or of another port of this host, by a
+    // script tag or a fetch, as the browser names the request; a link from
+    // it still opens the content, as do requests that name no site at all
+    // (Internet Explorer sends none of these headers).
+    const script = { 'Sec-Fetch-Mode': 'no-cors', 'Sec-Fetch-Dest': 'script' };
+    const link = { 'Sec-Fetch-Mode': 'navigate', 'Sec-Fetch-Dest': 'document' };
+    for (const [method, headers, status] of [
+      ['GET', { 'Sec-Fetch-Site': 'same-site', ...script }, 403],
+      ['GET', { 'Sec-Fetch-Site': 'Cross-Site', 'Sec-Fetch-Mode': 'cors', 'Sec-Fetch-Dest': 'empty' }, 403],
+      ['GET', { 'Sec-Fetch-Site': 'cross-site' }, 403],
+      ['HEAD', { 'Sec-Fetch-Site': 'same-site', ...link }, 403],
+      ['GET', { 'Sec-Fetch-Site': 'same-site', ...link }, 200],
+      ['GET', { 'Sec-Fetch-Site': 'cross-site', 'Sec-Fetch-Mode': 'navigate' }, 200],
+      ['GET', { 'Sec-Fetch-Site': 'same-origin', ...script }, 200],
+      ['GET', { 'Sec-Fetch-Site': 'none', ...link }, 200],
+      ['GET', {}, 200],
+    ]) {
+      const r = await h.httpGet(play.port, '/configdata.json.js', { method, headers });
+      assert.equal(r.status, status, `${method} ${JSON.stringify(headers)}`);
+      if (status === 403 || method === 'HEAD') assert.equal(r.body.length, 0);
+      else assert.ok(r.body.equals(fs.readFileSync(config)));
+    }
+    // A form of another site posting to a file is a navigation, but no GET.
+    const posted = await post(play.port, '/index.html', 'a=b', 'POST', { Referer: undefined, 'Sec-Fetch-Site': 'cross-site', ...link });
+    assert.equal(posted.status, 403);
+    assert.equal(posted.body, '');
+    // A link of another site to the save URL is still no save.
+    const saveLink = await h.httpGet(play.port, `${SAVE}?${body}`, { headers: { 'Sec-Fetch-Site': 'same-site', ...link } });
+    assert.equal(saveLink.status, 403);
+    assert.deepEqual(snapshot(site.base), before);
   });
 
   it("saves from the server's own pages under either name, by POST or GET", async () => {

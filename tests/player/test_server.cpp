@@ -9,6 +9,7 @@
 #include <chrono>
 #include <ctime>
 #include <future>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -114,11 +115,12 @@ SocketHandle Connect(UINT port, const char* address = "127.0.0.1", int receiveBu
     return s;
 }
 
-// Reads until the server closes (or 10 s pass). A pause after each read
-// makes a slow reader, of 16 KB at a time.
-Reply ReadReply(SOCKET s, DWORD pauseMs = 0) {
+// Reads until the server closes (or 10 s pass), after what was read already.
+// A pause after each read makes a slow reader, of 16 KB at a time.
+Reply ReadReply(SOCKET s, DWORD pauseMs = 0, const std::string& readBefore = std::string()) {
     Reply reply;
     reply.connected = true;
+    reply.bytes = readBefore;
     std::vector<char> chunk(pauseMs ? 16 * 1024 : 64 * 1024);
     for (;;) {
         int n = recv(s, chunk.data(), static_cast<int>(chunk.size()), 0);
@@ -706,6 +708,19 @@ bool FileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::set<std::wstring> NamesIn(const std::wstring& folder) {
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.insert(data.cFileName);
+    while (FindNextFileW(find, &data));
+    FindClose(find);
+    return names;
+}
+
 // MoveFileExW refusing to move a ".tmp" file into place.
 typedef BOOL(WINAPI* MoveFunction)(LPCWSTR, LPCWSTR, DWORD);
 MoveFunction g_moveFileEx = nullptr;
@@ -823,8 +838,8 @@ TEST_F(ConfigSaveTest, PutsABackupBackOnlyWhereTheFileIsMissing) {
     EXPECT_FALSE(RestoreConfigBackup(root + L"\\missing.js"));
 
     // A save whose new file cannot take the name keeps the old text there,
-    // also when a save cut short had left it only in the backup, and a copy
-    // of it in the backup.
+    // also when a save cut short had left it only in the backup, and leaves
+    // none of its own files.
     ASSERT_TRUE(DeleteFileW(Config().c_str()));
     WriteFileBytes(Config() + L".bak", "only in the backup");
     {
@@ -834,7 +849,60 @@ TEST_F(ConfigSaveTest, PutsABackupBackOnlyWhereTheFileIsMissing) {
         EXPECT_EQ(Post("saveit_l=../../configdata.json.js&saveit_c=new").body, "FAILED");
     }
     EXPECT_EQ(ReadFileBytes(Config()), "only in the backup");
-    EXPECT_EQ(ReadFileBytes(Config() + L".bak"), "only in the backup");
+    EXPECT_FALSE(FileExists(Config() + L".bak"));
+    EXPECT_FALSE(FileExists(Config() + L".tmp"));
+}
+
+TEST_F(ConfigSaveTest, TheOldFileMayBeReadWhileASaveReplacesIt) {
+    // A browser reading a large configuration slowly: a small receive
+    // buffer, a little read, then a pause while the content saves.
+    std::string old = kBom;
+    for (int i = 0; old.size() < (8 << 20); ++i)
+        old += std::to_string(i) + ",";
+    WriteFileBytes(Config(), old);
+    const std::set<std::wstring> names = NamesIn(root);
+    std::promise<void> started, saved;
+    std::future<void> reading = started.get_future();
+    std::shared_future<void> resume = saved.get_future().share();
+    std::future<Reply> slowReader = std::async(std::launch::async, [this, &started, resume] {
+        SocketHandle s = Connect(server->Port(), "127.0.0.1", 4096);
+        std::string request = "GET /configdata.json.js HTTP/1.1\r\n\r\n";
+        send(s.Get(), request.data(), static_cast<int>(request.size()), 0);
+        char first[300];
+        int n = recv(s.Get(), first, sizeof(first), 0);
+        started.set_value();
+        resume.wait();
+        return ReadReply(s.Get(), 0, std::string(first, std::max(n, 0)));
+    });
+    Pump(reading);
+    Reply r = Post("saveit_l=../../configdata.json.js&saveit_c=first");
+    EXPECT_EQ(r.body, "UPDATED");
+    EXPECT_TRUE(ReadFileBytes(Config()) == kBom + "first");
+    // Also while the old file still waits for its reader to let it go.
+    r = Post("saveit_l=../../configdata.json.js&saveit_c=new");
+    EXPECT_EQ(r.body, "UPDATED");
+    EXPECT_TRUE(ReadFileBytes(Config()) == kBom + "new");
+    saved.set_value();
+    Reply got = Pump(slowReader, 60);
+    EXPECT_EQ(got.status, "HTTP/1.1 200 OK");
+    EXPECT_EQ(got.body.size(), old.size());
+    EXPECT_TRUE(got.body == old);
+    // Once the reader is done, nothing of the save remains beside the file.
+    EXPECT_EQ(NamesIn(root), names);
+    EXPECT_EQ(GetUrl("/configdata.json.js").body, kBom + "new");
+
+    // A program holding the file without letting it be moved makes the
+    // save fail: the old text stays whole, and the save leaves nothing.
+    {
+        FileHandle held(CreateFileW(Config().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                    nullptr));
+        ASSERT_TRUE(held.Valid());
+        EXPECT_EQ(Post("saveit_l=../../configdata.json.js&saveit_c=newer").body, "FAILED");
+    }
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "new");
+    EXPECT_EQ(NamesIn(root), names);
+    EXPECT_EQ(Post("saveit_l=../../configdata.json.js&saveit_c=newer").body, "UPDATED");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "newer");
 }
 
 TEST_F(ConfigSaveTest, UrlIsMatchedExactly) {
