@@ -1,8 +1,10 @@
 #!/usr/bin/env node
 // One line per test program of a CTest run: the cases of each C++ test
 // program, each run of one on a display or under another language, and the
-// node test files, with how many passed, failed and were skipped. A test
-// that ctest repeated counts by its last result.
+// node test files, with how many passed, failed and were skipped (the cases
+// that only a run of their own takes, and the halves of two-process tests
+// that their partners start). A test that ctest repeated counts by its last
+// result.
 //   node scripts/ctest-summary.js BUILD_TREE CTEST_LOG
 'use strict';
 const path = require('path');
@@ -34,7 +36,7 @@ for (const [name, result] of last) {
   const program = programOf.get(name) || 'other';
   const c = counts.get(program) || { passed: 0, failed: 0, skipped: 0 };
   if (result === 'Passed') c.passed++;
-  else if (result === 'Skipped') c.skipped++;
+  else if (result === 'Skipped' || result === 'Not Run') c.skipped++;
   else c.failed++;
   counts.set(program, c);
 }

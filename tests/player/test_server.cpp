@@ -866,7 +866,7 @@ TEST_F(ConfigSaveTest, TheOldFileMayBeReadWhileASaveReplacesIt) {
     std::shared_future<void> resume = saved.get_future().share();
     std::future<Reply> slowReader = std::async(std::launch::async, [this, &started, resume] {
         SocketHandle s = Connect(server->Port(), "127.0.0.1", 4096);
-        std::string request = "GET /configdata.json.js HTTP/1.1\r\n\r\n";
+        std::string request = "GET /configdata.json.js HTTP/1.1\r\n" + HostLine() + "\r\n";
         send(s.Get(), request.data(), static_cast<int>(request.size()), 0);
         char first[300];
         int n = recv(s.Get(), first, sizeof(first), 0);
