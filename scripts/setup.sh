@@ -42,7 +42,7 @@ fi
 
 if [ ! -d node_modules ] || [ package-lock.json -nt node_modules/.package-lock.json ]; then
   echo "setup: installing node packages"
-  npm ci --no-audit --no-fund --loglevel=error >/dev/null
+  npm ci --no-audit --no-fund --no-update-notifier --loglevel=error >/dev/null
 fi
 
 if ! sh scripts/setup-wow64.sh --check; then
