@@ -30,8 +30,12 @@ i686-w64-mingw32-gcc-posix -O2 -s -o "$exe" scripts/probe/exit42.c 2>"$cache/pro
   { echo "no: the i686 toolchain cannot build the probe (log: $cache/probe-build.log)"; exit 2; }
 file "$exe" | grep -q "PE32 executable.*Intel 80386" || { echo "no: the probe is no 32-bit image"; exit 2; }
 
-status=0
-(timeout 120 cmake/wine-run "$cache/probe-wineprefix" "$exe" </dev/null >/dev/null 2>&1) 2>/dev/null || status=$?
+# A shell of its own waits for the probe, so that the crash of a 32-bit
+# start is reported to nobody's terminal.
+status=$(sh -c 'timeout 120 "$@" </dev/null >/dev/null 2>&1; echo $?' probe cmake/wine-run \
+  "$cache/probe-wineprefix" "$exe" 2>/dev/null)
+# wine-run leaves a prefix's server up for the next program; the probe has none.
+cmake/wow64-exec env WINEPREFIX="$cache/probe-wineprefix" wineserver -k </dev/null >/dev/null 2>&1 || true
 
 if [ $status -eq 42 ]; then
   result="yes: this kernel runs 32-bit code (a 32-bit probe ran under the sid root's wine)"

@@ -14,17 +14,20 @@
 set -e
 cd "$(dirname "$0")/.."
 sh scripts/setup.sh
-if probe=$(sh scripts/probe-32bit.sh); then
-  tree=build/win32
-  echo "run: building (the compiler's output shows only when the build fails)"
-  sh scripts/build.sh
-else
-  [ $? -eq 1 ] || { echo "run: $probe"; exit 1; }
-  tree=build/win64
-  echo "run: ${probe#no: }: running the x86_64 play.exe of the same sources instead of the shipped 32-bit one"
-  echo "run: building (the compiler's output shows only when the build fails)"
-  sh scripts/build.sh win64
+status=0
+probe=$(sh scripts/probe-32bit.sh) || status=$?
+# The x86_64 road can be tried anywhere, as with the tests.
+if [ "${HINTORA_TEST_BITS:-}" = 64 ]; then
+  probe="no: HINTORA_TEST_BITS=64"
+  status=1
 fi
+case $status in
+  0) tree=build/win32; echo "run: ${probe#yes: }: running the shipped 32-bit play.exe" ;;
+  1) tree=build/win64; echo "run: ${probe#no: }: running the x86_64 play.exe of the same sources instead of the shipped 32-bit one" ;;
+  *) echo "run: $probe"; exit 1 ;;
+esac
+echo "run: building (the compiler's output shows only when the build fails)"
+if [ $tree = build/win32 ]; then sh scripts/build.sh; else sh scripts/build.sh win64; fi
 
 root=$(pwd -P)
 # A prefix of its own: the tests' prefixes name their recorder as the
