@@ -20,9 +20,13 @@ mkdir -p "$cache"
 boot=$(cat /proc/sys/kernel/random/boot_id 2>/dev/null || echo unknown)
 key="$boot $(stat -c %Y "$root/usr/bin/wine" 2>/dev/null) $(cksum <scripts/probe/exit42.c)"
 answer=$cache/probe-32bit.answer
+# Prints the answer and ends with its status.
+tell() {
+  echo "$1"
+  case $1 in yes:*) exit 0 ;; *) exit 1 ;; esac
+}
 if [ -f "$answer" ] && [ "$(head -n 1 "$answer")" = "$key" ]; then
-  tail -n +2 "$answer"
-  case $(tail -n 1 "$answer") in yes:*) exit 0 ;; *) exit 1 ;; esac
+  tell "$(tail -n 1 "$answer")"
 fi
 
 exe=$cache/probe-exit42.exe
@@ -52,5 +56,4 @@ else
 fi
 printf '%s\n%s\n' "$key" "$result" >"$answer.new"
 mv -f "$answer.new" "$answer"
-echo "$result"
-case $result in yes:*) exit 0 ;; *) exit 1 ;; esac
+tell "$result"

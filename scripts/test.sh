@@ -24,14 +24,17 @@ probe=$(sh scripts/probe-32bit.sh) || {
   can32=""
 }
 why=${probe#*: }
-static="the shipped 32-bit images are checked statically"
+x86_64="the x86_64 build of the same sources"
+static="the shipped 32-bit images were checked statically"
 case $wanted/$can32 in
-  auto/yes|32/yes) runs=32; said="$why: the tests run the shipped 32-bit images" ;;
-  both/yes) runs="32 64"; said="$why: the tests run the shipped 32-bit images, then the x86_64 build of the same sources" ;;
-  64/*) runs=64; said="HINTORA_TEST_BITS=64: the tests run the x86_64 build of the same sources; $static" ;;
+  auto/yes|32/yes) runs=32; ran="$why: the tests ran the shipped 32-bit images" ;;
+  both/yes) runs="32 64"; ran="$why: the tests ran the shipped 32-bit images and $x86_64" ;;
+  64/*) runs=64; ran="HINTORA_TEST_BITS=64: the tests ran $x86_64; $static" ;;
   32/) echo "test: HINTORA_TEST_BITS=32, but $why"; exit 1 ;;
-  *) runs=64; said="$why: the tests run the x86_64 build of the same sources; $static" ;;
+  *) runs=64; ran="$why: the tests ran $x86_64; $static" ;;
 esac
+# The same sentence opens the run, as what it is about to do, and closes it.
+said=$(echo "$ran" | sed 's/tests ran/tests run/; s/ were checked/ are checked/')
 echo "test: $said"
 
 case " $runs " in
@@ -79,13 +82,6 @@ for bits in $runs; do
   failed=$((failed + ${run_failed:-1}))
 done
 
-case $runs in
-  32) echo "test: $why: the tests ran the shipped 32-bit images" ;;
-  "32 64") echo "test: $why: the tests ran the shipped 32-bit images and the x86_64 build of the same sources" ;;
-  *) case $wanted in
-       64) echo "test: HINTORA_TEST_BITS=64: the tests ran the x86_64 build of the same sources; the shipped 32-bit images were checked statically" ;;
-       *) echo "test: $why: the tests ran the x86_64 build of the same sources; the shipped 32-bit images were checked statically" ;;
-     esac ;;
-esac
+echo "test: $ran"
 echo "test: $passed passed, $failed failed"
 exit $status
