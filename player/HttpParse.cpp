@@ -13,6 +13,14 @@ std::wstring TrimLeft(const std::wstring& s) {
     return s.substr(i);
 }
 
+std::wstring TrimBlanks(const std::wstring& text) {
+    size_t begin = text.find_first_not_of(L" \t");
+    if (begin == std::wstring::npos)
+        return std::wstring();
+    size_t end = text.find_last_not_of(L" \t");
+    return text.substr(begin, end - begin + 1);
+}
+
 std::wstring TrimRight(const std::wstring& s) {
     size_t n = s.size();
     while (n > 0 && IsSpace(s[n - 1]))
@@ -216,10 +224,23 @@ void RequestReader::Reject(int status) {
 bool RequestReader::ReadLine(const unsigned char* data, size_t n, size_t& pos) {
     while (pos < n) {
         unsigned char b = data[pos++];
+        if (m_cr) {
+            // A carriage return ends a line only together with a line feed;
+            // taken alone, one reader could see a line end where another
+            // sees none, so the head is refused.
+            m_cr = false;
+            if (b != 10) {
+                Reject();
+                return false;
+            }
+            return true;
+        }
         if (b == 10)
             return true;
-        if (b == 13)
+        if (b == 13) {
+            m_cr = true;
             continue;
+        }
         if (m_line.size() >= m_limits.maxLineChars) {
             Reject();
             return false;
@@ -229,55 +250,140 @@ bool RequestReader::ReadLine(const unsigned char* data, size_t n, size_t& pos) {
     return false;
 }
 
+namespace {
+
+// The version of a request line: "HTTP/" digit "." digit, case-sensitive.
+enum class Version { Http10, Http11, OtherMajor, Invalid };
+
+Version ReadVersion(const std::wstring& text) {
+    if (text.size() != 8 || text.compare(0, 5, L"HTTP/") != 0 || text[6] != L'.')
+        return Version::Invalid;
+    const wchar_t major = text[5], minor = text[7];
+    if (major < L'0' || major > L'9' || minor < L'0' || minor > L'9')
+        return Version::Invalid;
+    if (major != L'1')
+        return Version::OtherMajor;
+    // Another HTTP/1.x can be served as the highest minor version known.
+    return minor == L'0' ? Version::Http10 : Version::Http11;
+}
+
+// ALPHA *( ALPHA / DIGIT / "+" / "-" / "." )
+bool IsScheme(const std::wstring& text) {
+    if (text.empty() || !((text[0] >= L'a' && text[0] <= L'z') || (text[0] >= L'A' && text[0] <= L'Z')))
+        return false;
+    for (wchar_t c : text) {
+        const bool alnum = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9');
+        if (!alnum && c != L'+' && c != L'-' && c != L'.')
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 void RequestReader::ParseLine(CRequest& request) {
-    if (m_state == kRequestLine) {
-        size_t sp = m_line.find(L' ');
-        if (!m_line.empty() && sp != std::wstring::npos) {
-            request.method = m_line.substr(0, sp);
-            std::wstring rest = TrimLeft(m_line.substr(sp + 1));
-            size_t sp2 = rest.find(L' ');
-            std::wstring url;
-            if (!rest.empty() && sp2 != std::wstring::npos) {
-                url = rest.substr(0, sp2);
-                request.version = TrimLeft(rest.substr(sp2 + 1));
-            } else {
-                url = TrimRight(rest);
-            }
-            size_t q = url.find(L'?');
-            if (!url.empty() && q != std::wstring::npos) {
-                request.query = url.substr(q + 1);
-                url = url.substr(0, q);
-            }
-            request.url = UrlDecode(url);
-        }
-        m_state = kHeaders;
-    } else if (m_state == kHeaders) {
-        size_t colon = m_line.find(L':');
-        if (colon != std::wstring::npos) {
-            if (++m_headerCount > m_limits.maxHeaders) {
-                Reject();
-                return;
-            }
-            std::wstring name = LowerAscii(m_line.substr(0, colon));
-            std::wstring value = TrimLeft(m_line.substr(colon + 1));
-            // "Host : x" is no Host header here, but a proxy or client may
-            // take it for one: a name with a blank in it is refused.
-            if (name.find_first_of(L" \t") != std::wstring::npos) {
-                Reject();
-                return;
-            }
-            if (name == L"host") {
-                ++m_hostCount;
-            } else if (name == L"transfer-encoding") {
-                m_chunked = true;
-            } else if (name == L"content-length" && !TakeContentLength(value)) {
-                Reject();
-                return;
-            }
-            request.headers[name] = value;
+    if (m_state == kRequestLine)
+        ParseRequestLine(request);
+    else if (m_state == kHeaders)
+        ParseHeaderLine(request);
+    m_line.clear();
+}
+
+void RequestReader::ParseRequestLine(CRequest& request) {
+    m_state = kHeaders;
+    size_t sp = m_line.find(L' ');
+    if (m_line.empty() || sp == std::wstring::npos)
+        return;  // method, URL and version stay empty: answered 501
+    request.method = m_line.substr(0, sp);
+    std::wstring rest = TrimLeft(m_line.substr(sp + 1));
+    size_t sp2 = rest.find(L' ');
+    std::wstring url;
+    if (!rest.empty() && sp2 != std::wstring::npos) {
+        url = rest.substr(0, sp2);
+        request.version = TrimBlanks(rest.substr(sp2 + 1));
+    } else {
+        url = TrimRight(rest);
+    }
+    // A request line without a version is read as one of HTTP/1.0.
+    if (!request.version.empty()) {
+        switch (ReadVersion(request.version)) {
+        case Version::Invalid:
+            Reject();
+            return;
+        case Version::OtherMajor:
+            Reject(505);
+            return;
+        case Version::Http11:
+            m_http11 = true;
+            break;
+        case Version::Http10:
+            break;
         }
     }
-    m_line.clear();
+    // The absolute form (as sent to a proxy) names the server in the
+    // target; its path and query are read as those of the origin form.
+    if (!url.empty() && url[0] != L'/') {
+        size_t schemeEnd = url.find(L"://");
+        if (schemeEnd != std::wstring::npos && IsScheme(url.substr(0, schemeEnd))) {
+            const size_t start = schemeEnd + 3;
+            const size_t end = url.find_first_of(L"/?#", start);
+            m_authority = url.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+            // Only http is served here, and it always names a host.
+            if (LowerAscii(url.substr(0, schemeEnd)) != L"http" || m_authority.empty()) {
+                Reject();
+                return;
+            }
+            m_absoluteTarget = true;
+            url = end == std::wstring::npos ? std::wstring(L"/") : url.substr(end);
+            if (url[0] != L'/')
+                url = L"/" + url;
+        }
+    }
+    size_t q = url.find(L'?');
+    if (!url.empty() && q != std::wstring::npos) {
+        request.query = url.substr(q + 1);
+        url = url.substr(0, q);
+    }
+    request.url = UrlDecode(url);
+}
+
+void RequestReader::ParseHeaderLine(CRequest& request) {
+    // A folded line continues the one before it; a reader that drops or
+    // joins it sees another header than one that does not.
+    if (!m_line.empty() && (m_line[0] == L' ' || m_line[0] == L'\t')) {
+        Reject();
+        return;
+    }
+    size_t colon = m_line.find(L':');
+    if (colon == std::wstring::npos)
+        return;
+    if (++m_headerCount > m_limits.maxHeaders) {
+        Reject();
+        return;
+    }
+    std::wstring name = LowerAscii(m_line.substr(0, colon));
+    std::wstring value = TrimLeft(m_line.substr(colon + 1));
+    // "Host : x" is no Host header here, but a proxy or client may
+    // take it for one: a name with a blank in it is refused.
+    if (name.find_first_of(L" \t") != std::wstring::npos) {
+        Reject();
+        return;
+    }
+    if (name == L"host") {
+        ++m_hostCount;
+    } else if (name == L"origin") {
+        ++m_originCount;
+    } else if (name == L"referer") {
+        ++m_refererCount;
+    } else if (name == L"expect") {
+        m_expectsContinue = LowerAscii(TrimBlanks(value)) == L"100-continue";
+    } else if (name == L"transfer-encoding") {
+        m_chunked = true;
+    } else if (name == L"content-length" && !TakeContentLength(value)) {
+        Reject();
+        return;
+    }
+    request.headers[name] = value;
 }
 
 // Where the body ends must be certain, or the server and a proxy or client
@@ -310,13 +416,16 @@ bool RequestReader::TakeContentLength(const std::wstring& value) {
     }
 }
 
-void RequestReader::CheckHead(const CRequest& request) {
-    if (m_hostCount > 1 || (m_hostCount == 0 && request.version == L"HTTP/1.1"))
+void RequestReader::CheckHead(CRequest& request) {
+    // An HTTP/1.1 client sends one Host also with an absolute target.
+    if (m_hostCount > 1 || (m_hostCount == 0 && m_http11))
         Reject();
     else if (m_chunked)
         Reject(501);  // the body is not decoded, so it must not be taken
     else if (m_length > m_limits.maxBody)
         Reject();     // a body that cannot be held is never collected
+    else if (m_absoluteTarget)
+        request.headers[L"host"] = m_authority;  // the target's host counts, the field's does not
 }
 
 void RequestReader::TakeBody(CRequest& request, const unsigned char* data, size_t n, size_t pos) {
@@ -338,6 +447,10 @@ bool RequestReader::Feed(CRequest& request, const unsigned char* data, size_t n)
     size_t pos = 0;
     if (m_state == kRequestLine || m_state == kHeaders) {
         while (ReadLine(data, n, pos)) {
+            if (m_line.empty() && m_state == kRequestLine && m_emptyLines < m_limits.maxLeadingEmptyLines) {
+                ++m_emptyLines;
+                continue;
+            }
             if (m_line.empty()) {
                 m_state = kBody;
                 break;
@@ -364,18 +477,6 @@ bool RequestReader::Feed(CRequest& request, const unsigned char* data, size_t n)
     }
     return m_state == kComplete;
 }
-
-namespace {
-
-std::wstring TrimBlanks(const std::wstring& text) {
-    size_t begin = text.find_first_not_of(L" \t");
-    if (begin == std::wstring::npos)
-        return std::wstring();
-    size_t end = text.find_last_not_of(L" \t");
-    return text.substr(begin, end - begin + 1);
-}
-
-}  // namespace
 
 bool IsOwnHost(const std::wstring& host, unsigned port) {
     const std::wstring value = LowerAscii(TrimBlanks(host));

@@ -58,6 +58,9 @@ struct RequestLimits {
     size_t maxLineChars = 8192;
     size_t maxHeaders = 100;
     int32_t maxBody = 16 * 1024 * 1024;
+    // Empty lines skipped before the request line (a client may send one
+    // after an earlier request's body); one more ends the head at once.
+    size_t maxLeadingEmptyLines = 4;
 };
 
 // Parse states as the socket keeps them.
@@ -76,26 +79,47 @@ public:
     int State() const { return m_state; }
     bool Rejected() const { return m_refusal != 0; }
     // 400 for a request that breaks a bound or whose head is malformed (a
+    // carriage return that ends no line, a folded header line, a
     // Content-Length that is not one decimal number, a blank before a
-    // header's colon, a missing or repeated Host); 501 for a body framed by
-    // Transfer-Encoding, which the server does not decode. 0 otherwise.
+    // header's colon, a missing or repeated Host, a version that is not
+    // "HTTP/" digit "." digit, an absolute target of another scheme than
+    // http); 501 for a body framed by Transfer-Encoding, which the server
+    // does not decode; 505 for another major version than 1. 0 otherwise.
     int Refusal() const { return m_refusal; }
     // Whether any byte of a request has arrived.
-    bool Begun() const { return m_state != kRequestLine || !m_line.empty(); }
+    bool Begun() const { return m_state != kRequestLine || !m_line.empty() || m_emptyLines > 0 || m_cr; }
+    // Whether the head is read and the body it announces has yet to come.
+    bool AwaitingBody() const { return m_state == kBody; }
+    // Whether the client waits for "100 Continue" before it sends its body:
+    // an HTTP/1.x request (1.0 aside) with "Expect: 100-continue".
+    bool ExpectsContinue() const { return m_expectsContinue && m_http11; }
+    // Whether "Origin" or "Referer" came more than once: which of them a
+    // check would read is not certain, so none of them names the page.
+    bool OriginRepeated() const { return m_originCount > 1 || m_refererCount > 1; }
 
 private:
     bool ReadLine(const unsigned char* data, size_t n, size_t& pos);
     void ParseLine(CRequest& request);
+    void ParseRequestLine(CRequest& request);
+    void ParseHeaderLine(CRequest& request);
     bool TakeContentLength(const std::wstring& value);
-    void CheckHead(const CRequest& request);
+    void CheckHead(CRequest& request);
     void TakeBody(CRequest& request, const unsigned char* data, size_t n, size_t pos);
     void Reject(int status = 400);
 
     RequestLimits m_limits;
     std::wstring m_line;
     int m_state = kRequestLine;
+    bool m_cr = false;        // the last byte read was a carriage return
+    size_t m_emptyLines = 0;  // skipped before the request line
     size_t m_headerCount = 0;
     size_t m_hostCount = 0;
+    size_t m_originCount = 0;
+    size_t m_refererCount = 0;
+    bool m_http11 = false;    // the version is HTTP/1.x other than 1.0
+    bool m_expectsContinue = false;
+    bool m_absoluteTarget = false;
+    std::wstring m_authority;  // of an absolute target
     bool m_chunked = false;   // a Transfer-Encoding header came
     int64_t m_length = -1;    // the Content-Length; -1 while none came
     int m_refusal = 0;

@@ -5,6 +5,7 @@
 #include "Environment.h"
 #include "common/Handles.h"
 #include "StartupRules.h"
+#include "resource.h"
 
 namespace {
 
@@ -53,6 +54,10 @@ std::wstring LoadPlayerStringForLanguage(UINT id, LANGID language) {
     if (FindStringInLanguage(module, id, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), text))
         return text;
     return std::wstring();
+}
+
+UINT StatusStringId(int code) {
+    return code == 505 ? IDS_STATUS_505 : static_cast<UINT>(code);
 }
 
 LANGID PlayerThreadLanguage() {

@@ -12,6 +12,10 @@
 std::wstring LoadPlayerString(UINT id);
 std::wstring LoadPlayerStringForLanguage(UINT id, LANGID language);
 
+// The id of an HTTP status line's text: the status code, but for 505, whose
+// id has always held the log file's message.
+UINT StatusStringId(int code);
+
 // Sets the calling thread's player language (and its UI language).
 void ApplyUiLanguage(const std::wstring& code);
 // The language that lookups on this thread use.

@@ -51,6 +51,20 @@ void Log(const std::wstring& text, bool timestamp, bool lineEnd) {
         g_observer->WriteLogLine(text, timestamp, lineEnd);
 }
 
+// A request came: the idle watch starts over.
+void NoteRequestTime() {
+    if (g_observer)
+        g_observer->SetLastRequestTime(static_cast<long long>(time(nullptr)));
+}
+
+// GET and HEAD without a body, POST with one: what the file service answers.
+bool FileServiceTakes(const CRequest& r) {
+    const std::wstring method = LowerAscii(r.method);
+    if (r.contentLength == 0)
+        return method == L"get" || method == L"head";
+    return r.contentLength > 0 && method == L"post";
+}
+
 int64_t FileTimeToUnix(const FILETIME& ft) {
     return UnixTimeFromFileTime(ft.dwHighDateTime, ft.dwLowDateTime);
 }
@@ -86,6 +100,7 @@ CRequestSocket::CRequestSocket(const ServedSite& site)
       closing(0),
       site(site),
       m_answered(false),
+      m_headRead(false),
       m_peerClosed(false),
       m_draining(false),
       m_readPassedOver(false),
@@ -207,6 +222,8 @@ void CRequestSocket::OnReceive(int) {
     Touch();
     if (reader.Feed(*request, buffer.data(), static_cast<size_t>(n)))
         Complete();
+    else if (reader.AwaitingBody() && !m_headRead)
+        HeadRead();
 }
 
 void CRequestSocket::Complete() {
@@ -214,6 +231,29 @@ void CRequestSocket::Complete() {
     buffer.clear();
     ProcessRequest();
     SendSome();
+}
+
+// The head is read; the body it announces has not come yet. A client that
+// waits to be asked for its body learns at once when the head alone decides
+// the answer (a refusal), and is asked otherwise, once.
+void CRequestSocket::HeadRead() {
+    m_headRead = true;
+    if (!reader.ExpectsContinue() || !request->body.empty())
+        return;
+    NoteRequestTime();
+    buffer.clear();
+    if (AnswerFromHead(FindUrlHandler(request->url))) {
+        m_answered = true;
+        SendSome();
+        return;
+    }
+    static const char kContinue[] = "HTTP/1.1 100 Continue\r\n\r\n";
+    const int size = static_cast<int>(sizeof(kContinue) - 1);
+    // Nothing has been sent on the connection yet, so its send buffer takes
+    // these few bytes whole. Should it not, part of an interim answer would
+    // spoil the final one: the connection ends instead.
+    if (Send(kContinue, size) != size)
+        CloseNow(true);
 }
 
 void CRequestSocket::OnClose(int error) {
@@ -374,7 +414,7 @@ void CRequestSocket::StartResponse(const std::wstring& statusText) {
 }
 
 void CRequestSocket::StartResponseById(int code) {
-    std::wstring text = LoadPlayerString(static_cast<UINT>(code));
+    std::wstring text = LoadPlayerString(StatusStringId(code));
     if (request)
         request->status = code;
     StartResponse(text);
@@ -404,58 +444,65 @@ void CRequestSocket::AddHeader(const std::wstring& name, long long value) {
 
 // --- dispatch and file service ---------------------------------------------
 
-void CRequestSocket::ProcessRequest() {
-    if (g_observer)
-        g_observer->SetLastRequestTime(static_cast<long long>(time(nullptr)));
-    CRequest& r = *request;
-
+// The answers that the head alone decides: refusals, written here, true
+// then. False when the request is to be served.
+bool CRequestSocket::AnswerFromHead(UrlHandler handler) {
+    const CRequest& r = *request;
     // Handler URLs are logged by their status alone, as their answers are.
-    UrlHandler handler = FindUrlHandler(r.url);
-    if (reader.Rejected()) {
+    auto refuse = [&](int code) {
         if (!handler)
             Log(SanitizeForLog(r.method) + L" " + SanitizeForLog(r.url), true, false);
-        SendStatusOnly(reader.Refusal());
-        return;
-    }
+        SendStatusOnly(code);
+        return true;
+    };
+    if (reader.Rejected())
+        return refuse(reader.Refusal());
 
     // Only requests addressed to this server by its own name are served, so
     // that a page of another site reaching the port through a rebound DNS
     // name can read nothing. HTTP/1.0 requests without a Host header still
-    // work.
+    // work. (An absolute target's host has taken the Host header's place.)
     const unsigned port = site.Port();
     auto host = r.headers.find(L"host");
-    if (host != r.headers.end() && !IsOwnHost(host->second, port)) {
-        if (!handler)
-            Log(SanitizeForLog(r.method) + L" " + SanitizeForLog(r.url), true, false);
-        SendStatusOnly(403);
-        return;
-    }
+    if (host != r.headers.end() && !IsOwnHost(host->second, port))
+        return refuse(403);
     // Nor can another site's page read anything by script tag or fetch; a
     // link from it still opens the content.
-    if (IsOtherSiteRead(r)) {
-        if (!handler)
-            Log(SanitizeForLog(r.method) + L" " + SanitizeForLog(r.url), true, false);
-        SendStatusOnly(403);
-        return;
+    if (IsOtherSiteRead(r))
+        return refuse(403);
+
+    if (!handler) {
+        if (!FileServiceTakes(r))
+            return refuse(501);
+        return false;
     }
+    // Pages save by GET with the fields in the query, or by POST; any other
+    // method (HEAD above all, whose answer has no body) writes nothing.
+    const std::wstring method = LowerAscii(r.method);
+    if (method != L"get" && method != L"post") {
+        StartResponseById(405);
+        AddHeader(L"Allow", L"GET, POST");
+        EndEmptyAnswer();
+        return true;
+    }
+    // A page of another site must not save, not even by an image tag that
+    // sends no Origin or Referer, nor by naming one twice.
+    if (reader.OriginRepeated() || !IsOwnPageRequest(r.headers, port)) {
+        SendStatusOnly(403);
+        return true;
+    }
+    return false;
+}
+
+void CRequestSocket::ProcessRequest() {
+    NoteRequestTime();
+    CRequest& r = *request;
+
+    UrlHandler handler = FindUrlHandler(r.url);
+    if (AnswerFromHead(handler))
+        return;
 
     if (handler) {
-        // Pages save by GET with the fields in the query, or by POST; any
-        // other method (HEAD above all, whose answer has no body) writes
-        // nothing.
-        const std::wstring method = LowerAscii(r.method);
-        if (method != L"get" && method != L"post") {
-            StartResponseById(405);
-            AddHeader(L"Allow", L"GET, POST");
-            EndEmptyAnswer();
-            return;
-        }
-        // A page of another site must not save, not even by an image tag
-        // that sends no Origin or Referer.
-        if (!IsOwnPageRequest(r.headers, port)) {
-            SendStatusOnly(403);
-            return;
-        }
         std::wstring contentType;
         std::vector<unsigned char> answer;
         bool answered;
@@ -485,18 +532,18 @@ void CRequestSocket::ProcessRequest() {
 
     Log(SanitizeForLog(r.method) + L" " + SanitizeForLog(r.url), true, false);
 
-    std::wstring method = LowerAscii(r.method);
-    if ((r.contentLength == 0 && method == L"get") || (r.contentLength > 0 && method == L"post")) {
-        ResolveTarget();
-        if (r.status == 0 && OpenTargetFile())
-            ReadFirstChunk();
-    } else if (r.contentLength == 0 && method == L"head") {
-        ResolveTarget();
+    // A handler that passes a request on leaves it to these rules too.
+    if (!FileServiceTakes(r)) {
+        SendStatusOnly(501);
+        return;
+    }
+    ResolveTarget();
+    if (LowerAscii(r.method) == L"head") {
         if (r.status == 0)
             OpenTargetFile();
-        CloseFile();
-    } else {
-        SendStatusOnly(501);
+        CloseFile();  // no body follows
+    } else if (r.status == 0 && OpenTargetFile()) {
+        ReadFirstChunk();
     }
 }
 

@@ -63,6 +63,7 @@ protected:
 private:
     // Reading
     void Complete();
+    void HeadRead();
     void FinishAnswer();
     void SendSome();
     void SelectWriteNotifications();
@@ -72,6 +73,7 @@ private:
     void Touch();
 
     // Answering
+    bool AnswerFromHead(UrlHandler handler);
     void ProcessRequest();
     void ResolveTarget();
     void TryDefaultDocument();
@@ -103,6 +105,7 @@ private:
     const ServedSite& site;
 
     bool m_answered;      // ProcessRequest ran: never answer twice
+    bool m_headRead;      // the head was seen complete with its body to come
     bool m_peerClosed;    // the peer sent FIN; finish the answer, then close
     bool m_draining;      // answer sent; waiting for the peer to close
     bool m_readPassedOver;  // a read notification came while answering

@@ -1,6 +1,7 @@
 #pragma once
 // Player string identifiers. Status lines use the HTTP code as their id, so
-// the server finds a status text by its code.
+// the server finds a status text by its code; only 505, whose id the log
+// file's message held first, has its text elsewhere (StatusStringId).
 
 #define IDS_OK                      1
 #define IDS_CANCEL                  2
@@ -39,6 +40,8 @@
 
 #define IDS_USAGE                   504
 #define IDS_LOG_CREATE_FAILED       505
+// No status code is 600 or more, so this id can never be another's.
+#define IDS_STATUS_505              600
 
 #define IDS_BROWSER_SYSTEM          1000
 #define IDS_BROWSER_IE              1001

@@ -328,4 +328,4 @@ function readLog(site) {
   return fs.existsSync(file) ? fs.readFileSync(file, 'latin1') : null;
 }
 
-module.exports = { makeSite, removeSite, startPlay, rawRequest, httpGet, readLog, sleep, within, playExe, recorderExe, winPath, root, prefix, wineRun, buildDir, playEnv };
+module.exports = { makeSite, removeSite, startPlay, rawRequest, parseAnswer: parse, httpGet, readLog, sleep, within, playExe, recorderExe, winPath, root, prefix, wineRun, buildDir, playEnv };

@@ -220,3 +220,123 @@ describe('play.exe with many connections open', () => {
     assert.equal(again?.body.toString(), 'index');
   });
 });
+
+// A client that sends "Expect: 100-continue" and waits to be asked for its
+// body: the body goes out only after an interim "100 Continue". Resolves the
+// interim answer (or null) and the final one.
+function expectingContinue(port, head, body, timeoutMs = 15000) {
+  return new Promise((resolve) => {
+    let raw = Buffer.alloc(0);
+    let interim = null;
+    const sock = net.connect(port, '127.0.0.1');
+    const done = (ended) => {
+      clearTimeout(timer);
+      resolve({ interim, ...h.parseAnswer(raw, ended) });
+    };
+    const timer = setTimeout(() => {
+      sock.destroy();
+      done(false);
+    }, timeoutMs);
+    sock.on('connect', () => sock.write(head));
+    sock.on('data', (d) => {
+      raw = Buffer.concat([raw, d]);
+      const end = raw.indexOf('\r\n\r\n');
+      if (interim === null && end >= 0 && raw.subarray(0, 13).toString('latin1') === 'HTTP/1.1 100 ') {
+        interim = raw.subarray(0, end + 4).toString('latin1');
+        raw = raw.subarray(end + 4);
+        sock.write(body);
+      }
+    });
+    sock.on('end', () => done(true));
+    sock.on('error', () => done(true));
+  });
+}
+
+describe('play.exe reading request heads', () => {
+  let site, play, config;
+  const SAVE = '/radozira/configurator/saveit.qxph';
+
+  before(async () => {
+    site = h.makeSite({ 'index.html': 'index', 'configdata.json.js': 'old' });
+    config = path.join(site.site, 'configdata.json.js');
+    play = await h.startPlay(site.site, []);
+  });
+
+  after(async () => {
+    if (play) await play.stop();
+    if (site) h.removeSite(site);
+  });
+
+  it('refuses heads that readers could take apart differently, and takes what HTTP/1.1 allows', async () => {
+    const port = play.port;
+    const host = `Host: 127.0.0.1:${port}\r\n`;
+    for (const [bytes, status, body = ''] of [
+      [`GET /index\r.html HTTP/1.1\r\n${host}\r\n`, '400 Bad Request'],
+      [`GET /index.html HTTP/1.1\r\nHo\rst: 127.0.0.1:${port}\r\n\r\n`, '400 Bad Request'],
+      [`GET /index.html HTTP/1.1\r\n${host} evil.example\r\n\r\n`, '400 Bad Request'],
+      [`GET http://127.0.0.1:${port}/index.html HTTP/1.1\r\n${host}\r\n`, '200 OK', 'index'],
+      [`GET http://localhost:${port}/index.html HTTP/1.1\r\nHost: evil.example\r\n\r\n`, '200 OK', 'index'],
+      [`GET http://evil.example:${port}/index.html HTTP/1.1\r\n${host}\r\n`, '403 Forbidden'],
+      [`GET https://127.0.0.1:${port}/index.html HTTP/1.1\r\n${host}\r\n`, '400 Bad Request'],
+      [`\r\nGET /index.html HTTP/1.1\r\n${host}\r\n`, '200 OK', 'index'],
+      [`GET /index.html HTTP/2.0\r\n${host}\r\n`, '505 HTTP Version Not Supported'],
+      [`GET /index.html HTTP/1.10\r\n${host}\r\n`, '400 Bad Request'],
+      [`GET /index.html FOO/9\r\n${host}\r\n`, '400 Bad Request'],
+      [`GET /index.html http/1.1\r\n${host}\r\n`, '400 Bad Request'],
+      [`GET /index.html http/1.1\r\n\r\n`, '400 Bad Request'],
+      [`GET /index.html HTTP/1.2\r\n${host}\r\n`, '200 OK', 'index'],
+      [`GET /index.html HTTP/1.0\r\n\r\n`, '200 OK', 'index'],
+    ]) {
+      const r = await h.rawRequest(port, bytes);
+      assert.equal(r.status, `HTTP/1.1 ${status}`, JSON.stringify(bytes));
+      assert.equal(r.body.toString('latin1'), body, JSON.stringify(bytes));
+      assert.ok(r.ended);
+    }
+    // A CR LF split between sends is one line end; a CR alone is none.
+    const split = await h.rawRequest(port, ['GET /index.html HTTP/1.1\r', `\n${host}\r`, '\n\r', '\n']);
+    assert.equal(split.body.toString(), 'index');
+    const bare = await h.rawRequest(port, ['GET /index.html HTTP/1.1\r', `${host}\r\n`]);
+    assert.equal(bare.status, 'HTTP/1.1 400 Bad Request');
+  });
+
+  it('asks a client that waits for it for its body, or answers its head at once', async () => {
+    const port = play.port;
+    const host = `Host: 127.0.0.1:${port}\r\n`;
+    const own = `Referer: http://127.0.0.1:${port}/radozira/setup.html\r\n`;
+    const fields = 'saveit_l=../../configdata.json.js&saveit_c=asked';
+    const length = `Content-Length: ${fields.length}\r\n`;
+    const expect = 'Expect: 100-continue\r\n';
+
+    const asked = await expectingContinue(port, `POST ${SAVE} HTTP/1.1\r\n${host}${own}${length}${expect}\r\n`, fields);
+    assert.equal(asked.interim, 'HTTP/1.1 100 Continue\r\n\r\n');
+    assert.equal(asked.status, 'HTTP/1.1 200 OK');
+    assert.equal(asked.body.toString(), 'UPDATED');
+    assert.equal(fs.readFileSync(config).subarray(3).toString(), 'asked');
+
+    for (const [head, status] of [
+      [`HEAD ${SAVE} HTTP/1.1\r\n${host}${own}${length}${expect}`, '405 Method Not Allowed'],
+      [`POST ${SAVE} HTTP/1.1\r\n${host}Origin: http://evil.example\r\n${length}${expect}`, '403 Forbidden'],
+    ]) {
+      const r = await expectingContinue(port, head + '\r\n', fields.replace('asked', 'never'));
+      assert.equal(r.interim, null, head);
+      assert.equal(r.status, `HTTP/1.1 ${status}`, head);
+      assert.ok(r.ended, head);
+    }
+    assert.equal(fs.readFileSync(config).subarray(3).toString(), 'asked');
+  });
+
+  it('refuses a save that names two Origins or two Referers', async () => {
+    const port = play.port;
+    const own = `http://127.0.0.1:${port}`;
+    const body = 'saveit_l=../../configdata.json.js&saveit_c=twice';
+    const before = fs.readFileSync(config);
+    for (const fields of [
+      `Origin: http://evil.example\r\nOrigin: ${own}\r\n`,
+      `Referer: ${own}/radozira/setup.html\r\nReferer: ${own}/radozira/setup.html\r\n`,
+    ]) {
+      const r = await h.rawRequest(port, `POST ${SAVE} HTTP/1.1\r\nHost: 127.0.0.1:${port}\r\n${fields}Content-Length: ${body.length}\r\n\r\n${body}`);
+      assert.equal(r.status, 'HTTP/1.1 403 Forbidden', fields);
+    }
+    assert.ok(fs.readFileSync(config).equals(before));
+  });
+});

@@ -81,9 +81,11 @@ describe('play.exe start-up', () => {
       const play = await h.startPlay(site.site, ['/i']);
       const missing = await h.rawRequest(play.port, `GET /fehlt.html HTTP/1.1\r\nHost: 127.0.0.1:${play.port}\r\n\r\n`);
       const found = await h.rawRequest(play.port, `GET /index.html HTTP/1.1\r\nHost: 127.0.0.1:${play.port}\r\n\r\n`);
+      const version = await h.rawRequest(play.port, `GET /index.html HTTP/2.0\r\nHost: 127.0.0.1:${play.port}\r\n\r\n`);
       await play.stop();
       assert.equal(found.status, 'HTTP/1.1 200 OK');
       assert.equal(missing.status, 'HTTP/1.1 404 Nicht gefunden');
+      assert.equal(version.status, 'HTTP/1.1 505 HTTP-Version wird nicht unterst\u00fctzt');
     } finally {
       h.removeSite(site);
     }

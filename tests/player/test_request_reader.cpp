@@ -17,9 +17,12 @@ struct Parsed {
     ~Parsed() { request->Release(); }
 };
 
-// Feeds the text in pieces of at most `piece` bytes.
-Parsed* Feed(const std::string& text, size_t piece = 0, RequestLimits limits = RequestLimits()) {
-    RequestReader reader(limits);
+// Feeds the text in pieces of at most `piece` bytes; the reader stays for
+// questions about the head.
+Parsed* Feed(const std::string& text, size_t piece = 0, RequestLimits limits = RequestLimits(),
+             RequestReader* kept = nullptr) {
+    RequestReader local(limits);
+    RequestReader& reader = kept ? *kept : local;
     auto* request = new CRequest;
     bool complete = false;
     if (piece == 0)
@@ -95,13 +98,18 @@ TEST(RequestReader, SplitAtEveryByteGivesTheSameRecord) {
 }
 
 TEST(RequestReader, LineEndsAndHeaders) {
-    std::unique_ptr<Parsed> p(Feed("GET /x HTTP/1.1\nHo\rst: a\nACCEPT: b\nno colon here\nAccept:   x  \n\n"));
-    EXPECT_TRUE(p->complete);
-    EXPECT_FALSE(p->rejected);
-    EXPECT_EQ(p->request->GetHeader(L"host"), L"a");
-    EXPECT_EQ(p->request->GetHeader(L"HOST"), L"a");
-    EXPECT_EQ(p->request->GetHeader(L"Accept"), L"x  ");
-    EXPECT_EQ(p->request->headers.size(), 2u);
+    // Line feeds alone end lines as well; a CR LF split between receives is
+    // one line end.
+    const std::string text = "GET /x HTTP/1.1\nHost: a\r\nACCEPT: b\nno colon here\r\nAccept:   x  \n\r\n";
+    for (size_t piece : {0, 1, 2}) {
+        std::unique_ptr<Parsed> p(Feed(text, piece));
+        EXPECT_TRUE(p->complete) << piece;
+        EXPECT_FALSE(p->rejected) << piece;
+        EXPECT_EQ(p->request->GetHeader(L"host"), L"a");
+        EXPECT_EQ(p->request->GetHeader(L"HOST"), L"a");
+        EXPECT_EQ(p->request->GetHeader(L"Accept"), L"x  ");
+        EXPECT_EQ(p->request->headers.size(), 2u);
+    }
 }
 
 TEST(RequestReader, HeadsThatCanBeReadTwoWaysAreRefused) {
@@ -125,11 +133,52 @@ TEST(RequestReader, HeadsThatCanBeReadTwoWaysAreRefused) {
              "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 5,\r\n\r\n12345",
              "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 0x5\r\n\r\n12345",
              "POST / HTTP/1.1\r\nHost: h\r\nContent-Length:\r\n\r\n",
+             // A carriage return that ends no line, in the target, a
+             // header's name or value, or before the empty line.
+             "GET /index\r.html HTTP/1.1\r\nHost: h\r\n\r\n",
+             "GET / HTTP/1.1\r\nHo\rst: h\r\n\r\n",
+             "GET / HTTP/1.1\r\nHost: h\rX-A: b\r\n\r\n",
+             "GET / HTTP/1.1\r\nHost: h\r\n\r\r\n",
+             "GET / HTTP/1.0\r\r\n\r\n",
+             // Folded lines, also a blank before the first header.
+             "GET / HTTP/1.1\r\nHost: h\r\n evil.example\r\n\r\n",
+             "GET / HTTP/1.1\r\nHost: h\r\nX-A: b\r\n\tc\r\n\r\n",
+             "GET / HTTP/1.1\r\n Host: h\r\n\r\n",
+             // Versions that are not "HTTP/" digit "." digit.
+             "GET / HTTP/1.10\r\nHost: h\r\n\r\n",
+             "GET / FOO/9\r\nHost: h\r\n\r\n",
+             "GET / http/1.1\r\nHost: h\r\n\r\n",
+             "GET / http/1.1\r\n\r\n",
+             "GET / HTTP/1\r\nHost: h\r\n\r\n",
+             "GET / HTTP/1.x\r\nHost: h\r\n\r\n",
+             "GET / HTTP/1.1 x\r\nHost: h\r\n\r\n",
+             // Another HTTP/1.x is read as 1.1, which names its host.
+             "GET / HTTP/1.9\r\n\r\n",
+             // Absolute targets of another scheme or without a host, and
+             // one whose HTTP/1.1 request has no Host field.
+             "GET https://127.0.0.1:8123/ HTTP/1.1\r\nHost: 127.0.0.1:8123\r\n\r\n",
+             "GET ftp://127.0.0.1:8123/x HTTP/1.0\r\n\r\n",
+             "GET http:///x HTTP/1.1\r\nHost: h\r\n\r\n",
+             "GET http://127.0.0.1:8123/ HTTP/1.1\r\n\r\n",
+         }) {
+        for (size_t piece : {0, 1}) {
+            std::unique_ptr<Parsed> p(Feed(head, piece));
+            EXPECT_TRUE(p->complete) << head;
+            EXPECT_EQ(p->refusal, 400) << head << " in pieces of " << piece;
+            EXPECT_TRUE(p->request->body.empty()) << head;
+        }
+    }
+
+    // 505: another major version, the head read or not.
+    for (const std::string head : {
+             "GET / HTTP/2.0\r\nHost: h\r\n\r\n",
+             "GET / HTTP/0.9\r\n\r\n",
+             "GET / HTTP/3.1\r\nHost: h\r\n",
+             "PRI * HTTP/2.0\r\n\r\nSM\r\n\r\n",
          }) {
         std::unique_ptr<Parsed> p(Feed(head));
         EXPECT_TRUE(p->complete) << head;
-        EXPECT_EQ(p->refusal, 400) << head;
-        EXPECT_TRUE(p->request->body.empty()) << head;
+        EXPECT_EQ(p->refusal, 505) << head;
     }
 
     // 501: a body framed by Transfer-Encoding, also beside a Content-Length,
@@ -145,11 +194,15 @@ TEST(RequestReader, HeadsThatCanBeReadTwoWaysAreRefused) {
         EXPECT_TRUE(p->request->body.empty()) << head;
     }
 
-    // Taken: HTTP/1.0 and simple requests need no Host; a length repeated
-    // with the same value, in one field or several, names that length.
+    // Taken: HTTP/1.0 and simple requests need no Host; another HTTP/1.x
+    // is read as 1.1; blanks after the version are no part of it; a length
+    // repeated with the same value, in one field or several, names that
+    // length.
     for (const std::string head : {
              "GET / HTTP/1.0\r\n\r\n",
              "GET /\r\n\r\n",
+             "GET / HTTP/1.9\r\nHost: h\r\n\r\n",
+             "GET / HTTP/1.1 \t\r\nHost: h\r\n\r\n",
              "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 3\r\nContent-Length: 3\r\n\r\nabcd",
              "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 3, 3\r\n\r\nabcd",
              "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: \t003 \r\n\r\nabcd",
@@ -163,11 +216,100 @@ TEST(RequestReader, HeadsThatCanBeReadTwoWaysAreRefused) {
     }
 }
 
-TEST(RequestReader, EmptyFirstLineEndsHeaderBlock) {
-    std::unique_ptr<Parsed> p(Feed("\r\nGET / HTTP/1.1\r\n\r\n"));
+TEST(RequestReader, EmptyLinesBeforeTheRequestLine) {
+    // A few are skipped, in any mix of line ends.
+    for (const std::string text : {"\r\nGET / HTTP/1.1\r\nHost: h\r\n\r\n", "\n\r\n\r\n\nGET / HTTP/1.1\r\nHost: h\r\n\r\n"}) {
+        std::unique_ptr<Parsed> p(Feed(text, 1));
+        EXPECT_TRUE(p->complete) << text;
+        EXPECT_FALSE(p->rejected) << text;
+        EXPECT_EQ(p->request->method, L"GET") << text;
+        EXPECT_EQ(p->request->url, L"/") << text;
+    }
+    // One empty line alone is the start of a request still to come.
+    RequestReader reader;
+    std::unique_ptr<Parsed> p(Feed("\r\n", 0, RequestLimits(), &reader));
+    EXPECT_FALSE(p->complete);
+    EXPECT_TRUE(reader.Begun());
+
+    // One beyond the bound ends the head: no method, no request.
+    RequestLimits limits;
+    limits.maxLeadingEmptyLines = 2;
+    p.reset(Feed("\r\n\r\n\r\nGET / HTTP/1.1\r\n\r\n", 0, limits));
     EXPECT_TRUE(p->complete);
     EXPECT_FALSE(p->rejected);
     EXPECT_EQ(p->request->method, L"");
+}
+
+TEST(RequestReader, AbsoluteTargetsNameTheHostInPlaceOfTheHostField) {
+    std::unique_ptr<Parsed> p(
+        Feed("GET http://127.0.0.1:8123/a%20b.html?x=%41 HTTP/1.1\r\nHost: evil.example\r\n\r\n", 1));
+    EXPECT_TRUE(p->complete);
+    EXPECT_FALSE(p->rejected);
+    EXPECT_EQ(p->request->url, L"/a b.html");
+    EXPECT_EQ(p->request->query, L"x=%41");
+    EXPECT_EQ(p->request->GetHeader(L"Host"), L"127.0.0.1:8123");
+
+    // Scheme in any case; no path is "/"; HTTP/1.0 needs no Host field.
+    p.reset(Feed("GET HTTP://LocalHost:8123 HTTP/1.1\r\nHost: x\r\n\r\n"));
+    EXPECT_FALSE(p->rejected);
+    EXPECT_EQ(p->request->url, L"/");
+    EXPECT_EQ(p->request->GetHeader(L"Host"), L"LocalHost:8123");
+    p.reset(Feed("GET http://127.0.0.1:8123?q=1 HTTP/1.0\r\n\r\n"));
+    EXPECT_FALSE(p->rejected);
+    EXPECT_EQ(p->request->url, L"/");
+    EXPECT_EQ(p->request->query, L"q=1");
+    EXPECT_EQ(p->request->GetHeader(L"Host"), L"127.0.0.1:8123");
+
+    // Another host, user info included, is named as it stands, for the
+    // server to refuse.
+    p.reset(Feed("GET http://user@evil.example:8123/x HTTP/1.1\r\nHost: 127.0.0.1:8123\r\n\r\n"));
+    EXPECT_FALSE(p->rejected);
+    EXPECT_EQ(p->request->GetHeader(L"Host"), L"user@evil.example:8123");
+
+    // A relative target that merely holds "://" is no absolute one.
+    p.reset(Feed("GET x/../http://a/ HTTP/1.1\r\nHost: h\r\n\r\n"));
+    EXPECT_EQ(p->request->url, L"x/../http://a/");
+    EXPECT_EQ(p->request->GetHeader(L"Host"), L"h");
+}
+
+TEST(RequestReader, WhatTheHeadTellsBeforeTheBody) {
+    struct Case {
+        std::string head;
+        bool awaitingBody, expectsContinue;
+    };
+    const std::string post = "POST /s HTTP/1.1\r\nHost: h\r\nContent-Length: 5\r\n";
+    for (const Case& c : {
+             Case{post + "Expect: 100-continue\r\n\r\n", true, true},
+             Case{post + "expect:  100-Continue \r\n\r\n", true, true},
+             Case{"POST /s HTTP/1.2\r\nHost: h\r\nContent-Length: 5\r\nExpect: 100-continue\r\n\r\n", true, true},
+             Case{post + "\r\n", true, false},
+             Case{post + "Expect: something-else\r\n\r\n", true, false},
+             // HTTP/1.0 knows no interim answers.
+             Case{"POST /s HTTP/1.0\r\nContent-Length: 5\r\nExpect: 100-continue\r\n\r\n", true, false},
+             Case{post + "Expect: 100-continue\r\n\r\n12345", false, true},
+             Case{"GET / HTTP/1.1\r\nHost: h\r\nExpect: 100-continue\r\n\r\n", false, true},
+             Case{post + "Expect: 100-continue\r\n", false, true},  // head not yet whole
+         }) {
+        RequestReader reader;
+        std::unique_ptr<Parsed> p(Feed(c.head, 0, RequestLimits(), &reader));
+        EXPECT_EQ(reader.AwaitingBody(), c.awaitingBody) << c.head;
+        EXPECT_EQ(reader.ExpectsContinue(), c.expectsContinue) << c.head;
+    }
+
+    // Two of "Origin" or of "Referer", whatever they say, leave the page
+    // unnamed; one of each does not.
+    for (const std::string fields : {"Origin: http://evil.example\r\nOrigin: http://h\r\n",
+                                     "Referer: http://h/a\r\nreferer: http://h/a\r\n",
+                                     "Origin: http://h\r\nReferer: http://h/\r\nOrigin: http://h\r\n"}) {
+        RequestReader reader;
+        std::unique_ptr<Parsed> p(Feed("GET / HTTP/1.1\r\nHost: h\r\n" + fields + "\r\n", 0, RequestLimits(), &reader));
+        EXPECT_FALSE(p->rejected) << fields;
+        EXPECT_TRUE(reader.OriginRepeated()) << fields;
+    }
+    RequestReader reader;
+    std::unique_ptr<Parsed> p(
+        Feed("GET / HTTP/1.1\r\nHost: h\r\nOrigin: http://h\r\nReferer: http://h/\r\n\r\n", 0, RequestLimits(), &reader));
+    EXPECT_FALSE(reader.OriginRepeated());
 }
 
 TEST(RequestReader, BodyByContentLength) {

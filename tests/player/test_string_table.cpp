@@ -15,8 +15,15 @@ constexpr WORD kEnglish = 1033;
 
 const UINT kIds[] = {1,   2,   102, 103, 129, 130, 131, 133, 134, 135, 136, 137, 138, 139,
                      140, 141, 200, 201, 202, 204, 301, 302, 304, 400, 401, 403, 404, 405,
-                     408, 500, 501, 502, 503, 504, 505, 1000, 1001, 1002, 1003, 1004, 1005};
-const UINT kStatusIds[] = {200, 201, 202, 204, 301, 302, 304, 400, 401, 403, 404, 405, 408, 500, 501, 502, 503};
+                     408, 500, 501, 502, 503, 504, 505, 600, 1000, 1001, 1002, 1003, 1004, 1005};
+// Status lines by id and code: the id is the code, but for 505, whose id
+// holds the log file's message.
+const struct {
+    UINT id;
+    UINT code;
+} kStatusLines[] = {{200, 200}, {201, 201}, {202, 202}, {204, 204}, {301, 301}, {302, 302},
+                    {304, 304}, {400, 400}, {401, 401}, {403, 403}, {404, 404}, {405, 405},
+                    {408, 408}, {500, 500}, {501, 501}, {502, 502}, {503, 503}, {600, 505}};
 
 // Resource enumeration callbacks are stdcall on x86, which a lambda is not.
 BOOL CALLBACK AddBlockName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) {
@@ -99,9 +106,9 @@ TEST_F(StringTableTest, ExactlyTheTwentyTwoLanguagesHoldTheTable) {
     }
 }
 
-TEST_F(StringTableTest, EveryLanguageHoldsTheSameFortyOneIds) {
+TEST_F(StringTableTest, EveryLanguageHoldsTheSameFortyTwoIds) {
     std::set<UINT> expected(std::begin(kIds), std::end(kIds));
-    ASSERT_EQ(41u, expected.size());
+    ASSERT_EQ(42u, expected.size());
     for (WORD language : kLanguages) {
         std::set<UINT> ids;
         for (const auto& entry : Table(language))
@@ -126,6 +133,7 @@ TEST_F(StringTableTest, EnglishTextsAreExact) {
     EXPECT_EQ(L"405 Method Not Allowed", English(405));
     EXPECT_EQ(L"408 Request Timeout", English(408));
     EXPECT_EQ(L"Cannot create LOG file! The directory may be write protected.", English(505));
+    EXPECT_EQ(L"505 HTTP Version Not Supported", English(600));
     EXPECT_EQ(L"Do not ask me again", English(1004));
     EXPECT_EQ(L"Play.exe is used to service content from a file system. When deploying content from a "
               L"web server, use either default.htm or index.html.",
@@ -187,16 +195,17 @@ TEST_F(StringTableTest, TranslatedEntriesDifferFromEnglish) {
     for (WORD language : kLanguages) {
         if (language == kEnglish)
             continue;
-        for (UINT id : {2u, 103u, 404u, 405u, 408u, 504u, 505u, 1000u, 1004u, 1005u})
+        for (UINT id : {2u, 103u, 404u, 405u, 408u, 504u, 505u, 600u, 1000u, 1004u, 1005u})
             EXPECT_NE(English(id), Table(language).at(id)) << "language " << language << " id " << id;
     }
 }
 
 TEST_F(StringTableTest, StatusLinesStartWithTheirCode) {
     for (WORD language : kLanguages) {
-        for (UINT id : kStatusIds) {
+        for (const auto& line : kStatusLines) {
+            const UINT id = line.id;
             std::wstring text = Table(language).at(id);
-            std::wstring code = std::to_wstring(id) + L" ";
+            std::wstring code = std::to_wstring(line.code) + L" ";
             EXPECT_EQ(0u, text.find(code)) << "language " << language << " id " << id;
             EXPECT_GT(text.size(), code.size());
             // One line of an HTTP answer.

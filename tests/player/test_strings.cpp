@@ -30,6 +30,18 @@ TEST(PlayerStrings, ExplicitLanguageWithEnglishFallback) {
     }).join();
 }
 
+// Status texts are found by their code; 505's id is taken by another text.
+TEST(PlayerStrings, StatusTextsByCode) {
+    std::thread([] {
+        ApplyUiLanguage(L"de");
+        EXPECT_EQ(LoadPlayerString(StatusStringId(404)), L"404 Nicht gefunden");
+        EXPECT_EQ(LoadPlayerString(StatusStringId(505)), L"505 HTTP-Version wird nicht unterst\u00fctzt");
+        EXPECT_EQ(LoadPlayerStringForLanguage(StatusStringId(505), kEnglish), L"505 HTTP Version Not Supported");
+        EXPECT_EQ(LoadPlayerStringForLanguage(IDS_LOG_CREATE_FAILED, kEnglish),
+                  L"Cannot create LOG file! The directory may be write protected.");
+    }).join();
+}
+
 TEST(PlayerStrings, LanguageBelongsToTheThreadThatAppliedIt) {
     std::wstring mainText, otherText;
     std::thread([&] {
