@@ -261,21 +261,22 @@ describe('play.exe configuration save', () => {
       `Referer: http://127.0.0.1:${play.port}/radozira/setup.html\r\n` +
       `Content-Type: application/x-www-form-urlencoded\r\nContent-Length: ${body.length}\r\n\r\n${body}`);
   };
+  // What the folder holds beside the log: the save leaves nothing of its own.
   const listing = (dir) => fs.readdirSync(dir).filter((n) => n !== 'play.exe.log').sort();
+  const siteFiles = ['configdata.json.js', 'index.html', 'play.exe'];
   const mode = (file) => fs.statSync(file).mode & 0o777;
 
   it('leaves a read-only configdata.json.js as it is and answers FAILED', async () => {
     const text = 'var configdata = {"mine":true};';
     fs.writeFileSync(config, text);
     fs.chmodSync(config, 0o444);
-    const names = listing(site.site);
     try {
       const r = await rawSave('changed');
       assert.equal(r.status, 'HTTP/1.1 200 OK');
       assert.equal(r.body.toString(), 'FAILED');
       assert.equal(fs.readFileSync(config, 'latin1'), text);
       assert.equal(mode(config), 0o444);
-      assert.deepEqual(listing(site.site), names);
+      assert.deepEqual(listing(site.site), siteFiles);
     } finally {
       fs.chmodSync(config, 0o644);
     }
@@ -286,13 +287,12 @@ describe('play.exe configuration save', () => {
 
   it('takes a read-only backup left by an earlier save out of the way, also past a reader', async () => {
     const bak = config + '.bak';
-    const names = listing(site.site);
     fs.writeFileSync(bak, 'stale');
     fs.chmodSync(bak, 0o444);
     let r = await rawSave('first');
     assert.equal(r.body.toString(), 'UPDATED');
     assert.ok(fs.readFileSync(config).equals(Buffer.concat([BOM, Buffer.from('first')])));
-    assert.deepEqual(listing(site.site), names);
+    assert.deepEqual(listing(site.site), siteFiles);
 
     // A browser reading a configuration larger than the connection holds
     // keeps it open while the page saves.
@@ -315,7 +315,7 @@ describe('play.exe configuration save', () => {
     await readerDone;
     const got = Buffer.concat(chunks);
     assert.ok(got.subarray(got.indexOf('\r\n\r\n') + 4).equals(large), 'the reader got the old text whole');
-    assert.deepEqual(listing(site.site), names);
+    assert.deepEqual(listing(site.site), siteFiles);
   });
 
   it('puts a read-only backup found without its configuration back at start-up, writable', async () => {
@@ -327,11 +327,11 @@ describe('play.exe configuration save', () => {
       started = await h.startPlay(other.site, []);
       assert.equal(fs.readFileSync(otherConfig, 'latin1'), 'var configdata = {"backup":true};');
       assert.ok(mode(otherConfig) & 0o200, `mode ${mode(otherConfig).toString(8)}`);
-      assert.deepEqual(listing(other.site), ['configdata.json.js', 'index.html', 'play.exe']);
+      assert.deepEqual(listing(other.site), siteFiles);
       const r = await post(started.port, SAVE, 'saveit_l=../../configdata.json.js&saveit_c=after');
       assert.equal(r.body, 'UPDATED');
       assert.ok(fs.readFileSync(otherConfig).equals(Buffer.concat([BOM, Buffer.from('after')])));
-      assert.deepEqual(listing(other.site), ['configdata.json.js', 'index.html', 'play.exe']);
+      assert.deepEqual(listing(other.site), siteFiles);
     } finally {
       if (started) await started.stop();
       h.removeSite(other);

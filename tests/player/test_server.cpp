@@ -1155,9 +1155,11 @@ TEST_F(TimedOutRequestTest, AClientThatKeepsSendingAfterIts408IsAnsweredOnceAndH
     });
     Seen seen = Pump(f, 40);
     EXPECT_EQ(seen.answer.substr(0, seen.answer.find("\r\n")), "HTTP/1.1 408 Request Timeout");
-    ASSERT_EQ(log.lines.size(), 1u);
-    EXPECT_NE(log.lines[0].find(L"GET /hello.txt"), std::wstring::npos) << log.lines[0];
-    EXPECT_NE(log.lines[0].find(L"408"), std::wstring::npos) << log.lines[0];
+    EXPECT_EQ(log.lines.size(), 1u) << "the request was logged once per answer";
+    for (const std::wstring& line : log.lines) {
+        EXPECT_NE(line.find(L"GET /hello.txt"), std::wstring::npos) << line;
+        EXPECT_NE(line.find(L"408"), std::wstring::npos) << line;
+    }
     ASSERT_GE(seen.heldMs, 0) << "the connection was never closed";
     // The server's linger starts with its last send, which may come a
     // moment after the client already has the bytes; the margin is that
