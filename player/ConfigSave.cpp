@@ -94,13 +94,16 @@ bool SaveConfigFile(const std::wstring& content, const std::wstring& path) {
     size_t slash = path.rfind(L'\\');
     if (slash == std::wstring::npos || !IsFolder(path.substr(0, slash == 2 ? 3 : slash)) || IsFolder(path))
         return false;
-    // A read-only configuration is its owner's "do not change": the save
-    // leaves it, and everything beside it, as it is. The mark alone stops
-    // neither wine's replace nor the rename past a reader.
-    if (IsReadOnly(path))
-        return false;
-
     const std::wstring temp = path + L".tmp";
+    // A read-only configuration is its owner's "do not change": the save
+    // leaves it as it is (a read-only file may still be renamed, as past a
+    // reader), and takes away what an earlier save left beside it, which
+    // the name's being there makes useless.
+    if (IsReadOnly(path)) {
+        DeleteOwnFile(temp);
+        DeleteOwnFile(path + L".bak");
+        return false;
+    }
     if (Exists(temp) && !DeleteOwnFile(temp))
         return false;
     if (WriteNewFile(temp, "\xEF\xBB\xBF" + WideToUtf8(content)) && ReplaceWithBackup(temp, path))

@@ -270,6 +270,9 @@ describe('play.exe configuration save', () => {
     const text = 'var configdata = {"mine":true};';
     fs.writeFileSync(config, text);
     fs.chmodSync(config, 0o444);
+    // A read-only copy of it, as an earlier version's save left one.
+    fs.writeFileSync(config + '.bak', text);
+    fs.chmodSync(config + '.bak', 0o444);
     try {
       const r = await rawSave('changed');
       assert.equal(r.status, 'HTTP/1.1 200 OK');

@@ -985,7 +985,12 @@ TEST_F(ConfigSaveTest, AReadOnlyConfigurationIsLeftAsItIs) {
     MarkReadOnly(Config());
     const std::set<std::wstring> names = NamesIn(root);
     const std::string fields = "saveit_l=../../configdata.json.js&saveit_c=new";
+    // What earlier saves left beside it goes.
+    WriteFileBytes(Config() + L".bak", kBom + "keep");
+    MarkReadOnly(Config() + L".bak");
+    WriteFileBytes(Config() + L".tmp", kBom + "part of a save cut short");
     EXPECT_EQ(Post(fields).body, "FAILED");
+    EXPECT_EQ(NamesIn(root), names);
     EXPECT_EQ(SaveByGet(fields).body, "FAILED");
     {
         FileHandle reader = OpenServedFile(Config());
