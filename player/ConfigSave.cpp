@@ -24,6 +24,27 @@ bool IsFolder(const std::wstring& path) {
     return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool IsReadOnly(const std::wstring& path) {
+    DWORD attrs = GetFileAttributesW(path.c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY);
+}
+
+// Copies and renames keep a file's attributes, so a file of the save's own
+// may carry the read-only mark of the configuration it came from; the mark
+// would keep it from being deleted or replaced.
+bool ClearReadOnly(const std::wstring& path) {
+    DWORD attrs = GetFileAttributesW(path.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_READONLY))
+        return true;
+    return SetFileAttributesW(path.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY) != FALSE;
+}
+
+// Deletes one of the save's own files (".tmp", ".bak"), read-only or not.
+bool DeleteOwnFile(const std::wstring& path) {
+    ClearReadOnly(path);
+    return DeleteFileW(path.c_str()) != FALSE;
+}
+
 bool WriteNewFile(const std::wstring& path, const std::string& bytes) {
     FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
@@ -59,13 +80,13 @@ bool ReplaceWithBackup(const std::wstring& temp, const std::wstring& path) {
     const bool hadTarget = RestoreConfigBackup(path);
     // A backup that a reader still holds from an earlier save cannot be
     // replaced; without one, the name must be replaced in one step.
-    const bool backedUp = hadTarget && (!Exists(backup) || DeleteFileW(backup.c_str())) &&
-                          CopyFileW(path.c_str(), backup.c_str(), FALSE);
+    const bool backedUp = hadTarget && (!Exists(backup) || DeleteOwnFile(backup)) &&
+                          CopyFileW(path.c_str(), backup.c_str(), FALSE) && ClearReadOnly(backup);
     if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) &&
         !(backedUp && ReplaceOpenFile(temp, path, backup)))
         return false;
     // Held by a reader, the old file goes when the reader lets it go.
-    DeleteFileW(backup.c_str());
+    DeleteOwnFile(backup);
     return true;
 }
 
@@ -73,18 +94,26 @@ bool SaveConfigFile(const std::wstring& content, const std::wstring& path) {
     size_t slash = path.rfind(L'\\');
     if (slash == std::wstring::npos || !IsFolder(path.substr(0, slash == 2 ? 3 : slash)) || IsFolder(path))
         return false;
-
     const std::wstring temp = path + L".tmp";
-    if (Exists(temp) && !DeleteFileW(temp.c_str()))
+    // A read-only configuration is its owner's "do not change": the save
+    // leaves it as it is (a read-only file may still be renamed, as past a
+    // reader), and takes away what an earlier save left beside it, which
+    // the name's being there makes useless.
+    if (IsReadOnly(path)) {
+        DeleteOwnFile(temp);
+        DeleteOwnFile(path + L".bak");
+        return false;
+    }
+    if (Exists(temp) && !DeleteOwnFile(temp))
         return false;
     if (WriteNewFile(temp, "\xEF\xBB\xBF" + WideToUtf8(content)) && ReplaceWithBackup(temp, path))
         return true;
     // A failed save leaves the old text under its name and none of its own
     // files: the new text is dropped, and the backup once the name holds
     // the old text again.
-    DeleteFileW(temp.c_str());
+    DeleteOwnFile(temp);
     if (RestoreConfigBackup(path))
-        DeleteFileW((path + L".bak").c_str());
+        DeleteOwnFile(path + L".bak");
     return false;
 }
 
@@ -111,5 +140,12 @@ bool RestoreConfigBackup(const std::wstring& path) {
     if (Exists(path))
         return true;
     const std::wstring backup = path + L".bak";
-    return Exists(backup) && MoveFileExW(backup.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
+    if (!Exists(backup) || !MoveFileExW(backup.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
+        return false;
+    // Only a save makes a backup, and it copies the configuration's
+    // attributes with its text; a read-only mark on it is a leftover of
+    // that copy, not one its owner put on the configuration, and would
+    // keep every later save from it.
+    ClearReadOnly(path);
+    return true;
 }

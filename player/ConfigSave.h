@@ -20,6 +20,6 @@ bool AnswerConfigSave(CRequest& request, const std::wstring& root, std::wstring&
                       std::vector<unsigned char>& answer);
 
 // Puts path + ".bak" back under path when path is missing: a save that was
-// cut short may have left the only copy of the old file there. Returns
-// whether path exists afterwards.
+// cut short may have left the only copy of the old file there; the file
+// put back is not read-only. Returns whether path exists afterwards.
 bool RestoreConfigBackup(const std::wstring& path);

@@ -17,6 +17,7 @@ const { describe, it, before, after } = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const http = require('node:http');
+const net = require('node:net');
 const path = require('node:path');
 const h = require('./play-harness');
 
@@ -251,6 +252,93 @@ describe('play.exe configuration save', () => {
       assert.equal(r.body.length, 0, method);
     }
     assert.deepEqual(snapshot(site.base), before);
+  });
+
+  // A save sent raw, as the content's page sends it.
+  const rawSave = (text) => {
+    const body = `saveit_l=../../configdata.json.js&saveit_c=${text}`;
+    return h.rawRequest(play.port, `POST ${SAVE} HTTP/1.1\r\nHost: 127.0.0.1:${play.port}\r\n` +
+      `Referer: http://127.0.0.1:${play.port}/radozira/setup.html\r\n` +
+      `Content-Type: application/x-www-form-urlencoded\r\nContent-Length: ${body.length}\r\n\r\n${body}`);
+  };
+  // What the folder holds beside the log: the save leaves nothing of its own.
+  const listing = (dir) => fs.readdirSync(dir).filter((n) => n !== 'play.exe.log').sort();
+  const siteFiles = ['configdata.json.js', 'index.html', 'play.exe'];
+  const mode = (file) => fs.statSync(file).mode & 0o777;
+
+  it('leaves a read-only configdata.json.js as it is and answers FAILED', async () => {
+    const text = 'var configdata = {"mine":true};';
+    fs.writeFileSync(config, text);
+    fs.chmodSync(config, 0o444);
+    // A read-only copy of it, as an earlier version's save left one.
+    fs.writeFileSync(config + '.bak', text);
+    fs.chmodSync(config + '.bak', 0o444);
+    try {
+      const r = await rawSave('changed');
+      assert.equal(r.status, 'HTTP/1.1 200 OK');
+      assert.equal(r.body.toString(), 'FAILED');
+      assert.equal(fs.readFileSync(config, 'latin1'), text);
+      assert.equal(mode(config), 0o444);
+      assert.deepEqual(listing(site.site), siteFiles);
+    } finally {
+      fs.chmodSync(config, 0o644);
+    }
+    const r = await rawSave('changed');
+    assert.equal(r.body.toString(), 'UPDATED');
+    assert.ok(fs.readFileSync(config).equals(Buffer.concat([BOM, Buffer.from('changed')])));
+  });
+
+  it('takes a read-only backup left by an earlier save out of the way, also past a reader', async () => {
+    const bak = config + '.bak';
+    fs.writeFileSync(bak, 'stale');
+    fs.chmodSync(bak, 0o444);
+    let r = await rawSave('first');
+    assert.equal(r.body.toString(), 'UPDATED');
+    assert.ok(fs.readFileSync(config).equals(Buffer.concat([BOM, Buffer.from('first')])));
+    assert.deepEqual(listing(site.site), siteFiles);
+
+    // A browser reading a configuration larger than the connection holds
+    // keeps it open while the page saves.
+    const large = Buffer.alloc(32 << 20, 'L');
+    fs.writeFileSync(config, large);
+    fs.writeFileSync(bak, 'stale');
+    fs.chmodSync(bak, 0o444);
+    const reader = net.connect(play.port, '127.0.0.1');
+    const chunks = [];
+    const firstBytes = new Promise((resolve) => reader.once('data', resolve));
+    reader.on('data', (d) => chunks.push(d));
+    const readerDone = new Promise((resolve) => reader.on('close', resolve));
+    reader.write(`GET /configdata.json.js HTTP/1.1\r\nHost: 127.0.0.1:${play.port}\r\n\r\n`);
+    await firstBytes;
+    reader.pause();
+    r = await rawSave('second');
+    assert.equal(r.body.toString(), 'UPDATED');
+    assert.ok(fs.readFileSync(config).equals(Buffer.concat([BOM, Buffer.from('second')])));
+    reader.resume();
+    await readerDone;
+    const got = Buffer.concat(chunks);
+    assert.ok(got.subarray(got.indexOf('\r\n\r\n') + 4).equals(large), 'the reader got the old text whole');
+    assert.deepEqual(listing(site.site), siteFiles);
+  });
+
+  it('puts a read-only backup found without its configuration back at start-up, writable', async () => {
+    const other = h.makeSite({ 'index.html': 'x', 'configdata.json.js.bak': 'var configdata = {"backup":true};' });
+    const otherConfig = path.join(other.site, 'configdata.json.js');
+    fs.chmodSync(otherConfig + '.bak', 0o444);
+    let started;
+    try {
+      started = await h.startPlay(other.site, []);
+      assert.equal(fs.readFileSync(otherConfig, 'latin1'), 'var configdata = {"backup":true};');
+      assert.ok(mode(otherConfig) & 0o200, `mode ${mode(otherConfig).toString(8)}`);
+      assert.deepEqual(listing(other.site), siteFiles);
+      const r = await post(started.port, SAVE, 'saveit_l=../../configdata.json.js&saveit_c=after');
+      assert.equal(r.body, 'UPDATED');
+      assert.ok(fs.readFileSync(otherConfig).equals(Buffer.concat([BOM, Buffer.from('after')])));
+      assert.deepEqual(listing(other.site), siteFiles);
+    } finally {
+      if (started) await started.stop();
+      h.removeSite(other);
+    }
   });
 
   it('logs a handler answer as its status part alone', async () => {

@@ -20,6 +20,7 @@
 #include "HttpDate.h"
 #include "LocalServer.h"
 #include "RequestSocket.h"
+#include "ServedFolder.h"
 
 namespace {
 
@@ -808,6 +809,25 @@ BOOL WINAPI MoveRefusingTemporaryFiles(LPCWSTR from, LPCWSTR to, DWORD flags) {
     return g_moveFileEx(from, to, flags);
 }
 
+// CopyFileW as it behaves for a read-only source: the copy is read-only too.
+typedef BOOL(WINAPI* CopyFunction)(LPCWSTR, LPCWSTR, BOOL);
+CopyFunction g_copyFile = nullptr;
+BOOL WINAPI CopyMarkingReadOnly(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
+    if (!g_copyFile(from, to, failIfExists))
+        return FALSE;
+    SetFileAttributesW(to, GetFileAttributesW(to) | FILE_ATTRIBUTE_READONLY);
+    return TRUE;
+}
+
+bool IsReadOnly(const std::wstring& path) {
+    DWORD attrs = GetFileAttributesW(path.c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY);
+}
+
+void MarkReadOnly(const std::wstring& path) {
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+}
+
 const std::string kSave = "/radozira/configurator/saveit.qxph";
 const std::string kBom = "\xEF\xBB\xBF";
 
@@ -1103,6 +1123,199 @@ TEST_F(ConfigSaveTest, WritesNothingForOtherMethodsNorForHeadsItCannotReadOneWay
     // The same length twice names that length.
     EXPECT_EQ(Get(line + host + OwnPage() + length + length + "\r\n" + fields).body, "UPDATED");
     EXPECT_EQ(ReadFileBytes(Config()), kBom + "x");
+}
+
+TEST_F(ConfigSaveTest, AReadOnlyConfigurationIsLeftAsItIs) {
+    WriteFileBytes(Config(), kBom + "keep");
+    MarkReadOnly(Config());
+    const std::set<std::wstring> names = NamesIn(root);
+    const std::string fields = "saveit_l=../../configdata.json.js&saveit_c=new";
+    // What earlier saves left beside it goes.
+    WriteFileBytes(Config() + L".bak", kBom + "keep");
+    MarkReadOnly(Config() + L".bak");
+    WriteFileBytes(Config() + L".tmp", kBom + "part of a save cut short");
+    EXPECT_EQ(Post(fields).body, "FAILED");
+    EXPECT_EQ(NamesIn(root), names);
+    EXPECT_EQ(SaveByGet(fields).body, "FAILED");
+    {
+        FileHandle reader = OpenServedFile(Config());
+        ASSERT_TRUE(reader.Valid());
+        EXPECT_EQ(Post(fields).body, "FAILED");
+    }
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "keep");
+    EXPECT_TRUE(IsReadOnly(Config()));
+    EXPECT_EQ(NamesIn(root), names);
+
+    // Its owner's mark taken off, it is saved as any other.
+    ASSERT_TRUE(SetFileAttributesW(Config().c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(Post(fields).body, "UPDATED");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "new");
+}
+
+TEST_F(ConfigSaveTest, AReadOnlyBackupLeftBehindNeitherStopsASaveNorStays) {
+    const std::wstring backup = Config() + L".bak";
+    const auto save = [this](const std::string& text) {
+        return Post("saveit_l=../../configdata.json.js&saveit_c=" + text).body;
+    };
+    WriteFileBytes(Config(), kBom + "old");
+    const std::set<std::wstring> names = NamesIn(root);
+
+    WriteFileBytes(backup, "stale");
+    MarkReadOnly(backup);
+    EXPECT_EQ(save("first"), "UPDATED");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "first");
+    EXPECT_FALSE(IsReadOnly(Config()));
+    EXPECT_EQ(NamesIn(root), names);
+
+    // Also while a browser still reads the configuration, which is then
+    // moved aside past the stale backup; it goes when the reader is done.
+    WriteFileBytes(backup, "stale");
+    MarkReadOnly(backup);
+    {
+        FileHandle reader = OpenServedFile(Config());
+        ASSERT_TRUE(reader.Valid());
+        EXPECT_EQ(save("second"), "UPDATED");
+        EXPECT_EQ(ReadFileBytes(Config()), kBom + "second");
+        char bytes[16] = {};
+        DWORD read = 0;
+        ReadFile(reader.Get(), bytes, sizeof(bytes), &read, nullptr);
+        EXPECT_EQ(std::string(bytes, read), kBom + "first");
+    }
+    EXPECT_EQ(NamesIn(root), names);
+
+    // A save cut short between its steps left the old text only in a
+    // read-only backup: start-up puts it back writable, and saves go on.
+    ASSERT_TRUE(DeleteFileW(Config().c_str()));
+    WriteFileBytes(backup, kBom + "only in the backup");
+    MarkReadOnly(backup);
+    EXPECT_TRUE(RestoreConfigBackup(Config()));
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "only in the backup");
+    EXPECT_FALSE(IsReadOnly(Config()));
+    EXPECT_EQ(NamesIn(root), names);
+    EXPECT_EQ(save("third"), "UPDATED");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "third");
+    // A save that finds the backup there before start-up did the same.
+    ASSERT_TRUE(DeleteFileW(Config().c_str()));
+    WriteFileBytes(backup, kBom + "only in the backup");
+    MarkReadOnly(backup);
+    EXPECT_EQ(save("fourth"), "UPDATED");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "fourth");
+    EXPECT_FALSE(IsReadOnly(Config()));
+    EXPECT_EQ(NamesIn(root), names);
+}
+
+TEST_F(ConfigSaveTest, ABackupCopiedReadOnlyIsNoObstacle) {
+    // Copies keep their source's attributes, so a configuration marked
+    // read-only while a save ran gives a read-only backup.
+    WriteFileBytes(Config(), kBom + "old");
+    const std::set<std::wstring> names = NamesIn(root);
+    {
+        ImportPatch copies("CopyFileW", reinterpret_cast<void*>(&CopyMarkingReadOnly));
+        ASSERT_TRUE(copies.Active());
+        g_copyFile = copies.Original<CopyFunction>();
+        EXPECT_EQ(Post("saveit_l=../../configdata.json.js&saveit_c=first").body, "UPDATED");
+        EXPECT_EQ(NamesIn(root), names);
+        FileHandle reader = OpenServedFile(Config());
+        ASSERT_TRUE(reader.Valid());
+        EXPECT_EQ(Post("saveit_l=../../configdata.json.js&saveit_c=second").body, "UPDATED");
+    }
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "second");
+    EXPECT_FALSE(IsReadOnly(Config()));
+    EXPECT_EQ(NamesIn(root), names);
+}
+
+}  // namespace
+
+namespace {
+
+// The request log as the application would write it, line by line.
+class LogLines : public RequestObserver {
+public:
+    void SetLastRequestTime(long long) override {}
+    void WriteLogLine(const std::wstring& text, bool, bool lineEnd) override {
+        current += text;
+        if (lineEnd) {
+            lines.push_back(current);
+            current.clear();
+        }
+    }
+    std::vector<std::wstring> lines;
+    std::wstring current;
+};
+
+class TimedOutRequestTest : public ServerTest {
+protected:
+    void SetUp() override {
+        ServerTest::SetUp();
+        SetRequestObserver(&log);
+    }
+    void TearDown() override {
+        SetRequestObserver(nullptr);
+        CRequestSocket::SetTimeouts(60000, 5000);
+        ServerTest::TearDown();
+    }
+    LogLines log;
+};
+
+TEST_F(TimedOutRequestTest, AClientThatKeepsSendingAfterIts408IsAnsweredOnceAndHeld) {
+    const long long lingerMs = 3000;
+    CRequestSocket::SetTimeouts(60000, static_cast<DWORD>(lingerMs), 1500);
+    struct Seen {
+        std::string answer;
+        long long heldMs = -1;  // from the answer's arrival to the first refused send
+    };
+    std::future<Seen> f = std::async(std::launch::async, [this] {
+        Seen seen;
+        SocketHandle s = Connect(server->Port());
+        if (!s)
+            return seen;
+        // A header line that never ends, a byte every 100 ms, until the
+        // answer has come.
+        const std::string head = "GET /hello.txt HTTP/1.1\r\n" + HostLine() + "X-Slow: ";
+        send(s.Get(), head.data(), static_cast<int>(head.size()), 0);
+        for (int i = 0; i < 200 && seen.answer.find("\r\n\r\n") == std::string::npos; ++i) {
+            fd_set readable;
+            FD_ZERO(&readable);
+            FD_SET(s.Get(), &readable);
+            timeval wait = {0, 100000};
+            if (select(0, &readable, nullptr, nullptr, &wait) == 1) {
+                char chunk[1024];
+                int n = recv(s.Get(), chunk, sizeof(chunk), 0);
+                if (n <= 0)
+                    break;
+                seen.answer.append(chunk, n);
+            } else if (send(s.Get(), "x", 1, 0) != 1) {
+                break;
+            }
+        }
+        if (seen.answer.find("\r\n\r\n") == std::string::npos)
+            return seen;
+        const auto answered = std::chrono::steady_clock::now();
+        // Then more, unread by anyone: the server takes it until it closes.
+        for (int i = 0; i < 200; ++i) {
+            Sleep(100);
+            if (send(s.Get(), "x", 1, 0) != 1) {
+                seen.heldMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  std::chrono::steady_clock::now() - answered)
+                                  .count();
+                break;
+            }
+        }
+        return seen;
+    });
+    Seen seen = Pump(f, 40);
+    EXPECT_EQ(seen.answer.substr(0, seen.answer.find("\r\n")), "HTTP/1.1 408 Request Timeout");
+    EXPECT_EQ(log.lines.size(), 1u) << "the request was logged once per answer";
+    for (const std::wstring& line : log.lines) {
+        EXPECT_NE(line.find(L"GET /hello.txt"), std::wstring::npos) << line;
+        EXPECT_NE(line.find(L"408"), std::wstring::npos) << line;
+    }
+    ASSERT_GE(seen.heldMs, 0) << "the connection was never closed";
+    // The server's linger starts with its last send, which may come a
+    // moment after the client already has the bytes; the margin is that
+    // moment on a busy machine, far below the timer tick that would end
+    // the connection early.
+    EXPECT_GE(seen.heldMs, lingerMs - 300) << "closed before its linger time";
 }
 
 }  // namespace
