@@ -39,7 +39,7 @@ file "$exe" | grep -q "PE32 executable.*Intel 80386" || { echo "no: the probe is
 status=$(sh -c 'timeout 120 "$@" </dev/null >/dev/null 2>&1; echo $?' probe cmake/wine-run \
   "$cache/probe-wineprefix" "$exe" 2>/dev/null)
 # wine-run leaves a prefix's server up for the next program; the probe has none.
-cmake/wow64-exec env WINEPREFIX="$cache/probe-wineprefix" wineserver -k </dev/null >/dev/null 2>&1 || true
+cmake/wine-run "$cache/probe-wineprefix" --stop </dev/null >/dev/null 2>&1 || true
 
 if [ $status -eq 42 ]; then
   result="yes: this kernel runs 32-bit code (a 32-bit probe ran under the sid root's wine)"

@@ -71,9 +71,10 @@ for bits in $runs; do
   { ctest --test-dir "$tree" -j "$(nproc 2>/dev/null || echo 4)" --output-on-failure --timeout 600 \
       --repeat until-pass:2 2>&1 || echo $? >"$log.status"; } | tee "$log"
   [ ! -f "$log.status" ] || { status=1; rm -f "$log.status"; }
-  # Every prefix the tests used gets its wineserver stopped.
+  # Every prefix the tests used gets its wineserver stopped, and the
+  # server's folder in /tmp removed.
   for prefix in "$PWD/$tree"/wineprefix*; do
-    [ -d "$prefix" ] && cmake/wow64-exec env WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+    [ -d "$prefix" ] && cmake/wine-run "$prefix" --stop || true
   done
   node scripts/ctest-summary.js "$tree" "$log"
   run_passed=$(grep -c 'Test *#[0-9]*: .* Passed' "$log" || true)

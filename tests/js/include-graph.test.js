@@ -8,8 +8,15 @@ const os = require('os');
 const path = require('path');
 const { checkTree, TREES } = require('../../scripts/include-graph.js');
 
+// The trees go when the file's tests end, passed or failed.
+const roots = [];
+test.after(() => {
+  for (const root of roots) fs.rmSync(root, { recursive: true, force: true });
+});
+
 function tree(files) {
   const root = fs.mkdtempSync(path.join(os.tmpdir(), 'include-graph-'));
+  roots.push(root);
   for (const [name, text] of Object.entries(files)) {
     fs.mkdirSync(path.dirname(path.join(root, 'lib', name)), { recursive: true });
     fs.writeFileSync(path.join(root, 'lib', name), text);

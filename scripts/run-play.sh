@@ -1,0 +1,105 @@
+#!/bin/sh
+# Runs the play.exe of a content folder under wine in a prefix of its own,
+# prints the address to open and, when it ends (INT, TERM, HUP or play.exe
+# ending by itself), leaves no process of the prefix behind. run.sh runs the
+# sample so; a test runs it on a folder of its own the same way.
+#   run-play.sh TREE PREFIX FOLDER [PLAY.EXE ARGS...]
+# Absolute paths: TREE is the build tree whose player/browser_standin.exe
+# the prefix names as its Internet Explorer, FOLDER holds play.exe.
+#
+# A wine prefix has no browser of its own that could show the content, so
+# the stand-in is handed the address, fetches it once (which keeps the player
+# up for its idle hour) and writes the address to PREFIX.standin.txt, from
+# which this script prints it for any browser on this machine.
+set -e
+root=$(cd "$(dirname "$0")/.." && pwd -P)
+tree=$1 prefix=$2 site=$3
+shift 3
+standin_out=$prefix.standin.txt
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+rm -f "$standin_out"
+
+# The ids of the processes that run in the prefix: wine hands WINEPREFIX to
+# the wineserver, the program and every helper it starts. Reading a process's
+# environment can block while that process is stuck, hence the bound.
+prefix_pids() {
+  timeout -k 1 5 grep -lzxF "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null |
+    sed 's#^/proc/\([0-9]*\)/environ$#\1#' || true
+}
+
+# Waits at most $1 tenths of a second until the prefix has no process left;
+# the ones still there are in $left.
+wait_prefix_empty() {
+  tries=0
+  left=$(prefix_pids)
+  while [ -n "$left" ] && [ $tries -lt "$1" ]; do
+    sleep 0.1
+    tries=$((tries + 1))
+    left=$(prefix_pids)
+  done
+}
+
+play=""
+finished=""
+# Every wait in here has a bound: a clean-up that hangs would leave the
+# prefix's wine processes running with nobody to end them.
+finish() {
+  [ -n "$finished" ] && return
+  finished=1
+  # Cleaning up goes on when a message cannot be shown (the terminal closed).
+  set +e
+  if [ -n "$play" ]; then
+    kill "$play" 2>/dev/null
+    tries=0
+    while kill -0 "$play" 2>/dev/null && [ $tries -lt 30 ]; do
+      sleep 0.1
+      tries=$((tries + 1))
+    done
+    kill -KILL "$play" 2>/dev/null
+    wait "$play" 2>/dev/null
+    echo "run: play.exe ended"
+  fi
+  # The wineserver stays up after its last program (wine-run starts it so),
+  # and with it wine's helper processes.
+  "$root/cmake/wine-run" "$prefix" --stop
+  wait_prefix_empty 20
+  if [ -n "$left" ]; then
+    echo "run: wine processes of $prefix still running:" $left "- killing them"
+    kill -KILL $left 2>/dev/null
+    wait_prefix_empty 20
+    [ -z "$left" ] || echo "run: wine processes of $prefix survived KILL:" $left
+    # Their server's folder in /tmp goes once no server runs.
+    "$root/cmake/wine-run" "$prefix" --stop
+  fi
+}
+trap 'finish' EXIT
+trap 'finish; exit 0' INT TERM HUP
+
+"$root/cmake/wine-run" "$prefix" reg add \
+  'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\IEXPLORE.EXE' /ve /f \
+  /d "$(winpath "$tree/player/browser_standin.exe")" >/dev/null
+
+# Started in the content folder: "/log" writes play.exe.log to the folder the
+# program was started from.
+cd "$site"
+HINTORA_STANDIN_OUT=$(winpath "$standin_out") "$root/cmake/wine-run" "$prefix" ./play.exe /log "$@" &
+play=$!
+echo "run: play.exe serves $site (log: $site/play.exe.log)"
+
+# The stand-in's second line tells that it fetched the page.
+tries=0
+while ! grep -q 'fetched' "$standin_out" 2>/dev/null && [ $tries -lt 1200 ] && kill -0 $play 2>/dev/null; do
+  sleep 0.1
+  tries=$((tries + 1))
+done
+address=$(sed -n 's/^browser stand-in: asked to open \(http:[^ ]*\).*/\1/p' "$standin_out" 2>/dev/null | tr -d '\r' | head -n 1)
+if [ -z "$address" ]; then
+  echo "run: play.exe started no browser; see $site/play.exe.log"
+  exit 1
+fi
+tr -d '\r' <"$standin_out"
+# The server answers both of its names; 127.0.0.1 avoids a browser trying
+# localhost over IPv6 first.
+echo "run: open $(echo "$address" | sed 's#//localhost:#//127.0.0.1:#') in any browser on this machine"
+echo "run: Ctrl+C ends play.exe (else it ends after an hour without requests)"
+wait $play || true

@@ -1,0 +1,159 @@
+'use strict';
+// run.sh's way of running play.exe (scripts/run-play.sh), on a content folder
+// and in a wine prefix of the test's own: ended by INT, TERM or HUP, sent to
+// its process group as a terminal does or to the script alone as `kill` does,
+// it leaves no process of the prefix and no server folder in /tmp. Whatever
+// the caller's locale, it serves files named with letters beyond ASCII from
+// folders named so.
+const test = require('node:test');
+const assert = require('node:assert/strict');
+const { spawn, spawnSync } = require('node:child_process');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const h = require('./play-harness');
+
+const runPlay = path.join(h.root, 'scripts', 'run-play.sh');
+const rounds = 20;
+const signals = ['SIGINT', 'SIGTERM', 'SIGHUP'];
+
+// Beyond ASCII in the folder's own name, in the files' and in their folders'.
+const files = {
+  'caf\u00e9/cr\u00e8me br\u00fbl\u00e9e.txt': 'Cr\u00e8me',
+  'gr\u00fcn/\u00fcber.txt': '\u00dcber',
+  '\u65e5\u672c/\u6587\u66f8.txt': '\u6587\u66f8',
+};
+
+// The locales a caller may have: none at all (a fresh container, cron), one
+// that names no character set, and the caller's own.
+function localeEnv(i) {
+  const env = { ...process.env };
+  for (const name of Object.keys(env)) if (name === 'LANG' || name === 'LANGUAGE' || name.startsWith('LC_')) delete env[name];
+  delete env.DISPLAY;
+  delete env.WAYLAND_DISPLAY;
+  if (i % 3 === 0) return { name: 'POSIX', env };
+  if (i % 3 === 1) return { name: 'LC_ALL=C', env: { ...env, LC_ALL: 'C' } };
+  return { name: 'the caller\'s', env: h.playEnv() };
+}
+
+// The processes that carry the prefix in their environment.
+function prefixPids(prefix) {
+  const want = `WINEPREFIX=${prefix}`;
+  const pids = [];
+  for (const pid of fs.readdirSync('/proc')) {
+    if (!/^\d+$/.test(pid)) continue;
+    try {
+      if (fs.readFileSync(`/proc/${pid}/environ`, 'latin1').split('\0').includes(want)) pids.push(Number(pid));
+    } catch {}
+  }
+  return pids;
+}
+
+function killAll(prefix) {
+  for (const pid of prefixPids(prefix)) {
+    try {
+      process.kill(pid, 'SIGKILL');
+    } catch {}
+  }
+}
+
+function serverFolder(prefix) {
+  try {
+    return path.join('/tmp', fs.readFileSync(path.join(prefix, 'wineserver'), 'utf8').trim());
+  } catch {
+    return null;
+  }
+}
+
+async function waitFor(check, ms) {
+  const deadline = Date.now() + ms;
+  for (;;) {
+    const value = check();
+    if (value || Date.now() > deadline) return value;
+    await h.sleep(100);
+  }
+}
+
+test('run-play.sh serves non-ASCII names in any locale and leaves nothing behind, 20 times', async (t) => {
+  const base = fs.mkdtempSync(path.join(os.tmpdir(), 'hintora-run-play-'));
+  // A new prefix for the first round, made by the script itself.
+  const prefix = path.join(base, 'prefix');
+  const site = path.join(base, 'Inhalt \u00e9\u00fc \u65e5\u672c');
+  fs.mkdirSync(site);
+  fs.copyFileSync(h.playExe, path.join(site, 'play.exe'));
+  for (const [rel, content] of Object.entries(files)) {
+    fs.mkdirSync(path.dirname(path.join(site, rel)), { recursive: true });
+    fs.writeFileSync(path.join(site, rel), content);
+  }
+  t.after(() => {
+    killAll(prefix);
+    spawnSync(h.wineRun, [prefix, '--stop'], { stdio: 'ignore', timeout: 60000 });
+    fs.rmSync(base, { recursive: true, force: true });
+  });
+
+  const results = [];
+  for (let i = 0; i < rounds; i++) {
+    const signal = signals[i % 3];
+    const toGroup = i % 2 === 0;
+    const locale = localeEnv(i);
+    const what = `round ${i + 1}: ${signal} to the ${toGroup ? 'process group' : 'script'}, ${locale.name} locale`;
+    // Output to a file, as to a terminal: wine-run treats a pipe otherwise.
+    const outFile = path.join(base, `output-${i}.txt`);
+    const out = fs.openSync(outFile, 'w');
+    const script = spawn('sh', [runPlay, h.buildDir, prefix, site], {
+      detached: true,
+      stdio: ['ignore', out, out],
+      env: locale.env,
+    });
+    fs.closeSync(out);
+    let ended = false;
+    const exited = new Promise((resolve) => script.on('exit', () => resolve((ended = true))));
+    const output = () => fs.readFileSync(outFile, 'utf8');
+
+    const started = await waitFor(() => ended || /^run: Ctrl\+C ends play\.exe/m.test(output()), i === 0 ? 240000 : 120000);
+    const address = output().match(/^run: open http:\/\/127\.0\.0\.1:(\d+)\/ in any browser on this machine$/m);
+    if (!started || ended || !address) {
+      if (!ended) process.kill(-script.pid, 'SIGKILL');
+      assert.fail(`${what}: play.exe did not come up:\n${output()}`);
+    }
+    for (const [rel, content] of Object.entries(files)) {
+      const r = await h.httpGet(Number(address[1]), '/' + rel.split('/').map(encodeURIComponent).join('/'));
+      assert.equal(r.status, 200, `${what}: ${rel}`);
+      assert.ok(r.body.equals(Buffer.from(content)), `${what}: ${rel}: ${r.body.toString('hex')}`);
+    }
+
+    const signalledAt = Date.now();
+    process.kill(toGroup ? -script.pid : script.pid, signal);
+    // The script ends by itself: each wait of its clean-up is bounded.
+    if (!(await h.within(exited, 60000))) {
+      process.kill(-script.pid, 'SIGKILL');
+      assert.fail(`${what}: run-play.sh still runs 60 s after ${signal}:\n${output()}`);
+    }
+    const clean = await waitFor(() => prefixPids(prefix).length === 0, 10000);
+    const text = output();
+    const folder = serverFolder(prefix);
+    const result = {
+      what,
+      clean,
+      ms: Date.now() - signalledAt,
+      killed: /- killing them$/m.test(text),
+      ended: /^run: play\.exe ended$/m.test(text),
+      // The server's folder in /tmp goes with the server.
+      folderLeft: !folder || fs.existsSync(folder),
+      text,
+    };
+    results.push(result);
+    if (!clean) {
+      // The next round starts from nothing all the same.
+      killAll(prefix);
+      spawnSync(h.wineRun, [prefix, '--stop'], { stdio: 'ignore', timeout: 60000 });
+    }
+  }
+  const clean = results.filter((r) => r.clean && r.ended && !r.folderLeft);
+  t.diagnostic(`${clean.length} of ${rounds} clean; the slowest clean-up took ${Math.max(...results.map((r) => r.ms))} ms ` +
+    `from the signal; the clean-up killed what was left in ${results.filter((r) => r.killed).length}`);
+  for (const r of results.filter((x) => !clean.includes(x))) {
+    assert.fail(`${r.what}: ${r.clean ? '' : 'processes of the prefix left 10 s after run-play.sh ended; '}` +
+      `${r.ended ? '' : 'no "run: play.exe ended"; '}${r.folderLeft ? 'the server folder is left; ' : ''}\n${r.text}`);
+  }
+});
