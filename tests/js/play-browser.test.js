@@ -109,7 +109,9 @@ describe('play.exe in a real browser', { skip: !fs.existsSync(CHROMIUM) && `${CH
     // Published a day ago, as content usually is.
     const dayAgo = new Date(Date.now() - 86400000);
     fs.utimesSync(config, dayAgo, dayAgo);
-    play = await h.startPlay(site.site, ['/log']);
+    // The browser first: play.exe ends ten seconds after it launched its
+    // browser when no request came by then, and chromium may take longer
+    // than that to start on a busy machine.
     const puppeteer = require('puppeteer-core');
     browser = await puppeteer.launch({
       executablePath: CHROMIUM,
@@ -122,6 +124,9 @@ describe('play.exe in a real browser', { skip: !fs.existsSync(CHROMIUM) && `${CH
     });
     page = await browser.newPage();
     page.setDefaultTimeout(15000);
+    play = await h.startPlay(site.site, ['/log']);
+    // As the launched browser would, ask at once; the tests ask later.
+    assert.equal((await h.httpGet(play.port, '/config.html')).status, 200);
   });
 
   after(async () => {

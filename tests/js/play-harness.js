@@ -188,9 +188,10 @@ async function startPlay(site, args = [], { waitPort = 'browser', timeoutMs = 90
     } finally {
       fs.closeSync(out);
     }
+    const startedAt = Date.now();
     const exited = new Promise((resolve) => {
-      proc.on('exit', (code, signal) => resolve({ code, signal }));
-      proc.on('error', (error) => resolve({ code: null, signal: null, error }));
+      proc.on('exit', (code, signal) => resolve({ code, signal, afterMs: Date.now() - startedAt }));
+      proc.on('error', (error) => resolve({ code: null, signal: null, error, afterMs: Date.now() - startedAt }));
     });
     let done = false;
     exited.then(() => (done = true));
@@ -237,8 +238,10 @@ async function startPlay(site, args = [], { waitPort = 'browser', timeoutMs = 90
       }
       await sleep(50);
     }
+    const ran = p.running ? 'still running' : await p.exited;
     await p.stop();
-    throw new Error(`play.exe started no browser: ${p.output}`);
+    // How it ended tells a crash or a failed launch from the idle rule.
+    throw new Error(`play.exe started no browser (${JSON.stringify(ran)}): ${p.output}${readLog(site) || ''}`);
   }
   return withStartLock(async () => {
     const before = loopbackPortsOfPrefix();
