@@ -86,7 +86,8 @@ for bits in $runs; do
 done
 
 echo "test: $ran"
-echo "test: $passed passed, $failed failed"
 # The retry above must not hide a test that fails now and then.
 node scripts/ctest-summary.js --second-runs $logs
+# The count comes last: it is the line that a reader of the run looks for.
+echo "test: $passed passed, $failed failed"
 exit $status
