@@ -113,85 +113,76 @@ TEST(RequestReader, LineEndsAndHeaders) {
 }
 
 TEST(RequestReader, HeadsThatCanBeReadTwoWaysAreRefused) {
-    // 400: a blank before a header's colon, an HTTP/1.1 request without one
-    // Host, a request with two, and a body length that is not one decimal
-    // number; all before any body is taken.
-    for (const std::string head : {
-             "GET / HTTP/1.1\r\nHost: h\r\nHost : evil.example\r\n\r\n",
-             "GET / HTTP/1.0\r\nX-A\t: b\r\n\r\n",
-             "GET / HTTP/1.1\r\n\r\n",
-             "GET / HTTP/1.1\r\nAccept: x\r\n\r\n",
-             "GET / HTTP/1.1\r\nHost: h\r\nHOST: h\r\n\r\n",
-             "GET / HTTP/1.0\r\nHost: a\r\nHost: b\r\n\r\n",
-             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: abc\r\n\r\n",
-             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 3abc\r\n\r\nabc",
-             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 5, 7\r\n\r\n12345",
-             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 5\r\nContent-Length: 7\r\n\r\n12345",
-             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 7\r\nContent-Length: 5\r\n\r\n12345",
-             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: +5\r\n\r\n12345",
-             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 5 5\r\n\r\n12345",
-             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 5,\r\n\r\n12345",
-             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 0x5\r\n\r\n12345",
-             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length:\r\n\r\n",
-             // A carriage return that ends no line, in the target, a
-             // header's name or value, or before the empty line.
-             "GET /index\r.html HTTP/1.1\r\nHost: h\r\n\r\n",
-             "GET / HTTP/1.1\r\nHo\rst: h\r\n\r\n",
-             "GET / HTTP/1.1\r\nHost: h\rX-A: b\r\n\r\n",
-             "GET / HTTP/1.1\r\nHost: h\r\n\r\r\n",
-             "GET / HTTP/1.0\r\r\n\r\n",
-             // Folded lines, also a blank before the first header.
-             "GET / HTTP/1.1\r\nHost: h\r\n evil.example\r\n\r\n",
-             "GET / HTTP/1.1\r\nHost: h\r\nX-A: b\r\n\tc\r\n\r\n",
-             "GET / HTTP/1.1\r\n Host: h\r\n\r\n",
-             // Versions that are not "HTTP/" digit "." digit.
-             "GET / HTTP/1.10\r\nHost: h\r\n\r\n",
-             "GET / FOO/9\r\nHost: h\r\n\r\n",
-             "GET / http/1.1\r\nHost: h\r\n\r\n",
-             "GET / http/1.1\r\n\r\n",
-             "GET / HTTP/1\r\nHost: h\r\n\r\n",
-             "GET / HTTP/1.x\r\nHost: h\r\n\r\n",
-             "GET / HTTP/1.1 x\r\nHost: h\r\n\r\n",
-             // Another HTTP/1.x is read as 1.1, which names its host.
-             "GET / HTTP/1.9\r\n\r\n",
-             // Absolute targets of another scheme or without a host, and
-             // one whose HTTP/1.1 request has no Host field.
-             "GET https://127.0.0.1:8123/ HTTP/1.1\r\nHost: 127.0.0.1:8123\r\n\r\n",
-             "GET ftp://127.0.0.1:8123/x HTTP/1.0\r\n\r\n",
-             "GET http:///x HTTP/1.1\r\nHost: h\r\n\r\n",
-             "GET http://127.0.0.1:8123/ HTTP/1.1\r\n\r\n",
-         }) {
-        for (size_t piece : {0, 1}) {
-            std::unique_ptr<Parsed> p(Feed(head, piece));
-            EXPECT_TRUE(p->complete) << head;
-            EXPECT_EQ(p->refusal, 400) << head << " in pieces of " << piece;
-            EXPECT_TRUE(p->request->body.empty()) << head;
+    // Each is refused before any body is taken, whole or in pieces.
+    struct Case {
+        int status;
+        std::string head;
+    };
+    const Case cases[] = {
+        // 400: a blank before a header's colon, an HTTP/1.1 request without
+        // one Host, a request with two, and a body length that is not one
+        // decimal number.
+        {400, "GET / HTTP/1.1\r\nHost: h\r\nHost : evil.example\r\n\r\n"},
+        {400, "GET / HTTP/1.0\r\nX-A\t: b\r\n\r\n"},
+        {400, "GET / HTTP/1.1\r\n\r\n"},
+        {400, "GET / HTTP/1.1\r\nAccept: x\r\n\r\n"},
+        {400, "GET / HTTP/1.1\r\nHost: h\r\nHOST: h\r\n\r\n"},
+        {400, "GET / HTTP/1.0\r\nHost: a\r\nHost: b\r\n\r\n"},
+        {400, "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: abc\r\n\r\n"},
+        {400, "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 3abc\r\n\r\nabc"},
+        {400, "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 5, 7\r\n\r\n12345"},
+        {400, "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 5\r\nContent-Length: 7\r\n\r\n12345"},
+        {400, "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 7\r\nContent-Length: 5\r\n\r\n12345"},
+        {400, "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: +5\r\n\r\n12345"},
+        {400, "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 5 5\r\n\r\n12345"},
+        {400, "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 5,\r\n\r\n12345"},
+        {400, "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 0x5\r\n\r\n12345"},
+        {400, "POST / HTTP/1.1\r\nHost: h\r\nContent-Length:\r\n\r\n"},
+        // A carriage return that ends no line, in the target, a
+        // header's name or value, or before the empty line.
+        {400, "GET /index\r.html HTTP/1.1\r\nHost: h\r\n\r\n"},
+        {400, "GET / HTTP/1.1\r\nHo\rst: h\r\n\r\n"},
+        {400, "GET / HTTP/1.1\r\nHost: h\rX-A: b\r\n\r\n"},
+        {400, "GET / HTTP/1.1\r\nHost: h\r\n\r\r\n"},
+        {400, "GET / HTTP/1.0\r\r\n\r\n"},
+        // Folded lines, also a blank before the first header.
+        {400, "GET / HTTP/1.1\r\nHost: h\r\n evil.example\r\n\r\n"},
+        {400, "GET / HTTP/1.1\r\nHost: h\r\nX-A: b\r\n\tc\r\n\r\n"},
+        {400, "GET / HTTP/1.1\r\n Host: h\r\n\r\n"},
+        // Versions that are not "HTTP/" digit "." digit.
+        {400, "GET / HTTP/1.10\r\nHost: h\r\n\r\n"},
+        {400, "GET / FOO/9\r\nHost: h\r\n\r\n"},
+        {400, "GET / http/1.1\r\nHost: h\r\n\r\n"},
+        {400, "GET / http/1.1\r\n\r\n"},
+        {400, "GET / HTTP/1\r\nHost: h\r\n\r\n"},
+        {400, "GET / HTTP/1.x\r\nHost: h\r\n\r\n"},
+        {400, "GET / HTTP/1.1 x\r\nHost: h\r\n\r\n"},
+        // Another HTTP/1.x is read as 1.1, which names its host.
+        {400, "GET / HTTP/1.9\r\n\r\n"},
+        // Absolute targets of another scheme or without a host, and
+        // one whose HTTP/1.1 request has no Host field.
+        {400, "GET https://127.0.0.1:8123/ HTTP/1.1\r\nHost: 127.0.0.1:8123\r\n\r\n"},
+        {400, "GET ftp://127.0.0.1:8123/x HTTP/1.0\r\n\r\n"},
+        {400, "GET http:///x HTTP/1.1\r\nHost: h\r\n\r\n"},
+        {400, "GET http://127.0.0.1:8123/ HTTP/1.1\r\n\r\n"},
+        // 505: another major version, the head read or not.
+        {505, "GET / HTTP/2.0\r\nHost: h\r\n\r\n"},
+        {505, "GET / HTTP/0.9\r\n\r\n"},
+        {505, "GET / HTTP/3.1\r\nHost: h\r\n"},
+        {505, "PRI * HTTP/2.0\r\n\r\nSM\r\n\r\n"},
+        // 501: a body framed by Transfer-Encoding, also beside a Content-Length,
+        // is not taken at all.
+        {501, "POST / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n"},
+        {501, "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 3\r\nTransfer-Encoding: chunked\r\n\r\nabc"},
+        {501, "POST / HTTP/1.0\r\nTransfer-Encoding: identity\r\n\r\n"},
+    };
+    for (const Case& c : cases) {
+        for (size_t piece : {0, 1, 5}) {
+            std::unique_ptr<Parsed> p(Feed(c.head, piece));
+            EXPECT_TRUE(p->complete) << c.head;
+            EXPECT_EQ(p->refusal, c.status) << c.head << " in pieces of " << piece;
+            EXPECT_TRUE(p->request->body.empty()) << c.head;
         }
-    }
-
-    // 505: another major version, the head read or not.
-    for (const std::string head : {
-             "GET / HTTP/2.0\r\nHost: h\r\n\r\n",
-             "GET / HTTP/0.9\r\n\r\n",
-             "GET / HTTP/3.1\r\nHost: h\r\n",
-             "PRI * HTTP/2.0\r\n\r\nSM\r\n\r\n",
-         }) {
-        std::unique_ptr<Parsed> p(Feed(head));
-        EXPECT_TRUE(p->complete) << head;
-        EXPECT_EQ(p->refusal, 505) << head;
-    }
-
-    // 501: a body framed by Transfer-Encoding, also beside a Content-Length,
-    // is not taken at all.
-    for (const std::string head : {
-             "POST / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n",
-             "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 3\r\nTransfer-Encoding: chunked\r\n\r\nabc",
-             "POST / HTTP/1.0\r\nTransfer-Encoding: identity\r\n\r\n",
-         }) {
-        std::unique_ptr<Parsed> p(Feed(head, 5));
-        EXPECT_TRUE(p->complete) << head;
-        EXPECT_EQ(p->refusal, 501) << head;
-        EXPECT_TRUE(p->request->body.empty()) << head;
     }
 
     // Taken: HTTP/1.0 and simple requests need no Host; another HTTP/1.x
