@@ -232,35 +232,31 @@ TEST(RequestReader, EmptyLinesBeforeTheRequestLine) {
 }
 
 TEST(RequestReader, AbsoluteTargetsNameTheHostInPlaceOfTheHostField) {
-    std::unique_ptr<Parsed> p(
-        Feed("GET http://127.0.0.1:8123/a%20b.html?x=%41 HTTP/1.1\r\nHost: evil.example\r\n\r\n", 1));
-    EXPECT_TRUE(p->complete);
-    EXPECT_FALSE(p->rejected);
-    EXPECT_EQ(p->request->url, L"/a b.html");
-    EXPECT_EQ(p->request->query, L"x=%41");
-    EXPECT_EQ(p->request->GetHeader(L"Host"), L"127.0.0.1:8123");
-
-    // Scheme in any case; no path is "/"; HTTP/1.0 needs no Host field.
-    p.reset(Feed("GET HTTP://LocalHost:8123 HTTP/1.1\r\nHost: x\r\n\r\n"));
-    EXPECT_FALSE(p->rejected);
-    EXPECT_EQ(p->request->url, L"/");
-    EXPECT_EQ(p->request->GetHeader(L"Host"), L"LocalHost:8123");
-    p.reset(Feed("GET http://127.0.0.1:8123?q=1 HTTP/1.0\r\n\r\n"));
-    EXPECT_FALSE(p->rejected);
-    EXPECT_EQ(p->request->url, L"/");
-    EXPECT_EQ(p->request->query, L"q=1");
-    EXPECT_EQ(p->request->GetHeader(L"Host"), L"127.0.0.1:8123");
-
-    // Another host, user info included, is named as it stands, for the
-    // server to refuse.
-    p.reset(Feed("GET http://user@evil.example:8123/x HTTP/1.1\r\nHost: 127.0.0.1:8123\r\n\r\n"));
-    EXPECT_FALSE(p->rejected);
-    EXPECT_EQ(p->request->GetHeader(L"Host"), L"user@evil.example:8123");
-
-    // A relative target that merely holds "://" is no absolute one.
-    p.reset(Feed("GET x/../http://a/ HTTP/1.1\r\nHost: h\r\n\r\n"));
-    EXPECT_EQ(p->request->url, L"x/../http://a/");
-    EXPECT_EQ(p->request->GetHeader(L"Host"), L"h");
+    struct Case {
+        std::string text;
+        std::wstring url, query, host;
+    };
+    const Case cases[] = {
+        {"GET http://127.0.0.1:8123/a%20b.html?x=%41 HTTP/1.1\r\nHost: evil.example\r\n\r\n", L"/a b.html", L"x=%41",
+         L"127.0.0.1:8123"},
+        // Scheme in any case; no path is "/"; HTTP/1.0 needs no Host field.
+        {"GET HTTP://LocalHost:8123 HTTP/1.1\r\nHost: x\r\n\r\n", L"/", L"", L"LocalHost:8123"},
+        {"GET http://127.0.0.1:8123?q=1 HTTP/1.0\r\n\r\n", L"/", L"q=1", L"127.0.0.1:8123"},
+        // Another host, user info included, is named as it stands, for the
+        // server to refuse.
+        {"GET http://user@evil.example:8123/x HTTP/1.1\r\nHost: 127.0.0.1:8123\r\n\r\n", L"/x", L"",
+         L"user@evil.example:8123"},
+        // A relative target that merely holds "://" is no absolute one.
+        {"GET x/../http://a/ HTTP/1.1\r\nHost: h\r\n\r\n", L"x/../http://a/", L"", L"h"},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<Parsed> p(Feed(c.text, 1));
+        EXPECT_TRUE(p->complete) << c.text;
+        EXPECT_FALSE(p->rejected) << c.text;
+        EXPECT_EQ(p->request->url, c.url) << c.text;
+        EXPECT_EQ(p->request->query, c.query) << c.text;
+        EXPECT_EQ(p->request->GetHeader(L"Host"), c.host) << c.text;
+    }
 }
 
 TEST(RequestReader, WhatTheHeadTellsBeforeTheBody) {
