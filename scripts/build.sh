@@ -7,6 +7,7 @@
 #                      runs no 32-bit code, the benchmark measures it beside
 #                      the 32-bit images
 set -e
+unset CDPATH
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 4)
 

@@ -6,6 +6,7 @@
 # code, the x86_64 play.exe of the same sources runs instead, and the script
 # says so. scripts/run-play.sh runs the program and cleans up after it.
 set -e
+unset CDPATH
 cd "$(dirname "$0")/.."
 sh scripts/setup.sh
 status=0
@@ -18,7 +19,7 @@ fi
 case $status in
   0) tree=build/win32; echo "run: ${probe#yes: }: running the shipped 32-bit play.exe" ;;
   1) tree=build/win64; echo "run: ${probe#no: }: running the x86_64 play.exe of the same sources instead of the shipped 32-bit one" ;;
-  *) echo "run: $probe"; exit 1 ;;
+  *) echo "run: ${probe#error: }"; exit 1 ;;
 esac
 echo "run: building (the compiler's output shows only when the build fails)"
 if [ $tree = build/win32 ]; then sh scripts/build.sh; else sh scripts/build.sh win64; fi

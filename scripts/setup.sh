@@ -4,6 +4,7 @@
 # used: the Windows programs run under the WoW64 wine of a sid root
 # (setup-wow64.sh); libwine-dev gives only the interface definitions.
 set -e
+unset CDPATH
 cd "$(dirname "$0")/.."
 
 packages="cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix

@@ -10,6 +10,7 @@
 #   HINTORA_TEST_BITS=both   both runs where 32-bit code runs (CI does this)
 #   HINTORA_TEST_BITS=32     the 32-bit run, or a failure where it cannot be
 set -e
+unset CDPATH
 cd "$(dirname "$0")/.."
 sh scripts/setup.sh
 
@@ -20,7 +21,7 @@ case $wanted in
 esac
 can32=yes
 probe=$(sh scripts/probe-32bit.sh) || {
-  [ $? -eq 1 ] || { echo "test: $probe"; exit 1; }
+  [ $? -eq 1 ] || { echo "test: ${probe#error: }"; exit 1; }
   can32=""
 }
 why=${probe#*: }
