@@ -31,8 +31,8 @@ tell() {
   case $1 in yes:*) exit 0 ;; *) exit 1 ;; esac
 }
 
-# A folder for the cache: a real one (no link), the user's own, writable.
-own_folder() { [ -d "$1" ] && [ ! -L "$1" ] && [ -O "$1" ] && [ -w "$1" ]; }
+# A folder for the cache: the user's own, writable.
+own_folder() { [ -d "$1" ] && [ -O "$1" ] && [ -w "$1" ]; }
 # Makes FOLDER where missing and takes it as the cache when it is our own.
 try_cache() {
   case $1 in /?*) ;; *) return 1 ;; esac
@@ -54,8 +54,9 @@ else
   if [ -z "$cache" ]; then
     tmp=${TMPDIR:-/tmp}
     case $tmp in /*) [ -d "$tmp" ] || tmp=/tmp ;; *) tmp=/tmp ;; esac
-    # Private, so that no other user can serve us an answer; where someone
-    # else holds the name, a folder for this run only.
+    # Private (no link: stat tells a link's own mode), so that no other user
+    # can serve us an answer; where someone else holds the name, a folder
+    # for this run only.
     mkdir -m 0700 "$tmp/hintora-$(id -u)" 2>/dev/null || true
     if own_folder "$tmp/hintora-$(id -u)" && [ "$(stat -c %a "$tmp/hintora-$(id -u)")" = 700 ]; then
       cache=$tmp/hintora-$(id -u)
