@@ -43,7 +43,17 @@ fi
 
 if [ ! -d node_modules ] || [ package-lock.json -nt node_modules/.package-lock.json ]; then
   echo "setup: installing node packages"
-  npm ci --no-audit --no-fund --no-update-notifier --loglevel=error >/dev/null
+  # npm keeps its cache in the home; without one it can write, a temporary
+  # one serves this install.
+  cache=""
+  if [ -z "${npm_config_cache:-}" ] && ! { [ -n "${HOME:-}" ] && [ -d "$HOME" ] &&
+      { [ -w "$HOME/.npm" ] || { [ ! -e "$HOME/.npm" ] && [ -w "$HOME" ]; }; }; }; then
+    cache=$(mktemp -d)
+  fi
+  status=0
+  npm ci --no-audit --no-fund --no-update-notifier --loglevel=error ${cache:+--cache "$cache"} >/dev/null || status=$?
+  [ -z "$cache" ] || rm -rf "$cache"
+  [ $status -eq 0 ] || exit $status
 fi
 
 if ! sh scripts/setup-wow64.sh --check; then
