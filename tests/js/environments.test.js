@@ -240,17 +240,20 @@ test('wine is shown the machine\'s folders but the sid root\'s system ones, whic
   assert.equal(tries.status, 0, tries.text);
   assert.equal(tries.out, '', `written into the sid root: ${tries.text}`);
 
-  // A folder the sid root hides is named before anything starts.
+  // A folder the sid root hides is named before anything starts: as the
+  // prefix, as an argument, or where an argument's link leads.
   const marker = path.join(own, 'started');
-  const hidden = inside(['sh', '-c', 'touch "$1"', 'x', marker], { WINEPREFIX: '/usr/local/hintora-hidden-prefix' });
-  assert.equal(hidden.status, 127, hidden.text);
-  assert.match(hidden.err, /\/usr\/local\/hintora-hidden-prefix lies below \/usr/);
-  assert.ok(!fs.existsSync(marker), 'nothing started');
+  const hiddenPrefix = '/usr/local/hintora-hidden-prefix';
+  const refused = [inside(['sh', '-c', 'touch "$1"', 'x', marker], { WINEPREFIX: hiddenPrefix })];
+  refused.push(inside(['sh', '-c', 'touch "$1"', 'x', marker, hiddenPrefix]));
   const node = fs.realpathSync(process.execPath);
   if (/^\/usr\//.test(node) && !fs.existsSync(path.join(sidRoot, node))) {
-    const arg = inside(['sh', '-c', 'touch "$1"', 'x', marker, node]);
-    assert.equal(arg.status, 127, arg.text);
-    assert.ok(arg.err.includes(node), arg.text);
-    assert.ok(!fs.existsSync(marker), 'nothing started');
+    fs.symlinkSync(node, path.join(own, 'node'));
+    refused.push(inside(['sh', '-c', 'touch "$1"', 'x', marker, path.join(own, 'node')]));
   }
+  for (const r of refused) {
+    assert.equal(r.status, 127, r.text);
+    assert.match(r.err, /^wow64-exec: .*\/usr\/\S+ lies below \/usr,/, r.text);
+  }
+  assert.ok(!fs.existsSync(marker), 'nothing started');
 });
