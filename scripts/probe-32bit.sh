@@ -38,6 +38,8 @@ try_cache() {
   case $1 in /?*) ;; *) return 1 ;; esac
   mkdir -p "$1" 2>/dev/null && own_folder "$1" && cache=$1
 }
+[ -f "$root/.hintora-bootstrapped" ] || fail "there is no sid root at $root (scripts/setup.sh makes it)"
+
 cache=""
 once=""
 if [ -n "${HINTORA_PROBE_CACHE:-}" ]; then
@@ -67,7 +69,6 @@ else
   fi
 fi
 
-[ -f "$root/.hintora-bootstrapped" ] || fail "there is no sid root at $root (scripts/setup.sh makes it)"
 boot=$(cat /proc/sys/kernel/random/boot_id 2>/dev/null || echo unknown)
 wine_made=$(stat -L -c %Y "$root/usr/bin/wine" "$root/var/lib/dpkg/status" 2>/dev/null | tr '\n' ' ')
 key="$root $boot $wine_made$(cat scripts/probe-32bit.sh scripts/probe/exit42.c scripts/probe/code-segment.c | cksum)"
