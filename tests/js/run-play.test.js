@@ -16,6 +16,9 @@ const h = require('./play-harness');
 const runPlay = path.join(h.root, 'scripts', 'run-play.sh');
 const rounds = 20;
 const signals = ['SIGINT', 'SIGTERM', 'SIGHUP'];
+// The tests' prefixes in the temporary folder share the build tree's
+// template (see cmake/wine-run).
+const template = path.join(path.dirname(h.prefix), '.wineprefix-template');
 
 // Beyond ASCII in the folder's own name, in the files' and in their folders'.
 const files = {
@@ -31,9 +34,10 @@ function localeEnv(i) {
   for (const name of Object.keys(env)) if (name === 'LANG' || name === 'LANGUAGE' || name.startsWith('LC_')) delete env[name];
   delete env.DISPLAY;
   delete env.WAYLAND_DISPLAY;
+  env.HINTORA_WINEPREFIX_TEMPLATE = template;
   if (i % 3 === 0) return { name: 'POSIX', env };
   if (i % 3 === 1) return { name: 'LC_ALL=C', env: { ...env, LC_ALL: 'C' } };
-  return { name: 'the caller\'s', env: h.playEnv() };
+  return { name: 'the caller\'s', env: h.playEnv({ HINTORA_WINEPREFIX_TEMPLATE: template }) };
 }
 
 // The processes that carry the prefix in their environment.
@@ -156,4 +160,88 @@ test('run-play.sh serves non-ASCII names in any locale and leaves nothing behind
     assert.fail(`${r.what}: ${r.clean ? '' : 'processes of the prefix left 10 s after run-play.sh ended; '}` +
       `${r.ended ? '' : 'no "run: play.exe ended"; '}${r.folderLeft ? 'the server folder is left; ' : ''}\n${r.text}`);
   }
+});
+
+// The bounds of the clean-up, tried with a stand-in for play.exe: run from
+// a shell that ignores TERM, it ignores TERM as well (wine leaves the signal
+// as it found it), so only the script's KILL ends it, unless the test lets
+// it end by itself. Started as run.sh starts it, through a relative path,
+// with CDPATH exported.
+function startStandin(t, args) {
+  const base = fs.mkdtempSync(path.join(os.tmpdir(), 'hintora-run-play-'));
+  const prefix = path.join(base, 'prefix');
+  const site = path.join(base, 'site');
+  fs.mkdirSync(site);
+  fs.copyFileSync(path.join(h.buildDir, 'tests', 'player', 'play_standin.exe'), path.join(site, 'play.exe'));
+  t.after(() => {
+    killAll(prefix);
+    spawnSync(h.wineRun, [prefix, '--stop'], { stdio: 'ignore', timeout: 60000 });
+    fs.rmSync(base, { recursive: true, force: true });
+  });
+  const outFile = path.join(base, 'output.txt');
+  const out = fs.openSync(outFile, 'w');
+  const script = spawn('sh', ['-c', 'trap "" TERM; exec sh "$0" "$@"', 'scripts/run-play.sh', h.buildDir, prefix, site, ...args(site)], {
+    cwd: h.root,
+    detached: true,
+    stdio: ['ignore', out, out],
+    env: h.playEnv({ CDPATH: '.:/', HINTORA_WINEPREFIX_TEMPLATE: template }),
+  });
+  fs.closeSync(out);
+  let ended = false;
+  const exited = new Promise((resolve) => script.on('exit', () => resolve((ended = true))));
+  t.after(() => {
+    if (!ended) process.kill(-script.pid, 'SIGKILL');
+  });
+  const output = () => fs.readFileSync(outFile, 'utf8');
+  return { base, prefix, site, script, exited, output, isEnded: () => ended };
+}
+
+async function untilServing(s) {
+  await waitFor(() => s.isEnded() || /^run: Ctrl\+C ends play\.exe/m.test(s.output()), 240000);
+  assert.match(s.output(), /^run: open http:\/\/127\.0\.0\.1:9\/ in any browser/m, 'the stand-in did not come up');
+  assert.ok(!s.isEnded(), s.output());
+}
+
+test('run-play.sh kills a play.exe that ignores TERM, and then what the wine server did not end', async (t) => {
+  // A Unix program that play.exe started: no client of the server, which
+  // therefore does not end it.
+  let linger;
+  const s = startStandin(t, (site) => {
+    linger = path.join(site, 'linger.sh');
+    fs.writeFileSync(linger, '#!/bin/sh\nexec sleep 600\n', { mode: 0o755 });
+    return [`/leave=${h.winPath(linger)}`];
+  });
+  await untilServing(s);
+  const left = await waitFor(() => prefixPids(s.prefix).find((pid) => {
+    try {
+      return fs.readFileSync(`/proc/${pid}/cmdline`, 'latin1').startsWith('sleep\0');
+    } catch {
+      return false;
+    }
+  }), 30000);
+  assert.ok(left, 'the stand-in started no program');
+
+  process.kill(s.script.pid, 'SIGHUP');
+  if (!(await h.within(s.exited, 60000))) assert.fail(`run-play.sh still runs 60 s after HUP:\n${s.output()}`);
+  const text = s.output();
+  assert.match(text, /^run: play\.exe ended$/m);
+  assert.match(text, new RegExp(`^run: wine processes of .* still running: .*\\b${left}\\b.* - killing them$`, 'm'));
+  assert.doesNotMatch(text, /survived KILL/);
+  assert.ok(await waitFor(() => prefixPids(s.prefix).length === 0, 10000), `processes of the prefix left: ${prefixPids(s.prefix)}\n${text}`);
+});
+
+test('run-play.sh waits for a play.exe that ends a while after TERM', async (t) => {
+  let go;
+  const s = startStandin(t, (site) => {
+    go = path.join(site, 'go');
+    return [`/end-when=${h.winPath(go)}`];
+  });
+  await untilServing(s);
+  process.kill(s.script.pid, 'SIGHUP');
+  // From here it ends by itself half a second later, well within the wait.
+  fs.writeFileSync(go, '');
+  if (!(await h.within(s.exited, 60000))) assert.fail(`run-play.sh still runs 60 s after HUP:\n${s.output()}`);
+  assert.ok(fs.existsSync(`${go}.ended`), `play.exe was ended before it could end by itself:\n${s.output()}`);
+  assert.match(s.output(), /^run: play\.exe ended$/m);
+  assert.ok(await waitFor(() => prefixPids(s.prefix).length === 0, 10000), `processes of the prefix left:\n${s.output()}`);
 });
