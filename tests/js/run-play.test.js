@@ -162,29 +162,34 @@ test('run-play.sh serves non-ASCII names in any locale and leaves nothing behind
   }
 });
 
-// The bounds of the clean-up, tried with a stand-in for play.exe: run from
-// a shell that ignores TERM, it ignores TERM as well (wine leaves the signal
-// as it found it), so only the script's KILL ends it, unless the test lets
-// it end by itself. Started as run.sh starts it, through a relative path,
-// with CDPATH exported.
-function startStandin(t, args) {
+// run-play.sh started as run.sh starts it, through a relative path, with
+// CDPATH exported, on a content folder and in a prefix of the test's own.
+// play: the program put in as play.exe; args(site): the arguments after the
+// script's own; ignoreTerm: started from a shell that ignores TERM, which
+// play.exe then ignores as well (wine leaves the signal as it found it);
+// display: the test's display is kept.
+function startScript(t, { play = h.playExe, args = () => [], ignoreTerm = false, display = false } = {}) {
   const base = fs.mkdtempSync(path.join(os.tmpdir(), 'hintora-run-play-'));
   const prefix = path.join(base, 'prefix');
   const site = path.join(base, 'site');
   fs.mkdirSync(site);
-  fs.copyFileSync(path.join(h.buildDir, 'tests', 'player', 'play_standin.exe'), path.join(site, 'play.exe'));
+  fs.copyFileSync(play, path.join(site, 'play.exe'));
+  fs.writeFileSync(path.join(site, 'hello.txt'), 'hello');
   t.after(() => {
     killAll(prefix);
     spawnSync(h.wineRun, [prefix, '--stop'], { stdio: 'ignore', timeout: 60000 });
     fs.rmSync(base, { recursive: true, force: true });
   });
+  const env = h.playEnv({ CDPATH: '.:/', HINTORA_WINEPREFIX_TEMPLATE: template });
+  if (display) env.DISPLAY = process.env.DISPLAY;
+  const shell = ignoreTerm ? ['-c', 'trap "" TERM; exec sh "$0" "$@"'] : [];
   const outFile = path.join(base, 'output.txt');
   const out = fs.openSync(outFile, 'w');
-  const script = spawn('sh', ['-c', 'trap "" TERM; exec sh "$0" "$@"', 'scripts/run-play.sh', h.buildDir, prefix, site, ...args(site)], {
+  const script = spawn('sh', [...shell, 'scripts/run-play.sh', h.buildDir, prefix, site, ...args(site)], {
     cwd: h.root,
     detached: true,
     stdio: ['ignore', out, out],
-    env: h.playEnv({ CDPATH: '.:/', HINTORA_WINEPREFIX_TEMPLATE: template }),
+    env,
   });
   fs.closeSync(out);
   let ended = false;
@@ -193,25 +198,45 @@ function startStandin(t, args) {
     if (!ended) process.kill(-script.pid, 'SIGKILL');
   });
   const output = () => fs.readFileSync(outFile, 'utf8');
-  return { base, prefix, site, script, exited, output, isEnded: () => ended };
+  return { base, prefix, site, env, script, exited, output, isEnded: () => ended };
 }
 
+// The port that the script tells to open.
 async function untilServing(s) {
   await waitFor(() => s.isEnded() || /^run: Ctrl\+C ends play\.exe/m.test(s.output()), 240000);
-  assert.match(s.output(), /^run: open http:\/\/127\.0\.0\.1:9\/ in any browser/m, 'the stand-in did not come up');
-  assert.ok(!s.isEnded(), s.output());
+  const address = s.output().match(/^run: open http:\/\/127\.0\.0\.1:(\d+)\/ in any browser on this machine$/m);
+  assert.ok(address && !s.isEnded(), `play.exe did not come up:\n${s.output()}`);
+  return Number(address[1]);
 }
+
+// Ends the script as a closed terminal does (then calls then()) and
+// expects nothing of the prefix left.
+async function hangUp(s, then = () => {}) {
+  process.kill(s.script.pid, 'SIGHUP');
+  then();
+  if (!(await h.within(s.exited, 60000))) assert.fail(`run-play.sh still runs 60 s after HUP:\n${s.output()}`);
+  assert.match(s.output(), /^run: play\.exe ended$/m);
+  assert.ok(await waitFor(() => prefixPids(s.prefix).length === 0, 10000), `processes of the prefix left: ${prefixPids(s.prefix)}\n${s.output()}`);
+}
+
+// The bounds of the clean-up, tried with a stand-in for play.exe that
+// ignores TERM, so that only the script's KILL ends it, unless the test
+// lets it end by itself.
+const standin = path.join(h.buildDir, 'tests', 'player', 'play_standin.exe');
 
 test('run-play.sh kills a play.exe that ignores TERM, and then what the wine server did not end', async (t) => {
   // A Unix program that play.exe started: no client of the server, which
   // therefore does not end it.
-  let linger;
-  const s = startStandin(t, (site) => {
-    linger = path.join(site, 'linger.sh');
-    fs.writeFileSync(linger, '#!/bin/sh\nexec sleep 600\n', { mode: 0o755 });
-    return [`/leave=${h.winPath(linger)}`];
+  const s = startScript(t, {
+    play: standin,
+    ignoreTerm: true,
+    args: (site) => {
+      const linger = path.join(site, 'linger.sh');
+      fs.writeFileSync(linger, '#!/bin/sh\nexec sleep 600\n', { mode: 0o755 });
+      return [`/leave=${h.winPath(linger)}`];
+    },
   });
-  await untilServing(s);
+  assert.equal(await untilServing(s), 9);
   const left = await waitFor(() => prefixPids(s.prefix).find((pid) => {
     try {
       return fs.readFileSync(`/proc/${pid}/cmdline`, 'latin1').startsWith('sleep\0');
@@ -220,28 +245,50 @@ test('run-play.sh kills a play.exe that ignores TERM, and then what the wine ser
     }
   }), 30000);
   assert.ok(left, 'the stand-in started no program');
-
-  process.kill(s.script.pid, 'SIGHUP');
-  if (!(await h.within(s.exited, 60000))) assert.fail(`run-play.sh still runs 60 s after HUP:\n${s.output()}`);
-  const text = s.output();
-  assert.match(text, /^run: play\.exe ended$/m);
-  assert.match(text, new RegExp(`^run: wine processes of .* still running: .*\\b${left}\\b.* - killing them$`, 'm'));
-  assert.doesNotMatch(text, /survived KILL/);
-  assert.ok(await waitFor(() => prefixPids(s.prefix).length === 0, 10000), `processes of the prefix left: ${prefixPids(s.prefix)}\n${text}`);
+  await hangUp(s);
+  assert.match(s.output(), new RegExp(`^run: wine processes of .* still running: .*\\b${left}\\b.* - killing them$`, 'm'));
+  assert.doesNotMatch(s.output(), /survived KILL/);
 });
 
 test('run-play.sh waits for a play.exe that ends a while after TERM', async (t) => {
   let go;
-  const s = startStandin(t, (site) => {
-    go = path.join(site, 'go');
-    return [`/end-when=${h.winPath(go)}`];
+  const s = startScript(t, {
+    play: standin,
+    ignoreTerm: true,
+    args: (site) => {
+      go = path.join(site, 'go');
+      return [`/end-when=${h.winPath(go)}`];
+    },
   });
   await untilServing(s);
-  process.kill(s.script.pid, 'SIGHUP');
-  // From here it ends by itself half a second later, well within the wait.
-  fs.writeFileSync(go, '');
-  if (!(await h.within(s.exited, 60000))) assert.fail(`run-play.sh still runs 60 s after HUP:\n${s.output()}`);
+  // From the signal on it ends by itself half a second later, well within
+  // the wait.
+  await hangUp(s, () => fs.writeFileSync(go, ''));
   assert.ok(fs.existsSync(`${go}.ended`), `play.exe was ended before it could end by itself:\n${s.output()}`);
-  assert.match(s.output(), /^run: play\.exe ended$/m);
-  assert.ok(await waitFor(() => prefixPids(s.prefix).length === 0, 10000), `processes of the prefix left:\n${s.output()}`);
+});
+
+// On a display play.exe asks which browser to open unless it is told; the
+// CTest test js.run-play.on_display runs these under xvfb-run.
+const onDisplay = { skip: !(process.env.HINTORA_ON_XVFB && process.env.DISPLAY) && 'only under xvfb-run' };
+
+test('on a display: run-play.sh serves as without one', onDisplay, async (t) => {
+  const s = startScript(t, { display: true });
+  const port = await untilServing(s);
+  assert.equal((await h.httpGet(port, '/hello.txt')).body.toString(), 'hello');
+  await hangUp(s);
+});
+
+test('on a display: run-play.sh says what it waits for while play.exe asks, past two minutes, and serves once answered', onDisplay, async (t) => {
+  const s = startScript(t, { display: true, args: () => ['/i'] });
+  await waitFor(() => s.isEnded() || /waiting as long as it runs/.test(s.output()), 240000);
+  assert.match(s.output(), /^run: no browser opened yet: play\.exe may be waiting for an answer in its window on display /m);
+  // Longer than the two minutes that bound the wait without a display.
+  await h.sleep(125000);
+  assert.ok(!s.isEnded(), `run-play.sh gave up while play.exe asked:\n${s.output()}`);
+  const pressOk = path.join(h.buildDir, 'tests', 'player', 'press_ok.exe');
+  const r = spawnSync(h.wineRun, [s.prefix, pressOk, 'Play'], { env: s.env, stdio: 'ignore', timeout: 120000 });
+  assert.equal(r.status, 0, 'no browser choice to answer');
+  const port = await untilServing(s);
+  assert.equal((await h.httpGet(port, '/hello.txt')).body.toString(), 'hello');
+  await hangUp(s);
 });
