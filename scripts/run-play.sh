@@ -12,6 +12,8 @@
 # up for its idle hour) and writes the address to PREFIX.standin.txt, from
 # which this script prints it for any browser on this machine.
 set -e
+# An exported CDPATH makes cd print the folder it found.
+unset CDPATH
 root=$(cd "$(dirname "$0")/.." && pwd -P)
 tree=$1 prefix=$2 site=$3
 shift 3
@@ -80,15 +82,26 @@ trap 'finish; exit 0' INT TERM HUP
   /d "$(winpath "$tree/player/browser_standin.exe")" >/dev/null
 
 # Started in the content folder: "/log" writes play.exe.log to the folder the
-# program was started from.
+# program was started from. "/browser=ie" names the browser that the prefix
+# has, the stand-in: on a display play.exe would otherwise ask in a window
+# which browser to open. Arguments given here come after it, so that "/i"
+# or "/reset" still ask.
 cd "$site"
-HINTORA_STANDIN_OUT=$(winpath "$standin_out") "$root/cmake/wine-run" "$prefix" ./play.exe /log "$@" &
+HINTORA_STANDIN_OUT=$(winpath "$standin_out") "$root/cmake/wine-run" "$prefix" ./play.exe /log /browser=ie "$@" &
 play=$!
 echo "run: play.exe serves $site (log: $site/play.exe.log)"
 
-# The stand-in's second line tells that it fetched the page.
+# The stand-in's second line tells that it fetched the page. Without a
+# display nothing of play.exe can wait for the user, and two minutes bound
+# the wait; with one, a window of play.exe may (its browser choice, or a
+# message), and the wait lasts as long as play.exe runs.
 tries=0
-while ! grep -q 'fetched' "$standin_out" 2>/dev/null && [ $tries -lt 1200 ] && kill -0 $play 2>/dev/null; do
+while ! grep -q 'fetched' "$standin_out" 2>/dev/null && kill -0 $play 2>/dev/null; do
+  if [ -z "${DISPLAY:-}" ]; then
+    [ $tries -lt 1200 ] || break
+  elif [ $tries -eq 100 ]; then
+    echo "run: no browser opened yet: play.exe may be waiting for an answer in its window on display $DISPLAY (the browser choice, or a message); waiting as long as it runs (Ctrl+C ends it)"
+  fi
   sleep 0.1
   tries=$((tries + 1))
 done

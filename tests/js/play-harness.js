@@ -125,7 +125,10 @@ function ensurePrefix() {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'hintora-reg-'));
   try {
     const file = path.join(dir, 'browsers.reg');
-    fs.writeFileSync(file, reg);
+    // UTF-16 with its byte-order mark, as regedit writes: read otherwise, the
+    // file's text is taken in the ANSI code page, and a path with a letter
+    // beyond it names no program.
+    fs.writeFileSync(file, Buffer.concat([Buffer.from([0xff, 0xfe]), Buffer.from(reg, 'utf16le')]));
     const r = spawnSync(wineRun, [prefix, 'regedit', '/S', winPath(file)], { stdio: 'ignore', env: playEnv(), timeout: 240000 });
     if (r.status !== 0) throw new Error(`could not set the prefix's browser keys (${r.status ?? r.error})`);
   } finally {

@@ -46,7 +46,7 @@ const VIEW = `/reg:${BITS}`;
 const asWritten = (key) => (BITS === 32 ? key.replace(/^HKLM\\SOFTWARE\\/i, 'HKLM\\SOFTWARE\\Wow6432Node\\') : key);
 
 function wine(args, options = {}) {
-  if (args[0] !== 'reg' || args[1] !== 'query') snapshots = [];
+  if (args[0] !== 'reg' || (args[1] !== 'query' && args[1] !== 'export')) snapshots = [];
   const r = spawnSync(wineRun, [prefix, ...args], { encoding: 'latin1', timeout: 120000, ...options });
   return { status: r.status, out: (r.stdout || '') + (r.stderr || '') };
 }
@@ -63,26 +63,60 @@ function normalize(key) {
 // is changed again: {root, keys: Map(normalized key -> values)}.
 let snapshots = [];
 
-function snapshot(key) {
-  const r = wine(['reg', 'query', key, '/s', VIEW]);
+// Keys are read through reg export, whose file is UTF-16: reg query writes
+// through the console's code page, which loses every letter beyond it (in
+// the library's path, for one).
+const exportDir = fs.mkdtempSync(path.join(os.tmpdir(), 'hintora-reg-'));
+process.on('exit', () => fs.rmSync(exportDir, { recursive: true, force: true }));
+
+// A quoted text of a .reg file from index i: [text, index after it].
+function quoted(line, i) {
+  let text = '';
+  for (i++; i < line.length && line[i] !== '"'; i++) text += line[i] === '\\' ? line[++i] : line[i];
+  return [text, i + 1];
+}
+
+// The values as reg query shows them: a DWORD as 0x1, strings as they are.
+function regValue(data) {
+  if (data.startsWith('"')) return { type: 'REG_SZ', data: quoted(data, 0)[0] };
+  let m = /^dword:([0-9a-f]{8})$/i.exec(data);
+  if (m) return { type: 'REG_DWORD', data: '0x' + parseInt(m[1], 16).toString(16) };
+  m = /^hex(?:\(([0-9a-f]+)\))?:(.*)$/i.exec(data);
+  if (!m) return { type: 'REG_NONE', data };
+  const bytes = Buffer.from(m[2].replace(/[^0-9a-f]/gi, ''), 'hex');
+  const text = () => bytes.toString('utf16le').replace(/\0+$/, '');
+  switch (m[1] === undefined ? 3 : parseInt(m[1], 16)) {
+    case 2: return { type: 'REG_EXPAND_SZ', data: text() };
+    case 7: return { type: 'REG_MULTI_SZ', data: text().split('\0').join('\\0') };
+    case 3: return { type: 'REG_BINARY', data: bytes.toString('hex').toUpperCase() };
+    default: return { type: `REG_TYPE_${m[1]}`, data: bytes.toString('hex').toUpperCase() };
+  }
+}
+
+function parseExport(text) {
   const keys = new Map();
-  if (r.status === 0) {
-    let current = null;
-    for (const line of r.out.split(/\r?\n/)) {
-      if (/^HKEY_/.test(line)) {
-        current = {};
-        keys.set(line.trim().toLowerCase(), current);
-        continue;
-      }
-      const m = /^ {4}(.*?) {4}(REG_[A-Z_]+)(?: {4}(.*))?$/.exec(line);
-      if (!m || !current) continue;
-      const name = m[1] === '(Default)' ? '' : m[1];
-      current[name] = { type: m[2], data: m[3] === undefined ? '' : m[3] };
+  let current = null;
+  // Long hex values go on over lines that end in a backslash.
+  const lines = text.replace(/^\uFEFF/, '').replace(/\\\r?\n\s*/g, '').split(/\r?\n/);
+  for (const line of lines) {
+    if (line.startsWith('[') && line.endsWith(']')) {
+      current = {};
+      keys.set(line.slice(1, -1).toLowerCase(), current);
+    } else if (current && (line.startsWith('@=') || line.startsWith('"'))) {
+      const [name, next] = line.startsWith('@=') ? ['', 1] : quoted(line, 0);
+      if (line[next] === '=') current[name] = regValue(line.slice(next + 1));
     }
   }
-  // A key without values is listed without its name.
-  if (r.status === 0 && !keys.has(normalize(key))) keys.set(normalize(key), {});
-  const shot = { root: normalize(key), exists: r.status === 0, keys };
+  return keys;
+}
+
+function snapshot(key) {
+  const file = path.join(exportDir, 'snapshot.reg');
+  fs.rmSync(file, { force: true });
+  const r = wine(['reg', 'export', key, 'Z:' + file.replace(/\//g, '\\'), '/y', VIEW]);
+  const exists = r.status === 0 && fs.existsSync(file);
+  const keys = exists ? parseExport(fs.readFileSync(file).toString('utf16le')) : new Map();
+  const shot = { root: normalize(key), exists, keys };
   snapshots.push(shot);
   return shot;
 }
@@ -389,7 +423,9 @@ test('a script host creates the registered object by name and calls it through t
       '} catch (e) { out("exception:" + (e.number >>> 0).toString(16)); }',
       'results.Close();',
     ].join('\n');
-    fs.writeFileSync(path.join(dir, 'call.js'), script);
+    // The script host reads its file in the ANSI code page: letters beyond
+    // ASCII in the paths go in as escapes.
+    fs.writeFileSync(path.join(dir, 'call.js'), script.replace(/[^\x00-\x7f]/g, (c) => '\\u' + c.charCodeAt(0).toString(16).padStart(4, '0')));
     const r = wine([CSCRIPT, '//nologo', 'Z:' + path.join(dir, 'call.js').replace(/\//g, '\\')]);
     const output = fs.existsSync(path.join(dir, 'out.txt')) ? fs.readFileSync(path.join(dir, 'out.txt'), 'latin1') : r.out;
     assert.match(output, /version=11,1,0,12/);

@@ -16,6 +16,9 @@ const h = require('./play-harness');
 const runPlay = path.join(h.root, 'scripts', 'run-play.sh');
 const rounds = 20;
 const signals = ['SIGINT', 'SIGTERM', 'SIGHUP'];
+// The tests' prefixes in the temporary folder share the build tree's
+// template (see cmake/wine-run).
+const template = path.join(path.dirname(h.prefix), '.wineprefix-template');
 
 // Beyond ASCII in the folder's own name, in the files' and in their folders'.
 const files = {
@@ -31,9 +34,10 @@ function localeEnv(i) {
   for (const name of Object.keys(env)) if (name === 'LANG' || name === 'LANGUAGE' || name.startsWith('LC_')) delete env[name];
   delete env.DISPLAY;
   delete env.WAYLAND_DISPLAY;
+  env.HINTORA_WINEPREFIX_TEMPLATE = template;
   if (i % 3 === 0) return { name: 'POSIX', env };
   if (i % 3 === 1) return { name: 'LC_ALL=C', env: { ...env, LC_ALL: 'C' } };
-  return { name: 'the caller\'s', env: h.playEnv() };
+  return { name: 'the caller\'s', env: h.playEnv({ HINTORA_WINEPREFIX_TEMPLATE: template }) };
 }
 
 // The processes that carry the prefix in their environment.
@@ -156,4 +160,135 @@ test('run-play.sh serves non-ASCII names in any locale and leaves nothing behind
     assert.fail(`${r.what}: ${r.clean ? '' : 'processes of the prefix left 10 s after run-play.sh ended; '}` +
       `${r.ended ? '' : 'no "run: play.exe ended"; '}${r.folderLeft ? 'the server folder is left; ' : ''}\n${r.text}`);
   }
+});
+
+// run-play.sh started as run.sh starts it, through a relative path, with
+// CDPATH exported, on a content folder and in a prefix of the test's own.
+// play: the program put in as play.exe; args(site): the arguments after the
+// script's own; ignoreTerm: started from a shell that ignores TERM, which
+// play.exe then ignores as well (wine leaves the signal as it found it);
+// display: the test's display is kept.
+function startScript(t, { play = h.playExe, args = () => [], ignoreTerm = false, display = false } = {}) {
+  const base = fs.mkdtempSync(path.join(os.tmpdir(), 'hintora-run-play-'));
+  const prefix = path.join(base, 'prefix');
+  const site = path.join(base, 'site');
+  fs.mkdirSync(site);
+  fs.copyFileSync(play, path.join(site, 'play.exe'));
+  fs.writeFileSync(path.join(site, 'hello.txt'), 'hello');
+  t.after(() => {
+    killAll(prefix);
+    spawnSync(h.wineRun, [prefix, '--stop'], { stdio: 'ignore', timeout: 60000 });
+    fs.rmSync(base, { recursive: true, force: true });
+  });
+  const env = h.playEnv({ CDPATH: '.:/', HINTORA_WINEPREFIX_TEMPLATE: template });
+  if (display) env.DISPLAY = process.env.DISPLAY;
+  const shell = ignoreTerm ? ['-c', 'trap "" TERM; exec sh "$0" "$@"'] : [];
+  const outFile = path.join(base, 'output.txt');
+  const out = fs.openSync(outFile, 'w');
+  const script = spawn('sh', [...shell, 'scripts/run-play.sh', h.buildDir, prefix, site, ...args(site)], {
+    cwd: h.root,
+    detached: true,
+    stdio: ['ignore', out, out],
+    env,
+  });
+  fs.closeSync(out);
+  let ended = false;
+  const exited = new Promise((resolve) => script.on('exit', () => resolve((ended = true))));
+  t.after(() => {
+    if (!ended) process.kill(-script.pid, 'SIGKILL');
+  });
+  const output = () => fs.readFileSync(outFile, 'utf8');
+  return { base, prefix, site, env, script, exited, output, isEnded: () => ended };
+}
+
+// The port that the script tells to open.
+async function untilServing(s) {
+  await waitFor(() => s.isEnded() || /^run: Ctrl\+C ends play\.exe/m.test(s.output()), 240000);
+  const address = s.output().match(/^run: open http:\/\/127\.0\.0\.1:(\d+)\/ in any browser on this machine$/m);
+  assert.ok(address && !s.isEnded(), `play.exe did not come up:\n${s.output()}`);
+  return Number(address[1]);
+}
+
+// Ends the script as a closed terminal does (then calls then()) and
+// expects nothing of the prefix left.
+async function hangUp(s, then = () => {}) {
+  process.kill(s.script.pid, 'SIGHUP');
+  then();
+  if (!(await h.within(s.exited, 60000))) assert.fail(`run-play.sh still runs 60 s after HUP:\n${s.output()}`);
+  assert.match(s.output(), /^run: play\.exe ended$/m);
+  assert.ok(await waitFor(() => prefixPids(s.prefix).length === 0, 10000), `processes of the prefix left: ${prefixPids(s.prefix)}\n${s.output()}`);
+}
+
+// The bounds of the clean-up, tried with a stand-in for play.exe that
+// ignores TERM, so that only the script's KILL ends it, unless the test
+// lets it end by itself.
+const standin = path.join(h.buildDir, 'tests', 'player', 'play_standin.exe');
+
+test('run-play.sh kills a play.exe that ignores TERM, and then what the wine server did not end', async (t) => {
+  // A Unix program that play.exe started: no client of the server, which
+  // therefore does not end it.
+  const s = startScript(t, {
+    play: standin,
+    ignoreTerm: true,
+    args: (site) => {
+      const linger = path.join(site, 'linger.sh');
+      fs.writeFileSync(linger, '#!/bin/sh\nexec sleep 600\n', { mode: 0o755 });
+      return [`/leave=${h.winPath(linger)}`];
+    },
+  });
+  assert.equal(await untilServing(s), 9);
+  const left = await waitFor(() => prefixPids(s.prefix).find((pid) => {
+    try {
+      return fs.readFileSync(`/proc/${pid}/cmdline`, 'latin1').startsWith('sleep\0');
+    } catch {
+      return false;
+    }
+  }), 30000);
+  assert.ok(left, 'the stand-in started no program');
+  await hangUp(s);
+  assert.match(s.output(), new RegExp(`^run: wine processes of .* still running: .*\\b${left}\\b.* - killing them$`, 'm'));
+  assert.doesNotMatch(s.output(), /survived KILL/);
+});
+
+test('run-play.sh waits for a play.exe that ends a while after TERM', async (t) => {
+  let go;
+  const s = startScript(t, {
+    play: standin,
+    ignoreTerm: true,
+    args: (site) => {
+      go = path.join(site, 'go');
+      return [`/end-when=${h.winPath(go)}`];
+    },
+  });
+  await untilServing(s);
+  // From the signal on it ends by itself half a second later, well within
+  // the wait.
+  await hangUp(s, () => fs.writeFileSync(go, ''));
+  assert.ok(fs.existsSync(`${go}.ended`), `play.exe was ended before it could end by itself:\n${s.output()}`);
+});
+
+// On a display play.exe asks which browser to open unless it is told; the
+// CTest test js.run-play.on_display runs these under xvfb-run.
+const onDisplay = { skip: !(process.env.HINTORA_ON_XVFB && process.env.DISPLAY) && 'only under xvfb-run' };
+
+test('on a display: run-play.sh serves as without one', onDisplay, async (t) => {
+  const s = startScript(t, { display: true });
+  const port = await untilServing(s);
+  assert.equal((await h.httpGet(port, '/hello.txt')).body.toString(), 'hello');
+  await hangUp(s);
+});
+
+test('on a display: run-play.sh says what it waits for while play.exe asks, past two minutes, and serves once answered', onDisplay, async (t) => {
+  const s = startScript(t, { display: true, args: () => ['/i'] });
+  await waitFor(() => s.isEnded() || /waiting as long as it runs/.test(s.output()), 240000);
+  assert.match(s.output(), /^run: no browser opened yet: play\.exe may be waiting for an answer in its window on display /m);
+  // Longer than the two minutes that bound the wait without a display.
+  await h.sleep(125000);
+  assert.ok(!s.isEnded(), `run-play.sh gave up while play.exe asked:\n${s.output()}`);
+  const pressOk = path.join(h.buildDir, 'tests', 'player', 'press_ok.exe');
+  const r = spawnSync(h.wineRun, [s.prefix, pressOk, 'Play'], { env: s.env, stdio: 'ignore', timeout: 120000 });
+  assert.equal(r.status, 0, 'no browser choice to answer');
+  const port = await untilServing(s);
+  assert.equal((await h.httpGet(port, '/hello.txt')).body.toString(), 'hello');
+  await hangUp(s);
 });

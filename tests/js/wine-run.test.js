@@ -1,0 +1,101 @@
+'use strict';
+// cmake/wine-run's own promises: a prefix made from the tree's template
+// shares its big files and not the ones wine writes, and --stop neither
+// reports a server as ended nor removes its folder while one still runs.
+// Started as the scripts start it, through a relative path, with CDPATH
+// exported.
+const test = require('node:test');
+const assert = require('node:assert/strict');
+const { spawn, spawnSync } = require('node:child_process');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const h = require('./play-harness');
+
+const template = path.join(path.dirname(h.prefix), '.wineprefix-template');
+const env = h.playEnv({ CDPATH: '.:/', HINTORA_WINEPREFIX_TEMPLATE: template });
+
+function wineRun(...args) {
+  return spawnSync('cmake/wine-run', args, { cwd: h.root, env, encoding: 'utf8', timeout: 240000 });
+}
+
+// The wineservers of a prefix: they work in a folder named after the
+// prefix's device and inode.
+function serversOf(prefix) {
+  const st = fs.statSync(prefix);
+  const name = `server-${st.dev.toString(16)}-${st.ino.toString(16)}`;
+  const found = [];
+  for (const pid of fs.readdirSync('/proc')) {
+    if (!/^\d+$/.test(pid)) continue;
+    try {
+      if (fs.readFileSync(`/proc/${pid}/comm`, 'utf8').trim() !== 'wineserver') continue;
+      const cwd = fs.readlinkSync(`/proc/${pid}/cwd`);
+      if (path.basename(cwd) === name) found.push({ pid: Number(pid), folder: cwd });
+    } catch {}
+  }
+  return found;
+}
+
+function makePrefix(t) {
+  const base = fs.mkdtempSync(path.join(os.tmpdir(), 'hintora-wine-run-'));
+  const prefix = path.join(base, 'prefix');
+  t.after(() => {
+    for (const s of serversOf(prefix)) {
+      try {
+        process.kill(s.pid, 'SIGCONT');
+      } catch {}
+    }
+    wineRun(prefix, '--stop');
+    fs.rmSync(base, { recursive: true, force: true });
+  });
+  const r = wineRun(prefix, 'cmd', '/c', 'echo', 'ready');
+  assert.equal(r.status, 0, `${r.stdout}${r.stderr}`);
+  assert.match(r.stdout, /ready/);
+  return prefix;
+}
+
+test('a new prefix shares the template\'s programs, not its registry', (t) => {
+  const prefix = makePrefix(t);
+  const dll = 'drive_c/windows/system32/kernel32.dll';
+  const linked = (rel) => fs.statSync(path.join(prefix, rel)).ino === fs.statSync(path.join(template, rel)).ino;
+  // Where the temporary folder lies on another file system, the prefix is
+  // made on its own and shares nothing.
+  if (fs.statSync(prefix).dev === fs.statSync(template).dev) assert.ok(linked(dll), `${dll} is not shared`);
+  for (const rel of ['system.reg', 'user.reg', 'userdef.reg', '.update-timestamp']) assert.ok(!linked(rel), `${rel} is shared`);
+  // The server's folder is the prefix's own.
+  assert.ok(!fs.existsSync(path.join(template, 'wineserver')));
+});
+
+// wineserver -k wakes a stopped server itself (it sends SIGCONT after its
+// signal), so the server that does not end is a stand-in: a stopped process
+// named wineserver in the server's folder, which -k does not reach.
+test('wine-run --stop keeps a server that is still there and its folder, and ends once it is gone', async (t) => {
+  const prefix = makePrefix(t);
+  assert.equal(serversOf(prefix).length, 1);
+  const st = fs.statSync(prefix);
+  const folder = path.join('/tmp', fs.readFileSync(path.join(prefix, 'wineserver'), 'utf8').trim(),
+    `server-${st.dev.toString(16)}-${st.ino.toString(16)}`);
+  assert.ok(fs.existsSync(path.join(folder, 'socket')), folder);
+
+  const fake = path.join(path.dirname(prefix), 'wineserver');
+  fs.copyFileSync(spawnSync('sh', ['-c', 'command -v sleep'], { encoding: 'utf8' }).stdout.trim(), fake);
+  fs.chmodSync(fake, 0o755);
+  const stuck = spawn(fake, ['1'], { cwd: folder, stdio: 'ignore' });
+  const gone = new Promise((resolve) => stuck.on('exit', () => resolve(true)));
+  process.kill(stuck.pid, 'SIGSTOP');
+  t.after(() => stuck.kill('SIGKILL'));
+  try {
+    const stopped = wineRun(prefix, '--stop');
+    assert.equal(stopped.status, 1, 'a server still there was reported as ended');
+    assert.ok(fs.existsSync(folder), 'the folder of a server still there was removed');
+    assert.ok(fs.existsSync(path.join(prefix, 'system.reg')));
+  } finally {
+    process.kill(stuck.pid, 'SIGCONT');
+  }
+  // It ends a second after it runs again.
+  assert.ok(await h.within(gone, 60000), 'the stand-in did not end');
+  const r = wineRun(prefix, '--stop');
+  assert.equal(r.status, 0, `${r.stdout}${r.stderr}`);
+  assert.deepEqual(serversOf(prefix), []);
+  assert.ok(!fs.existsSync(folder), `${folder} is left`);
+});
