@@ -290,6 +290,14 @@ describe('play.exe reading request heads', () => {
       [`GET /index.html http/1.1\r\n\r\n`, '400 Bad Request'],
       [`GET /index.html HTTP/1.2\r\n${host}\r\n`, '200 OK', 'index'],
       [`GET /index.html HTTP/1.0\r\n\r\n`, '200 OK', 'index'],
+      // White space other than a space, or another control character, inside
+      // the method or the target; a line without a space names no method.
+      [`GET /index.html?a\tHTTP/1.1\r\n${host}\r\n`, '400 Bad Request'],
+      [`GET\t/index.html HTTP/1.1\r\n${host}\r\n`, '400 Bad Request'],
+      [`GET /index\x0b.html HTTP/1.1\r\n${host}\r\n`, '400 Bad Request'],
+      [`GET /index.html\x00 HTTP/1.0\r\n\r\n`, '400 Bad Request'],
+      [`GET\t/index.html\tHTTP/1.1\r\n${host}\r\n`, '501 Not Implemented'],
+      [`\r\n\r\n\r\n\r\n\r\nGET /index.html HTTP/1.1\r\n${host}\r\n`, '501 Not Implemented'],
     ]) {
       const r = await h.rawRequest(port, bytes);
       assert.equal(r.status, `HTTP/1.1 ${status}`, JSON.stringify(bytes));
@@ -327,6 +335,23 @@ describe('play.exe reading request heads', () => {
       assert.ok(r.ended, head);
     }
     assert.equal(fs.readFileSync(config).subarray(3).toString(), 'asked');
+  });
+
+  it('refuses a save whose target hides its version behind a tab', async () => {
+    const port = play.port;
+    const before = fs.readFileSync(config);
+    const own = `Origin: http://127.0.0.1:${port}\r\n`;
+    const target = `${SAVE}?saveit_l=../../configdata.json.js&saveit_c=tab`;
+    for (const [line, status] of [
+      [`GET ${target}\tHTTP/9.9`, '400 Bad Request'],
+      [`GET ${target}\tHTTP/1.1`, '400 Bad Request'],
+      [`GET ${target} HTTP/9.9`, '505 HTTP Version Not Supported'],
+    ]) {
+      const r = await h.rawRequest(port, `${line}\r\nHost: 127.0.0.1:${port}\r\n${own}\r\n`);
+      assert.equal(r.status, `HTTP/1.1 ${status}`, JSON.stringify(line));
+      assert.equal(r.body.length, 0);
+    }
+    assert.ok(fs.readFileSync(config).equals(before));
   });
 
   it('refuses a save that names two Origins or two Referers', async () => {
