@@ -1208,6 +1208,28 @@ TEST_F(ConfigSaveTest, AClientWaitingToSendItsBodyIsAskedForItOrAnsweredAtOnce) 
     }
     EXPECT_EQ(ReadFileBytes(Config()), kBom + "asked");
 
+    // One that sends part of its body with the head has not waited: an
+    // interim answer would come to it as the final one. The rest follows
+    // when the server has answered nothing for a while.
+    std::future<Reply> unasked = std::async(std::launch::async, [this, &fields, &length, &expect] {
+        SocketHandle s = Connect(server->Port());
+        const std::string body = fields.substr(0, fields.size() - 5) + "early";
+        const std::string first = "POST " + kSave + " HTTP/1.1\r\n" + HostLine() + OwnPage() + length + expect +
+                                  "\r\n" + body.substr(0, 20);
+        send(s.Get(), first.data(), static_cast<int>(first.size()), 0);
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(s.Get(), &readable);
+        timeval wait = {1, 0};
+        select(0, &readable, nullptr, nullptr, &wait);
+        send(s.Get(), body.data() + 20, static_cast<int>(body.size() - 20), 0);
+        return ReadReply(s.Get());
+    });
+    Reply early = Pump(unasked);
+    EXPECT_EQ(early.status, "HTTP/1.1 200 OK");
+    EXPECT_EQ(early.body, "UPDATED");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "early");
+
     // An HTTP/1.0 client is never asked: it sends its body after a pause.
     std::future<Reply> f = std::async(std::launch::async, [this, &expect] {
         SocketHandle s = Connect(server->Port());
@@ -1416,6 +1438,50 @@ protected:
     }
     LogLines log;
 };
+
+TEST_F(TimedOutRequestTest, AHeadRefusedBeforeItsBodyIsAnsweredAndLoggedOnce) {
+    // A client that waits to be asked for its body and is refused instead
+    // sends nothing more, and may keep the connection open: when the
+    // server lets it go, the refusal stays its one answer and log line.
+    CRequestSocket::SetTimeouts(60000, 500, 1500, 3000);
+    const std::string waits = "Content-Length: 40\r\nExpect: 100-continue\r\n\r\n";
+    const struct {
+        std::string head;
+        std::string status;
+        std::wstring logged;
+    } cases[] = {
+        {"POST /radozira/configurator/saveit.qxph HTTP/1.1\r\n" + HostLine() + "Origin: http://evil.example\r\n" +
+             waits,
+         "HTTP/1.1 403 Forbidden", L""},
+        {"PUT /hello.txt HTTP/1.1\r\n" + HostLine() + waits, "HTTP/1.1 501 Not Implemented", L"PUT /hello.txt"},
+    };
+    for (const auto& c : cases) {
+        log.lines.clear();
+        const size_t live = CRequestSocket::LiveCount();
+        std::promise<void> answered, released;
+        std::future<void> gotAnswer = answered.get_future();
+        std::shared_future<void> closeNow = released.get_future().share();
+        std::future<Reply> f = std::async(std::launch::async, [this, &c, &answered, closeNow] {
+            SocketHandle s = Connect(server->Port());
+            if (s)
+                send(s.Get(), c.head.data(), static_cast<int>(c.head.size()), 0);
+            Reply first = s ? ReadReply(s.Get()) : Reply();
+            answered.set_value();
+            closeNow.wait_for(std::chrono::seconds(20));
+            return first;
+        });
+        const bool read = PumpUntil([&] { return gotAnswer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+        const bool letGo = PumpUntil([&] { return CRequestSocket::LiveCount() == live; });
+        released.set_value();
+        Reply r = Pump(f);
+        EXPECT_TRUE(read && letGo) << c.status;
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.bytes.find("HTTP/1.1 ", 1), std::string::npos) << r.bytes;
+        ASSERT_EQ(log.lines.size(), 1u) << c.status;
+        EXPECT_NE(log.lines[0].find(c.logged), std::wstring::npos) << log.lines[0];
+        EXPECT_NE(log.lines[0].find(Wide(c.status.substr(9))), std::wstring::npos) << log.lines[0];
+    }
+}
 
 TEST_F(TimedOutRequestTest, AClientThatKeepsSendingAfterIts408IsAnsweredOnceAndHeld) {
     const long long lingerMs = 3000;
