@@ -171,7 +171,7 @@ async function emptyAnswersUnderLoad(port) {
       });
       let out = '';
       child.stdout.on('data', (d) => (out += d));
-      child.on('exit', (code) => (code === 0 ? resolve(JSON.parse(out)) : reject(new Error(`reader failed (${code})`))));
+      child.on('close', (code) => (code === 0 ? resolve(JSON.parse(out)) : reject(new Error(`reader failed (${code})`))));
     });
   try {
     const [cut, whole] = await Promise.all([reader(65536), reader(0)]);

@@ -263,7 +263,7 @@ function freshReader(port, urlPath, cut, ms, length) {
     });
     let out = '';
     child.stdout.on('data', (d) => (out += d));
-    child.on('exit', () => {
+    child.on('close', () => {
       try {
         resolve(JSON.parse(out));
       } catch {
