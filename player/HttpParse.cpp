@@ -267,6 +267,13 @@ Version ReadVersion(const std::wstring& text) {
     return minor == L'0' ? Version::Http10 : Version::Http11;
 }
 
+bool HasControlCharacter(const std::wstring& text) {
+    for (wchar_t c : text)
+        if (c < 0x20 || c == 0x7F)
+            return true;
+    return false;
+}
+
 // ALPHA *( ALPHA / DIGIT / "+" / "-" / "." )
 bool IsScheme(const std::wstring& text) {
     if (text.empty() || !((text[0] >= L'a' && text[0] <= L'z') || (text[0] >= L'A' && text[0] <= L'Z')))
@@ -303,6 +310,13 @@ void RequestReader::ParseRequestLine(CRequest& request) {
         request.version = TrimBlanks(rest.substr(sp2 + 1));
     } else {
         url = TrimRight(rest);
+    }
+    // A tab or another control character inside the method or the target
+    // leaves it open where one ends: a reader that splits at any white space
+    // takes another target and version from the same line.
+    if (HasControlCharacter(request.method) || HasControlCharacter(url)) {
+        Reject();
+        return;
     }
     // A request line without a version is read as one of HTTP/1.0.
     if (!request.version.empty()) {

@@ -79,7 +79,8 @@ public:
     int State() const { return m_state; }
     bool Rejected() const { return m_refusal != 0; }
     // 400 for a request that breaks a bound or whose head is malformed (a
-    // carriage return that ends no line, a folded header line, a
+    // carriage return that ends no line, a tab or another control
+    // character in the method or the target, a folded header line, a
     // Content-Length that is not one decimal number, a blank before a
     // header's colon, a missing or repeated Host, a version that is not
     // "HTTP/" digit "." digit, an absolute target of another scheme than

@@ -256,60 +256,68 @@ void CRequestSocket::HeadRead() {
         CloseNow(true);
 }
 
-void CRequestSocket::OnClose(int error) {
+// A close notification is taken as a hint only: one queued for an earlier
+// connection can arrive after its handle was closed and reused by this one,
+// with that connection's error. Only the end of input that this socket
+// shows itself ends the connection.
+void CRequestSocket::OnClose(int) {
     if (m_draining) {
-        CloseNow(false);
+        DrainInput();
         return;
     }
     if (m_answered) {
         // A half-close after the request still gets the whole answer; a
         // connection that is really gone shows itself as a send error.
-        if (error != 0) {
-            CloseNow(false);
-            return;
+        if (InputEnded()) {
+            m_peerClosed = true;
+            SendSome();
         }
-        m_peerClosed = true;
         return;
     }
     // The rest of the request may still wait unread behind the close.
     unsigned char chunk[kReceiveSize];
-    bool sawEnd = error != 0;
     for (;;) {
         int n = Receive(chunk, sizeof(chunk));
-        if (n > 0) {
+        if (n == 0 || (n == SOCKET_ERROR && WSAGetLastError() != WSAEWOULDBLOCK)) {
+            CloseNow(false);
+            return;
+        }
+        if (n == SOCKET_ERROR)
+            break;
+        if (!request) {
+            request = new (std::nothrow) CRequest;
             if (!request) {
-                request = new (std::nothrow) CRequest;
-                if (!request)
-                    break;
-            }
-            if (reader.Feed(*request, chunk, static_cast<size_t>(n))) {
-                m_peerClosed = true;
-                Complete();
+                CloseNow(true);
                 return;
             }
-            continue;
         }
-        if (n == 0 || WSAGetLastError() != WSAEWOULDBLOCK)
-            sawEnd = true;
-        break;
+        Touch();
+        if (reader.Feed(*request, chunk, static_cast<size_t>(n))) {
+            m_peerClosed = InputEnded();
+            Complete();
+            return;
+        }
     }
-    // No end of input behind this notification: it belonged to an earlier
-    // socket with the same handle.
-    if (!sawEnd)
-        return;
-    CloseNow(false);
+    // The connection goes on: what came is read as a receive would.
+    if (reader.AwaitingBody() && !m_headRead)
+        HeadRead();
 }
 
-void CRequestSocket::DrainInput() {
+// Reads and drops what the peer still sends; true once its input has ended
+// (its close, or a connection that failed).
+bool CRequestSocket::InputEnded() {
     unsigned char chunk[kReceiveSize];
     for (;;) {
         int n = Receive(chunk, sizeof(chunk));
         if (n > 0)
             continue;
-        if (n == 0 || WSAGetLastError() != WSAEWOULDBLOCK)
-            CloseNow(false);
-        return;
+        return n == 0 || WSAGetLastError() != WSAEWOULDBLOCK;
     }
+}
+
+void CRequestSocket::DrainInput() {
+    if (InputEnded())
+        CloseNow(false);
 }
 
 // --- sending ----------------------------------------------------------------

@@ -67,6 +67,7 @@ private:
     void FinishAnswer();
     void SendSome();
     void SelectWriteNotifications();
+    bool InputEnded();
     void DrainInput();
     void CloseNow(bool shutDownFirst);
     void AnswerTimeout();

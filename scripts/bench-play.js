@@ -9,7 +9,10 @@
 // A 50 MB download (curl, MB/s) and a 10 KB file at concurrency 8 with one
 // request per connection (a raw-socket client in child processes,
 // requests/s). Rounds are interleaved, the table shows medians and the
-// ratios play/reference (50 MB) and play/python (10 KB) of each build. Not a
+// ratios play/reference (50 MB) and play/python (10 KB) of each build. Then,
+// for each play.exe, the connections closed without an answer while readers
+// that close after 64 KB of a 3 MB file and readers of all of it take fresh
+// connections with every CPU busy (there should be none). Not a
 // test; builds build/win32 and build/win64 when a program is missing. Where
 // the kernel runs no 32-bit code, only the 64-bit builds are measured, and
 // the output says so.
@@ -60,8 +63,49 @@ function runClient([port, urlPath, conc, ms]) {
   });
 }
 
+// A reader of the 3 MB file on fresh connections, one after another
+// (node bench-play.js --reader PORT CUT MS): CUT > 0 closes after that many
+// bytes, as a browser does when a video is sought. Prints the number of
+// connections and of those closed before any byte of an answer came.
+function runReader([port, cut, ms]) {
+  const end = Date.now() + Number(ms);
+  const request = Buffer.from(`GET /big.bin HTTP/1.1\r\nHost: 127.0.0.1:${port}\r\n\r\n`);
+  let count = 0;
+  let empty = 0;
+  const one = () =>
+    new Promise((resolve) => {
+      let bytes = 0;
+      const s = net.connect(Number(port), '127.0.0.1', () => s.write(request));
+      const timer = setTimeout(() => s.destroy(), 30000);
+      s.on('data', (d) => {
+        bytes += d.length;
+        if (Number(cut) && bytes >= Number(cut)) s.destroy();
+      });
+      s.on('error', () => {});
+      s.on('close', () => {
+        clearTimeout(timer);
+        count++;
+        if (!bytes) empty++;
+        resolve();
+      });
+    });
+  (async () => {
+    while (Date.now() < end) await one();
+    process.stdout.write(JSON.stringify({ count, empty }));
+  })();
+}
+
 if (process.argv[2] === '--client') {
   runClient(process.argv.slice(3));
+  return;
+}
+if (process.argv[2] === '--reader') {
+  runReader(process.argv.slice(3));
+  return;
+}
+if (process.argv[2] === '--busy') {
+  const end = Date.now() + Number(process.argv[3]);
+  while (Date.now() < end);
   return;
 }
 
@@ -112,6 +156,29 @@ async function requestsPerSecond(port, processes = 1) {
   const failures = results.reduce((n, r) => n + r.failures, 0);
   if (failures) throw new Error(`${failures} failed 10 KB requests on port ${port}`);
   return results.reduce((n, r) => n + r.count / r.seconds, 0);
+}
+
+// Early-closing and whole readers of the 3 MB file, one process each, with a
+// busy loop on every CPU: connections closed with no answer at all.
+const MIX_MS = 20000;
+async function emptyAnswersUnderLoad(port) {
+  const loops = require('node:os').cpus().map(() =>
+    spawn(process.execPath, [__filename, '--busy', String(MIX_MS + 1000)], { stdio: 'ignore' }));
+  const reader = (cut) =>
+    new Promise((resolve, reject) => {
+      const child = spawn(process.execPath, [__filename, '--reader', String(port), String(cut), String(MIX_MS)], {
+        stdio: ['ignore', 'pipe', 'inherit'],
+      });
+      let out = '';
+      child.stdout.on('data', (d) => (out += d));
+      child.on('close', (code) => (code === 0 ? resolve(JSON.parse(out)) : reject(new Error(`reader failed (${code})`))));
+    });
+  try {
+    const [cut, whole] = await Promise.all([reader(65536), reader(0)]);
+    return { cut, whole, loops: loops.length };
+  } finally {
+    for (const l of loops) l.kill();
+  }
 }
 
 // One 50 MB download by curl; MB/s from curl's own transfer time.
@@ -183,7 +250,8 @@ async function main() {
     if (!fs.existsSync(exe)) throw new Error(`build first: ${exe} is missing`);
   const ref32Exe = can32 ? buildReference('i686', win32) : null;
   const ref64Exe = buildReference('x86_64', win64);
-  const files = { 'small.bin': Buffer.alloc(SMALL, 's'), 'large.bin': Buffer.alloc(LARGE, 'l') };
+  const files = { 'small.bin': Buffer.alloc(SMALL, 's'), 'large.bin': Buffer.alloc(LARGE, 'l'),
+    'big.bin': Buffer.alloc(3 * 1024 * 1024, 'b') };
   const site = h.makeSite(files);
   if (playExe !== h.playExe || !can32) fs.copyFileSync(can32 ? playExe : play64Exe, path.join(site.site, 'play.exe'));
   const site64 = h.makeSite(files);
@@ -241,6 +309,9 @@ async function main() {
       split.push(await requestsPerSecond(fastest.port, 2));
     }
 
+    const mixed = [];
+    for (const s of [p32, p64, can32 ? o : null].filter(Boolean)) mixed.push([s.name, await emptyAnswersUnderLoad(s.port)]);
+
     const rps = (s) => (s ? median(s.rps).toFixed(0) : '-');
     const mbps = (s) => (s ? median(s.mbps).toFixed(1) : '-');
     const ratio = (a, b) => (a && b ? (median(a) / median(b)).toFixed(2) : '-');
@@ -260,6 +331,10 @@ async function main() {
     const limited = median(split) > 1.1 * median(single);
     console.log(`client check against ${fastest.name} (10 KB): one process ${median(single).toFixed(0)}/s, ` +
       `two processes ${median(split).toFixed(0)}/s${limited ? ' - THE CLIENT LIMITS THE RATE' : ''}`);
+    for (const [name, m] of mixed) {
+      console.log(`${name}, 3 MB read by one client to 64 KB and closed, by one whole, ${m.loops} busy loops, ` +
+        `${MIX_MS / 1000} s: empty answers ${m.cut.empty} of ${m.cut.count} cut, ${m.whole.empty} of ${m.whole.count} whole`);
+    }
     if (o && can32) {
       console.log(`${o.name}: 10 KB ${rps(o)}/s, 50 MB ${mbps(o)} MB/s; /reference, 50 MB ` +
         `${ratio(o.mbps, w32.mbps)}; /python, 10 KB c=8 ${ratio(o.rps, py.rps)}`);

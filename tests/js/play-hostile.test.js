@@ -3,8 +3,10 @@
 // outside the folder is read, and the program keeps serving.
 const { describe, it, before, after } = require('node:test');
 const assert = require('node:assert/strict');
+const { spawn } = require('node:child_process');
 const fs = require('node:fs');
 const net = require('node:net');
+const os = require('node:os');
 const path = require('node:path');
 const h = require('./play-harness');
 
@@ -225,6 +227,90 @@ describe('play.exe with many connections open', () => {
   });
 });
 
+// Reads the file on fresh connections, one after another, in a process of
+// its own (argv: port, path, cut, ms, expected length): cut > 0 closes after
+// that many bytes, as a browser does when a video is sought. Prints the
+// connections, those closed before any byte came and those cut short.
+const FRESH_READER = `
+const net = require('node:net');
+const [port, urlPath, cut, ms, length] = process.argv.slice(1).map((a, i) => (i === 1 ? a : Number(a)));
+const until = Date.now() + ms;
+const seen = { count: 0, empty: 0, short: 0 };
+const one = () => new Promise((resolve) => {
+  let bytes = 0;
+  const sock = net.connect(port, '127.0.0.1', () => sock.write('GET ' + urlPath + ' HTTP/1.1\\r\\nHost: 127.0.0.1:' + port + '\\r\\n\\r\\n'));
+  const timer = setTimeout(() => sock.destroy(), 20000);
+  sock.on('data', (d) => { bytes += d.length; if (cut && bytes >= cut) sock.destroy(); });
+  sock.on('error', () => {});
+  sock.on('close', () => {
+    clearTimeout(timer);
+    seen.count++;
+    if (!bytes) seen.empty++;
+    else if (bytes < (cut || length)) seen.short++;
+    resolve();
+  });
+});
+(async () => {
+  for (let i = 0; i < 3000 && Date.now() < until; i++) await one();
+  process.stdout.write(JSON.stringify(seen));
+})();
+`;
+
+function freshReader(port, urlPath, cut, ms, length) {
+  return new Promise((resolve) => {
+    const child = spawn(process.execPath, ['-e', FRESH_READER, String(port), urlPath, String(cut), String(ms), String(length)], {
+      stdio: ['ignore', 'pipe', 'inherit'],
+    });
+    let out = '';
+    child.stdout.on('data', (d) => (out += d));
+    child.on('close', () => {
+      try {
+        resolve(JSON.parse(out));
+      } catch {
+        resolve({ count: 0, empty: 0, short: 0, failed: out });
+      }
+    });
+  });
+}
+
+describe('play.exe with readers that close early', () => {
+  let site, play;
+  const file = Buffer.alloc(3 * 1024 * 1024, 'v');
+
+  before(async () => {
+    site = h.makeSite({ 'big.bin': file });
+    play = await h.startPlay(site.site, []);
+  });
+
+  after(async () => {
+    if (play) await play.stop();
+    if (site) h.removeSite(site);
+  });
+
+  it('answers every fresh connection while others end theirs mid-answer, with every CPU busy', async () => {
+    // A busy machine lets the server's notifications queue up behind the
+    // connections they were for. The loops and the readers end by
+    // themselves.
+    const ms = 10000;
+    const loops = os.cpus().map(() =>
+      spawn(process.execPath, ['-e', `const end = Date.now() + ${ms}; while (Date.now() < end);`], { stdio: 'ignore' }));
+    let cut, whole;
+    try {
+      [cut, whole] = await Promise.all([
+        freshReader(play.port, '/big.bin', 65536, ms, file.length),
+        freshReader(play.port, '/big.bin', 0, ms, file.length),
+      ]);
+    } finally {
+      for (const l of loops) l.kill();
+    }
+    const seen = JSON.stringify({ cut, whole });
+    assert.ok(cut.count > 0 && whole.count > 0, seen);
+    assert.equal(cut.empty + whole.empty, 0, `connections closed unanswered: ${seen}`);
+    assert.equal(cut.short + whole.short, 0, `answers cut short: ${seen}`);
+    assert.ok(play.running);
+  });
+});
+
 // A client that sends "Expect: 100-continue" and waits to be asked for its
 // body: the body goes out only after an interim "100 Continue". Resolves the
 // interim answer (or null) and the final one.
@@ -290,6 +376,14 @@ describe('play.exe reading request heads', () => {
       [`GET /index.html http/1.1\r\n\r\n`, '400 Bad Request'],
       [`GET /index.html HTTP/1.2\r\n${host}\r\n`, '200 OK', 'index'],
       [`GET /index.html HTTP/1.0\r\n\r\n`, '200 OK', 'index'],
+      // White space other than a space, or another control character, inside
+      // the method or the target; a line without a space names no method.
+      [`GET /index.html?a\tHTTP/1.1\r\n${host}\r\n`, '400 Bad Request'],
+      [`GET\t/index.html HTTP/1.1\r\n${host}\r\n`, '400 Bad Request'],
+      [`GET /index\x0b.html HTTP/1.1\r\n${host}\r\n`, '400 Bad Request'],
+      [`GET /index.html\x00 HTTP/1.0\r\n\r\n`, '400 Bad Request'],
+      [`GET\t/index.html\tHTTP/1.1\r\n${host}\r\n`, '501 Not Implemented'],
+      [`\r\n\r\n\r\n\r\n\r\nGET /index.html HTTP/1.1\r\n${host}\r\n`, '501 Not Implemented'],
     ]) {
       const r = await h.rawRequest(port, bytes);
       assert.equal(r.status, `HTTP/1.1 ${status}`, JSON.stringify(bytes));
@@ -327,6 +421,23 @@ describe('play.exe reading request heads', () => {
       assert.ok(r.ended, head);
     }
     assert.equal(fs.readFileSync(config).subarray(3).toString(), 'asked');
+  });
+
+  it('refuses a save whose target hides its version behind a tab', async () => {
+    const port = play.port;
+    const before = fs.readFileSync(config);
+    const own = `Origin: http://127.0.0.1:${port}\r\n`;
+    const target = `${SAVE}?saveit_l=../../configdata.json.js&saveit_c=tab`;
+    for (const [line, status] of [
+      [`GET ${target}\tHTTP/9.9`, '400 Bad Request'],
+      [`GET ${target}\tHTTP/1.1`, '400 Bad Request'],
+      [`GET ${target} HTTP/9.9`, '505 HTTP Version Not Supported'],
+    ]) {
+      const r = await h.rawRequest(port, `${line}\r\nHost: 127.0.0.1:${port}\r\n${own}\r\n`);
+      assert.equal(r.status, `HTTP/1.1 ${status}`, JSON.stringify(line));
+      assert.equal(r.body.length, 0);
+    }
+    assert.ok(fs.readFileSync(config).equals(before));
   });
 
   it('refuses a save that names two Origins or two Referers', async () => {

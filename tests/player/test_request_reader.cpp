@@ -145,6 +145,17 @@ TEST(RequestReader, HeadsThatCanBeReadTwoWaysAreRefused) {
         {400, "GET / HTTP/1.1\r\nHost: h\rX-A: b\r\n\r\n"},
         {400, "GET / HTTP/1.1\r\nHost: h\r\n\r\r\n"},
         {400, "GET / HTTP/1.0\r\r\n\r\n"},
+        // A tab or another control character in the method or the target:
+        // a reader that splits at any white space takes another target and
+        // version from the same line.
+        {400, "GET /index.html?a\tHTTP/1.1\r\nHost: h\r\n\r\n"},
+        {400, "GET /s?c=tab\tHTTP/9.9\r\nHost: h\r\n\r\n"},
+        {400, "GET\t/index.html HTTP/1.1\r\nHost: h\r\n\r\n"},
+        {400, "GET /a\tb HTTP/1.1\r\nHost: h\r\n\r\n"},
+        {400, "GET /a\x0b" "b HTTP/1.1\r\nHost: h\r\n\r\n"},
+        {400, "GET /a\x7f HTTP/1.0\r\n\r\n"},
+        {400, "GET http://h/a\x01 HTTP/1.0\r\n\r\n"},
+        {400, std::string("GE\0T / HTTP/1.0\r\n\r\n", 19)},
         // Folded lines, also a blank before the first header.
         {400, "GET / HTTP/1.1\r\nHost: h\r\n evil.example\r\n\r\n"},
         {400, "GET / HTTP/1.1\r\nHost: h\r\nX-A: b\r\n\tc\r\n\r\n"},
@@ -184,6 +195,13 @@ TEST(RequestReader, HeadsThatCanBeReadTwoWaysAreRefused) {
             EXPECT_TRUE(p->request->body.empty()) << c.head;
         }
     }
+
+    // A line without a space at all has no method to refuse by: it is
+    // answered as a request for no method.
+    std::unique_ptr<Parsed> unsplit(Feed("GET\t/index.html\tHTTP/1.1\r\nHost: h\r\n\r\n"));
+    EXPECT_TRUE(unsplit->complete);
+    EXPECT_EQ(unsplit->refusal, 0);
+    EXPECT_EQ(unsplit->request->method, L"");
 
     // Taken: HTTP/1.0 and simple requests need no Host; another HTTP/1.x
     // is read as 1.1; blanks after the version are no part of it; a length

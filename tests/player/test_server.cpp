@@ -205,6 +205,58 @@ T Pump(std::future<T>& f, int seconds = 20) {
     return f.get();
 }
 
+// Runs the message loop until done() holds; false when it does not within
+// the time.
+template <typename Done>
+bool PumpUntil(Done done, int seconds = 20) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done()) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (done())
+            return true;
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// Handles every message already queued, and those they queue in turn.
+void PumpQueued() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// Where the server's socket notifications go, as it selected them, and the
+// handle of the connection it accepted last: a test can queue a
+// notification for that handle as the system would have queued it for an
+// earlier connection with the same handle.
+typedef int(WSAAPI* AsyncSelectFunction)(SOCKET, HWND, u_int, long);
+typedef SOCKET(WSAAPI* AcceptFunction)(SOCKET, sockaddr*, int*);
+AsyncSelectFunction g_asyncSelect = nullptr;
+AcceptFunction g_accept = nullptr;
+HWND g_notifyWindow = nullptr;
+UINT g_notifyMessage = 0;
+SOCKET g_accepted = INVALID_SOCKET;
+int WSAAPI RecordingAsyncSelect(SOCKET s, HWND window, u_int message, long events) {
+    g_notifyWindow = window;
+    g_notifyMessage = message;
+    return g_asyncSelect(s, window, message, events);
+}
+SOCKET WSAAPI RecordingAccept(SOCKET s, sockaddr* address, int* length) {
+    SOCKET accepted = g_accept(s, address, length);
+    if (accepted != INVALID_SOCKET)
+        g_accepted = accepted;
+    return accepted;
+}
+
 class ServerTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -773,6 +825,89 @@ TEST_F(ServerTest, SlowBodiesCannotHoldTheConnectionCap) {
     EXPECT_EQ(o.afterwards.body, "hello world");
 }
 
+TEST_F(ServerTest, NotificationsLeftFromAnEarlierConnectionDoNotEndALaterOne) {
+    // A connection's notifications may still be queued when its handle is
+    // closed, and the next connection accepted may get the same handle: a
+    // close with the error of a connection its client reset, or a read or a
+    // write, then arrives for one that has just begun or is being answered.
+    ImportPatch selects("WSAAsyncSelect", reinterpret_cast<void*>(&RecordingAsyncSelect));
+    ImportPatch accepts("accept", reinterpret_cast<void*>(&RecordingAccept));
+    ASSERT_TRUE(selects.Active() && accepts.Active());
+    g_asyncSelect = selects.Original<AsyncSelectFunction>();
+    g_accept = accepts.Original<AcceptFunction>();
+    server->StartListening();
+    const UINT port = server->Port();
+    ASSERT_NE(port, 0u);
+    auto queueStale = [](long event, int error) {
+        PostMessageW(g_notifyWindow, g_notifyMessage, static_cast<WPARAM>(g_accepted), WSAMAKESELECTREPLY(event, error));
+        PumpQueued();
+    };
+
+    // Accepted, its request not sent yet.
+    const std::string request = "GET /hello.txt HTTP/1.1\r\n" + HostLine() + "\r\n";
+    const struct {
+        long event;
+        int error;
+    } stale[] = {
+        {FD_CLOSE, WSAECONNRESET}, {FD_CLOSE, WSAECONNABORTED}, {FD_CLOSE, 0},
+        {FD_READ, 0},              {FD_WRITE, 0},
+    };
+    for (const auto& n : stale) {
+        g_accepted = INVALID_SOCKET;
+        std::promise<void> go;
+        std::shared_future<void> sendNow = go.get_future().share();
+        std::future<Reply> f = std::async(std::launch::async, [port, request, sendNow] {
+            SocketHandle s = Connect(port);
+            if (!s || sendNow.wait_for(std::chrono::seconds(20)) != std::future_status::ready)
+                return Reply();
+            send(s.Get(), request.data(), static_cast<int>(request.size()), 0);
+            return ReadReply(s.Get());
+        });
+        const bool accepted = PumpUntil([] { return g_accepted != INVALID_SOCKET; });
+        if (accepted)
+            queueStale(n.event, n.error);
+        go.set_value();
+        Reply r = Pump(f);
+        EXPECT_TRUE(accepted);
+        EXPECT_EQ(r.status, "HTTP/1.1 200 OK") << n.event << " " << n.error;
+        EXPECT_EQ(r.body, "hello world") << n.event << " " << n.error;
+    }
+
+    // Being answered, to a reader that has taken the first bytes.
+    std::string big;
+    for (int i = 0; big.size() < (8 << 20); ++i)
+        big += std::to_string(i) + ",";
+    WriteFileBytes(root + L"\\big.txt", big);
+    for (const auto& n : stale) {
+        g_accepted = INVALID_SOCKET;
+        std::promise<void> started, go;
+        std::shared_future<void> readOn = go.get_future().share();
+        std::future<void> reading = started.get_future();
+        std::future<Reply> f = std::async(std::launch::async, [this, port, readOn, &started] {
+            SocketHandle s = Connect(port, "127.0.0.1", 4096);
+            std::string first(16384, '\0');
+            const std::string get = "GET /big.txt HTTP/1.1\r\n" + HostLine() + "\r\n";
+            int n = 0;
+            if (s && send(s.Get(), get.data(), static_cast<int>(get.size()), 0) > 0)
+                n = recv(s.Get(), &first[0], static_cast<int>(first.size()), MSG_WAITALL);
+            first.resize(n > 0 ? n : 0);
+            started.set_value();
+            if (readOn.wait_for(std::chrono::seconds(20)) != std::future_status::ready)
+                return Reply();
+            return ReadReply(s.Get(), 0, first);
+        });
+        const bool begun = PumpUntil([&] { return reading.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+        if (begun && g_accepted != INVALID_SOCKET)
+            queueStale(n.event, n.error);
+        go.set_value();
+        Reply r = Pump(f, 60);
+        EXPECT_TRUE(begun);
+        EXPECT_EQ(r.status, "HTTP/1.1 200 OK") << n.event << " " << n.error;
+        EXPECT_EQ(r.body.size(), big.size()) << n.event << " " << n.error;
+        EXPECT_TRUE(r.body == big) << n.event << " " << n.error;
+    }
+}
+
 TEST_F(ServerTest, ListensOnLoopbackOnlyAndRestarts) {
     UINT first = server->Port();
     std::future<Reply> other = std::async(std::launch::async, Talk, first, std::string("GET / HTTP/1.1\r\n\r\n"),
@@ -1073,6 +1208,28 @@ TEST_F(ConfigSaveTest, AClientWaitingToSendItsBodyIsAskedForItOrAnsweredAtOnce) 
     }
     EXPECT_EQ(ReadFileBytes(Config()), kBom + "asked");
 
+    // One that sends part of its body with the head has not waited: an
+    // interim answer would come to it as the final one. The rest follows
+    // when the server has answered nothing for a while.
+    std::future<Reply> unasked = std::async(std::launch::async, [this, &fields, &length, &expect] {
+        SocketHandle s = Connect(server->Port());
+        const std::string body = fields.substr(0, fields.size() - 5) + "early";
+        const std::string first = "POST " + kSave + " HTTP/1.1\r\n" + HostLine() + OwnPage() + length + expect +
+                                  "\r\n" + body.substr(0, 20);
+        send(s.Get(), first.data(), static_cast<int>(first.size()), 0);
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(s.Get(), &readable);
+        timeval wait = {1, 0};
+        select(0, &readable, nullptr, nullptr, &wait);
+        send(s.Get(), body.data() + 20, static_cast<int>(body.size() - 20), 0);
+        return ReadReply(s.Get());
+    });
+    Reply early = Pump(unasked);
+    EXPECT_EQ(early.status, "HTTP/1.1 200 OK");
+    EXPECT_EQ(early.body, "UPDATED");
+    EXPECT_EQ(ReadFileBytes(Config()), kBom + "early");
+
     // An HTTP/1.0 client is never asked: it sends its body after a pause.
     std::future<Reply> f = std::async(std::launch::async, [this, &expect] {
         SocketHandle s = Connect(server->Port());
@@ -1281,6 +1438,50 @@ protected:
     }
     LogLines log;
 };
+
+TEST_F(TimedOutRequestTest, AHeadRefusedBeforeItsBodyIsAnsweredAndLoggedOnce) {
+    // A client that waits to be asked for its body and is refused instead
+    // sends nothing more, and may keep the connection open: when the
+    // server lets it go, the refusal stays its one answer and log line.
+    CRequestSocket::SetTimeouts(60000, 500, 1500, 3000);
+    const std::string waits = "Content-Length: 40\r\nExpect: 100-continue\r\n\r\n";
+    const struct {
+        std::string head;
+        std::string status;
+        std::wstring logged;
+    } cases[] = {
+        {"POST /radozira/configurator/saveit.qxph HTTP/1.1\r\n" + HostLine() + "Origin: http://evil.example\r\n" +
+             waits,
+         "HTTP/1.1 403 Forbidden", L""},
+        {"PUT /hello.txt HTTP/1.1\r\n" + HostLine() + waits, "HTTP/1.1 501 Not Implemented", L"PUT /hello.txt"},
+    };
+    for (const auto& c : cases) {
+        log.lines.clear();
+        const size_t live = CRequestSocket::LiveCount();
+        std::promise<void> answered, released;
+        std::future<void> gotAnswer = answered.get_future();
+        std::shared_future<void> closeNow = released.get_future().share();
+        std::future<Reply> f = std::async(std::launch::async, [this, &c, &answered, closeNow] {
+            SocketHandle s = Connect(server->Port());
+            if (s)
+                send(s.Get(), c.head.data(), static_cast<int>(c.head.size()), 0);
+            Reply first = s ? ReadReply(s.Get()) : Reply();
+            answered.set_value();
+            closeNow.wait_for(std::chrono::seconds(20));
+            return first;
+        });
+        const bool read = PumpUntil([&] { return gotAnswer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+        const bool letGo = PumpUntil([&] { return CRequestSocket::LiveCount() == live; });
+        released.set_value();
+        Reply r = Pump(f);
+        EXPECT_TRUE(read && letGo) << c.status;
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.bytes.find("HTTP/1.1 ", 1), std::string::npos) << r.bytes;
+        ASSERT_EQ(log.lines.size(), 1u) << c.status;
+        EXPECT_NE(log.lines[0].find(c.logged), std::wstring::npos) << log.lines[0];
+        EXPECT_NE(log.lines[0].find(Wide(c.status.substr(9))), std::wstring::npos) << log.lines[0];
+    }
+}
 
 TEST_F(TimedOutRequestTest, AClientThatKeepsSendingAfterIts408IsAnsweredOnceAndHeld) {
     const long long lingerMs = 3000;
