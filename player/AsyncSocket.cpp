@@ -79,31 +79,39 @@ void CAsyncSocket::Close() {
     m_hasPeer = false;
 }
 
+// Records the failure before the socket is closed, since closing may
+// change the thread's last error.
+bool CAsyncSocket::Fail(const wchar_t* call, int error) {
+    m_failure.call = call;
+    m_failure.error = error;
+    Close();
+    return false;
+}
+
 bool CAsyncSocket::Create(UINT port, long events, const wchar_t* address) {
     HWND window = NotifyWindow();
     if (!window)
-        return false;
+        return Fail(L"CreateWindowEx", static_cast<int>(GetLastError()));
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (s == INVALID_SOCKET)
-        return false;
+        return Fail(L"socket", WSAGetLastError());
     Attach(s);
-    if (!AsyncSelect(events)) {
-        Close();
-        return false;
-    }
+    if (WSAAsyncSelect(s, window, WM_SOCKET_NOTIFY, events) == SOCKET_ERROR)
+        return Fail(L"WSAAsyncSelect", WSAGetLastError());
     sockaddr_in addr = {};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<u_short>(port));
-    if (InetPtonW(AF_INET, address, &addr.sin_addr) != 1 ||
-        bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == SOCKET_ERROR) {
-        Close();
-        return false;
-    }
+    if (InetPtonW(AF_INET, address, &addr.sin_addr) != 1)
+        return Fail(L"InetPton", WSAGetLastError());
+    if (bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == SOCKET_ERROR)
+        return Fail(L"bind", WSAGetLastError());
     return true;
 }
 
 bool CAsyncSocket::Listen(int backlog) {
-    return listen(m_socket.Get(), backlog) != SOCKET_ERROR;
+    if (listen(m_socket.Get(), backlog) == SOCKET_ERROR)
+        return Fail(L"listen", WSAGetLastError());
+    return true;
 }
 
 bool CAsyncSocket::Accept(CAsyncSocket& connected) {

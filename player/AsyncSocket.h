@@ -17,6 +17,13 @@ struct SocketTraits {
 };
 using SocketHandle = UniqueHandle<SocketTraits>;
 
+// The call that failed and the error it left (WSAGetLastError, or
+// GetLastError for the notification window).
+struct SocketFailure {
+    const wchar_t* call = nullptr;
+    int error = 0;
+};
+
 class CAsyncSocket {
 public:
     CAsyncSocket();
@@ -26,6 +33,8 @@ public:
     // selecting the given FD_ events.
     bool Create(UINT port, long events, const wchar_t* address);
     bool Listen(int backlog);
+    // Why the last Create or Listen failed.
+    const SocketFailure& LastFailure() const { return m_failure; }
     // Accepts a pending connection into an unused socket object.
     bool Accept(CAsyncSocket& connected);
     bool AsyncSelect(long events);
@@ -52,6 +61,7 @@ private:
     CAsyncSocket(const CAsyncSocket&) = delete;
     CAsyncSocket& operator=(const CAsyncSocket&) = delete;
     void Attach(SOCKET s);
+    bool Fail(const wchar_t* call, int error);
 
     SocketHandle m_socket;
 
@@ -59,4 +69,5 @@ private:
     // costs round trips to the wine server, so it is not asked for again.
     sockaddr_in m_peer;
     bool m_hasPeer;
+    SocketFailure m_failure;
 };

@@ -55,8 +55,10 @@ void CLocalServer::StopListening() {
 
 void CLocalServer::StartListening() {
     StopListening();
+    failure = SocketFailure();
     listenSocket = std::make_unique<CListenSocket>(*this);
     if (!listenSocket->Create(0, FD_ACCEPT | CRequestSocket::kEvents, L"127.0.0.1") || !listenSocket->Listen(SOMAXCONN)) {
+        failure = listenSocket->LastFailure();
         ShowPlayerMessage(IDS_SOCKET_FAILED, MB_ICONEXCLAMATION);
         StopListening();
         return;
@@ -65,6 +67,14 @@ void CLocalServer::StartListening() {
     UINT boundPort = 0;
     if (listenSocket->GetSockName(address, boundPort))
         port = boundPort;
+    else
+        failure = SocketFailure{L"getsockname", WSAGetLastError()};
+}
+
+std::wstring CLocalServer::ListenFailure() const {
+    if (!failure.call)
+        return std::wstring();
+    return std::wstring(failure.call) + L": error " + std::to_wstring(failure.error);
 }
 
 std::wstring CLocalServer::Host() const {

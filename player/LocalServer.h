@@ -25,6 +25,9 @@ public:
 
     const std::wstring& Root() const override { return root; }
     unsigned Port() const override { return port; }
+    // Why the last start did not listen, as "bind: error 10048"; empty while
+    // listening.
+    std::wstring ListenFailure() const;
     // The host name is set by the browser worker while the main thread may be
     // writing a redirect, so it is read and written under a lock.
     std::wstring Host() const override;
@@ -38,6 +41,7 @@ private:
     std::wstring root;
     UINT port;
     std::unique_ptr<CListenSocket> listenSocket;
+    SocketFailure failure;
     std::wstring host;
     mutable CriticalSection hostLock;
 };

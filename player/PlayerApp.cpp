@@ -186,6 +186,9 @@ BOOL CQXHttpApp::InitInstance() {
     if (!folder.empty())
         RestoreConfigBackup(folder + L"\\" + kConfigFileName);
     m_server = std::make_unique<CLocalServer>(folder);
+    // The message box alone says nothing of the cause.
+    if (m_bLog && m_server->Port() == 0)
+        WriteLogLine(LoadPlayerString(IDS_SOCKET_FAILED) + L" (" + m_server->ListenFailure() + L")", true, true);
 
     // Message-only: the window only carries messages, and so the program
     // also runs where no desktop is available.

@@ -14,11 +14,12 @@ const stampTime = (text) => {
 
 // Starts play with the arguments, waits for the browser's address, and hands
 // { play, site, line, launchedAt } to fn; always ends play and removes the site.
+// Always with the log, so that a start that ends early shows why.
 async function withLaunch(args, fn) {
   const site = h.makeSite({ 'index.html': 'x', 'start.html': 'y' });
   let play;
   try {
-    play = await h.startPlay(site.site, args);
+    play = await h.startPlay(site.site, args.includes('/log') ? args : ['/log', ...args]);
     const launchedAt = Date.now();
     const [line] = play.browserLines();
     await fn({ play, site, line, launchedAt });

@@ -278,7 +278,7 @@ protected:
         WriteFileBytes(base + L"\\content2\\secret.txt", "secret");
         WriteFileBytes(base + L"\\secret.txt", "secret");
         server = new CLocalServer(root);
-        ASSERT_NE(server->Port(), 0u);
+        ASSERT_NE(server->Port(), 0u) << server->ListenFailure();
     }
 
     void TearDown() override {
@@ -915,7 +915,7 @@ TEST_F(ServerTest, ListensOnLoopbackOnlyAndRestarts) {
     EXPECT_FALSE(Pump(other).connected);
 
     server->StartListening();
-    ASSERT_NE(server->Port(), 0u);
+    ASSERT_NE(server->Port(), 0u) << server->ListenFailure();
     EXPECT_NE(server->Port(), first);
     std::future<Reply> old = std::async(std::launch::async, Talk, first, std::string("GET / HTTP/1.1\r\n\r\n"),
                                         Close::Keep, "127.0.0.1");
