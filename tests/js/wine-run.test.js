@@ -68,7 +68,8 @@ test('a new prefix shares the template\'s programs, not its registry', (t) => {
 
 // wineserver -k wakes a stopped server itself (it sends SIGCONT after its
 // signal), so the server that does not end is a stand-in: a stopped process
-// named wineserver in the server's folder, which -k does not reach.
+// named wineserver in the server's folder, which -k does not reach, ended
+// by the test afterwards.
 test('wine-run --stop keeps a server that is still there and its folder, and ends once it is gone', async (t) => {
   const prefix = makePrefix(t);
   assert.equal(serversOf(prefix).length, 1);
@@ -80,19 +81,26 @@ test('wine-run --stop keeps a server that is still there and its folder, and end
   const fake = path.join(path.dirname(prefix), 'wineserver');
   fs.copyFileSync(spawnSync('sh', ['-c', 'command -v sleep'], { encoding: 'utf8' }).stdout.trim(), fake);
   fs.chmodSync(fake, 0o755);
-  const stuck = spawn(fake, ['1'], { cwd: folder, stdio: 'ignore' });
+  const stuck = spawn(fake, ['600'], { cwd: folder, stdio: 'ignore' });
   const gone = new Promise((resolve) => stuck.on('exit', () => resolve(true)));
   process.kill(stuck.pid, 'SIGSTOP');
   t.after(() => stuck.kill('SIGKILL'));
+  const state = () => {
+    try {
+      return fs.readFileSync(`/proc/${stuck.pid}/status`, 'utf8').match(/^State:.*$/m)[0];
+    } catch {
+      return 'gone';
+    }
+  };
   try {
     const stopped = wineRun(prefix, '--stop');
-    assert.equal(stopped.status, 1, 'a server still there was reported as ended');
+    assert.equal(stopped.status, 1, `a server still there (${state()}) was reported as ended`);
     assert.ok(fs.existsSync(folder), 'the folder of a server still there was removed');
     assert.ok(fs.existsSync(path.join(prefix, 'system.reg')));
   } finally {
     process.kill(stuck.pid, 'SIGCONT');
+    stuck.kill('SIGTERM');
   }
-  // It ends a second after it runs again.
   assert.ok(await h.within(gone, 60000), 'the stand-in did not end');
   const r = wineRun(prefix, '--stop');
   assert.equal(r.status, 0, `${r.stdout}${r.stderr}`);
