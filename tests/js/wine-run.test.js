@@ -1,7 +1,8 @@
 'use strict';
 // cmake/wine-run's own promises: a prefix made from the tree's template
-// shares its big files and not the ones wine writes, and --stop neither
-// reports a server as ended nor removes its folder while one still runs.
+// shares its big files and not the ones wine writes, nor any once another
+// wine is to update it, and --stop neither reports a server as ended nor
+// removes its folder while one still runs.
 // Started as the scripts start it, through a relative path, with CDPATH
 // exported.
 const test = require('node:test');
@@ -64,6 +65,28 @@ test('a new prefix shares the template\'s programs, not its registry', (t) => {
   for (const rel of ['system.reg', 'user.reg', 'userdef.reg', '.update-timestamp']) assert.ok(!linked(rel), `${rel} is shared`);
   // The server's folder is the prefix's own.
   assert.ok(!fs.existsSync(path.join(template, 'wineserver')));
+});
+
+test('a prefix made by another wine gets files of its own before wine updates it', (t) => {
+  const prefix = makePrefix(t);
+  assert.equal(wineRun(prefix, '--stop').status, 0);
+  // Wine updates a prefix whose stamp is not its own wine.inf's, writing into
+  // the DLLs it copied in.
+  fs.writeFileSync(path.join(prefix, '.update-timestamp'), '1000000000\r\n');
+  const r = wineRun(prefix, 'cmd', '/c', 'echo', 'updated');
+  assert.match(r.stdout, /updated/);
+  assert.notEqual(fs.readFileSync(path.join(prefix, '.update-timestamp'), 'latin1'), '1000000000\r\n', 'wine did not update the prefix');
+  // Its files, without following the links to / and the home.
+  const shared = [];
+  const walk = (dir) => {
+    for (const entry of fs.readdirSync(dir, { withFileTypes: true })) {
+      const full = path.join(dir, entry.name);
+      if (entry.isDirectory()) walk(full);
+      else if (entry.isFile() && fs.statSync(full).nlink > 1) shared.push(full);
+    }
+  };
+  walk(prefix);
+  assert.deepEqual(shared.slice(0, 5), [], `${shared.length} files still shared with the template`);
 });
 
 // wineserver -k wakes a stopped server itself (it sends SIGCONT after its
