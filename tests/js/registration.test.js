@@ -1,7 +1,7 @@
 'use strict';
 // The library of the build under test registered and unregistered by the
 // system's own tools of its bitness, as on 64-bit Windows: regsvr32 (machine
-// and per user), reg.exe to read the keys back and to plant other products'
+// and per user), reg.exe to export the keys and to plant other products'
 // keys in the library's view (the 32-bit one for the shipped 32-bit library,
 // the native one for the x86_64 build), and cscript creating the scriptable
 // object by name. Everything runs in a prefix of its own, so the other tests'
@@ -19,7 +19,13 @@ const root = path.resolve(__dirname, '..', '..');
 const buildDir = process.env.HINTORA_BUILD_DIR || path.join(root, 'build', 'win32');
 const prefix = (process.env.HINTORA_WINEPREFIX || path.join(buildDir, 'wineprefix')) + '-reg';
 const wineRun = process.env.HINTORA_WINE_RUN || path.join(root, 'cmake', 'wine-run');
-const dll = path.join(buildDir, 'extension', 'HintoraIE.dll');
+const built = path.join(buildDir, 'extension', 'HintoraIE.dll');
+// The library is registered from a copy in a folder named with a space and
+// letters beyond ASCII and beyond any one code page, as a checkout may be:
+// the keys must hold its path whole, and the test must read them so.
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'hintora-reg-'));
+process.on('exit', () => fs.rmSync(work, { recursive: true, force: true }));
+const dll = path.join(work, 'Pr\u00fcfe \u00f8 \u65e5\u672c', 'HintoraIE.dll');
 const dllWin = 'Z:' + dll.replace(/\//g, '\\');
 
 const CLSID_HINTORA = '{C0F7E046-4E1D-47C8-9354-4F53B5DC5CB8}';
@@ -37,7 +43,7 @@ const PRODUCT = 'HKLM\\Software\\Veltrane\\Norvik\\Hintora';
 const USER_CLASSES = 'HKCU\\Software\\Classes';
 // A 32-bit library needs the 32-bit programs of a 64-bit system, and lives
 // in the 32-bit view of the registry; a 64-bit one the native programs and view.
-const BITS = imageBits(dll);
+const BITS = imageBits(built);
 const SYSTEM = BITS === 32 ? 'C:\\windows\\syswow64' : 'C:\\windows\\system32';
 const REGSVR32 = `${SYSTEM}\\regsvr32.exe`;
 const CSCRIPT = `${SYSTEM}\\cscript.exe`;
@@ -66,8 +72,6 @@ let snapshots = [];
 // Keys are read through reg export, whose file is UTF-16: reg query writes
 // through the console's code page, which loses every letter beyond it (in
 // the library's path, for one).
-const exportDir = fs.mkdtempSync(path.join(os.tmpdir(), 'hintora-reg-'));
-process.on('exit', () => fs.rmSync(exportDir, { recursive: true, force: true }));
 
 // A quoted text of a .reg file from index i: [text, index after it].
 function quoted(line, i) {
@@ -111,7 +115,7 @@ function parseExport(text) {
 }
 
 function snapshot(key) {
-  const file = path.join(exportDir, 'snapshot.reg');
+  const file = path.join(work, 'snapshot.reg');
   fs.rmSync(file, { force: true });
   const r = wine(['reg', 'export', key, 'Z:' + file.replace(/\//g, '\\'), '/y', VIEW]);
   const exists = r.status === 0 && fs.existsSync(file);
@@ -250,7 +254,9 @@ function firstDifference(a, b) {
 }
 
 test.before(() => {
-  assert.ok(fs.existsSync(dll), `no library at ${dll}`);
+  assert.ok(fs.existsSync(built), `no library at ${built}`);
+  fs.mkdirSync(path.dirname(dll));
+  fs.copyFileSync(built, dll);
   cleanSlate();
 });
 test.after(() => cleanSlate());

@@ -1,7 +1,8 @@
 'use strict';
 // cmake/wine-run's own promises: a prefix made from the tree's template
-// shares its big files and not the ones wine writes, and --stop neither
-// reports a server as ended nor removes its folder while one still runs.
+// shares its big files and not the ones wine writes, nor any once another
+// wine is to update it, and --stop neither reports a server as ended nor
+// removes its folder while one still runs.
 // Started as the scripts start it, through a relative path, with CDPATH
 // exported.
 const test = require('node:test');
@@ -66,9 +67,32 @@ test('a new prefix shares the template\'s programs, not its registry', (t) => {
   assert.ok(!fs.existsSync(path.join(template, 'wineserver')));
 });
 
+test('a prefix made by another wine gets files of its own before wine updates it', (t) => {
+  const prefix = makePrefix(t);
+  assert.equal(wineRun(prefix, '--stop').status, 0);
+  // Wine updates a prefix whose stamp is not its own wine.inf's, writing into
+  // the DLLs it copied in.
+  fs.writeFileSync(path.join(prefix, '.update-timestamp'), '1000000000\r\n');
+  const r = wineRun(prefix, 'cmd', '/c', 'echo', 'updated');
+  assert.match(r.stdout, /updated/);
+  assert.notEqual(fs.readFileSync(path.join(prefix, '.update-timestamp'), 'latin1'), '1000000000\r\n', 'wine did not update the prefix');
+  // Its files, without following the links to / and the home.
+  const shared = [];
+  const walk = (dir) => {
+    for (const entry of fs.readdirSync(dir, { withFileTypes: true })) {
+      const full = path.join(dir, entry.name);
+      if (entry.isDirectory()) walk(full);
+      else if (entry.isFile() && fs.statSync(full).nlink > 1) shared.push(full);
+    }
+  };
+  walk(prefix);
+  assert.deepEqual(shared.slice(0, 5), [], `${shared.length} files still shared with the template`);
+});
+
 // wineserver -k wakes a stopped server itself (it sends SIGCONT after its
 // signal), so the server that does not end is a stand-in: a stopped process
-// named wineserver in the server's folder, which -k does not reach.
+// named wineserver in the server's folder, which -k does not reach, ended
+// by the test afterwards.
 test('wine-run --stop keeps a server that is still there and its folder, and ends once it is gone', async (t) => {
   const prefix = makePrefix(t);
   assert.equal(serversOf(prefix).length, 1);
@@ -80,19 +104,26 @@ test('wine-run --stop keeps a server that is still there and its folder, and end
   const fake = path.join(path.dirname(prefix), 'wineserver');
   fs.copyFileSync(spawnSync('sh', ['-c', 'command -v sleep'], { encoding: 'utf8' }).stdout.trim(), fake);
   fs.chmodSync(fake, 0o755);
-  const stuck = spawn(fake, ['1'], { cwd: folder, stdio: 'ignore' });
+  const stuck = spawn(fake, ['600'], { cwd: folder, stdio: 'ignore' });
   const gone = new Promise((resolve) => stuck.on('exit', () => resolve(true)));
   process.kill(stuck.pid, 'SIGSTOP');
   t.after(() => stuck.kill('SIGKILL'));
+  const state = () => {
+    try {
+      return fs.readFileSync(`/proc/${stuck.pid}/status`, 'utf8').match(/^State:.*$/m)[0];
+    } catch {
+      return 'gone';
+    }
+  };
   try {
     const stopped = wineRun(prefix, '--stop');
-    assert.equal(stopped.status, 1, 'a server still there was reported as ended');
+    assert.equal(stopped.status, 1, `a server still there (${state()}) was reported as ended`);
     assert.ok(fs.existsSync(folder), 'the folder of a server still there was removed');
     assert.ok(fs.existsSync(path.join(prefix, 'system.reg')));
   } finally {
     process.kill(stuck.pid, 'SIGCONT');
+    stuck.kill('SIGTERM');
   }
-  // It ends a second after it runs again.
   assert.ok(await h.within(gone, 60000), 'the stand-in did not end');
   const r = wineRun(prefix, '--stop');
   assert.equal(r.status, 0, `${r.stdout}${r.stderr}`);
