@@ -24,6 +24,11 @@ describe('play.exe file service', () => {
       'empty': null,
       'f\u00e9.txt': 'accent',
     });
+    // Published content was written well before it is asked for; a file
+    // dated in the second of its answer gets no Last-Modified.
+    const minuteAgo = new Date(Date.now() - 60000);
+    for (const rel of ['publishdata.json.js', 'index.html', 'data.bin', 'style.CSS', 'chapter/index.htm', 'chapter/page one.html', 'chapter/log target.html', 'f\u00e9.txt'])
+      fs.utimesSync(path.join(site.site, rel), minuteAgo, minuteAgo);
     play = await h.startPlay(site.site, ['/log']);
   });
 
