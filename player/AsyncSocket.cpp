@@ -96,7 +96,7 @@ bool CAsyncSocket::Create(UINT port, long events, const wchar_t* address) {
     if (s == INVALID_SOCKET)
         return Fail(L"socket", WSAGetLastError());
     Attach(s);
-    if (WSAAsyncSelect(s, window, WM_SOCKET_NOTIFY, events) == SOCKET_ERROR)
+    if (!AsyncSelect(events))
         return Fail(L"WSAAsyncSelect", WSAGetLastError());
     sockaddr_in addr = {};
     addr.sin_family = AF_INET;

@@ -923,6 +923,52 @@ TEST_F(ServerTest, ListensOnLoopbackOnlyAndRestarts) {
     EXPECT_EQ(GetUrl("/hello.txt").body, "hello world");
 }
 
+int WSAAPI BindInUse(SOCKET, const sockaddr*, int) {
+    WSASetLastError(WSAEADDRINUSE);
+    return SOCKET_ERROR;
+}
+
+int WSAAPI ListenWithoutBuffers(SOCKET, int) {
+    WSASetLastError(WSAENOBUFS);
+    return SOCKET_ERROR;
+}
+
+std::vector<std::wstring> g_messages;
+
+int WINAPI RecordMessage(HWND, LPCWSTR text, LPCWSTR, UINT) {
+    g_messages.push_back(text);
+    return IDOK;
+}
+
+// A start that cannot listen says which call failed and with what error,
+// and shows its message; the next start that can clears both.
+TEST_F(ServerTest, AFailedStartTellsTheCallAndItsError) {
+    g_messages.clear();
+    ImportPatch messages("MessageBoxW", reinterpret_cast<void*>(&RecordMessage));
+    ASSERT_TRUE(messages.Active());
+    {
+        ImportPatch refused("bind", reinterpret_cast<void*>(&BindInUse));
+        ASSERT_TRUE(refused.Active());
+        server->StartListening();
+    }
+    EXPECT_EQ(server->Port(), 0u);
+    EXPECT_EQ(server->ListenFailure(), L"bind: error 10048");
+    {
+        ImportPatch refused("listen", reinterpret_cast<void*>(&ListenWithoutBuffers));
+        ASSERT_TRUE(refused.Active());
+        server->StartListening();
+    }
+    EXPECT_EQ(server->Port(), 0u);
+    EXPECT_EQ(server->ListenFailure(), L"listen: error 10055");
+    EXPECT_EQ(g_messages, std::vector<std::wstring>(2, L"Socket couldn't be initialized!"));
+
+    server->StartListening();
+    ASSERT_NE(server->Port(), 0u) << server->ListenFailure();
+    EXPECT_EQ(server->ListenFailure(), L"");
+    EXPECT_EQ(GetUrl("/hello.txt").body, "hello world");
+    EXPECT_EQ(g_messages.size(), 2u);
+}
+
 }  // namespace
 
 namespace {
