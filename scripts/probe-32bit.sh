@@ -88,7 +88,9 @@ flock -w 900 8 || fail "another probe holds $cache/probe.lock"
 cached
 finish() {
   if cmake/wine-run "$prefix" --stop </dev/null >/dev/null 2>&1 8>&-; then
-    rm -rf "$prefix" "$prefix.lock" "$prefix.ns.lock"
+    # wine-run made the prefix from a template beside it: that goes too.
+    rm -rf "$prefix" "$prefix.lock" "$prefix.ns.lock" "$cache/.wineprefix-template" \
+      "$cache/.wineprefix-template.lock"
     [ -z "$once" ] || rm -rf "$once"
   fi
 }
