@@ -89,8 +89,8 @@ cached
 finish() {
   if cmake/wine-run "$prefix" --stop </dev/null >/dev/null 2>&1 8>&-; then
     # wine-run made the prefix from a template beside it: that goes too.
-    rm -rf "$prefix" "$prefix.lock" "$prefix.ns.lock" "$prefix.desktop-kept" "$cache/.wineprefix-template" \
-      "$cache/.wineprefix-template.lock"
+    rm -rf "$prefix" "$prefix.lock" "$prefix.ns.lock" "$prefix.desktop-kept" \
+      "$cache/.wineprefix-template" "$cache/.wineprefix-template.lock"
     [ -z "$once" ] || rm -rf "$once"
   fi
 }
