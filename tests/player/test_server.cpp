@@ -45,13 +45,17 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes, Dated da
     DWORD written = 0;
     if (!bytes.empty())
         WriteFile(h.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    if (dated == Dated::Now)
-        return;
+    // Dated from the clock the server reads, also "now": the file system
+    // stamps writes from a coarser clock, which just after the turn of a
+    // second can still show the one before.
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
     const ULONGLONG minute = 60ULL * 10000000ULL;
-    t.QuadPart = dated == Dated::MinuteAgo ? t.QuadPart - minute : t.QuadPart + minute;
+    if (dated == Dated::MinuteAgo)
+        t.QuadPart -= minute;
+    else if (dated == Dated::MinuteAhead)
+        t.QuadPart += minute;
     FILETIME when{t.LowPart, t.HighPart};
     SetFileTime(h.Get(), nullptr, nullptr, &when);
 }
