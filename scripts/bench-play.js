@@ -63,49 +63,8 @@ function runClient([port, urlPath, conc, ms]) {
   });
 }
 
-// A reader of the 3 MB file on fresh connections, one after another
-// (node bench-play.js --reader PORT CUT MS): CUT > 0 closes after that many
-// bytes, as a browser does when a video is sought. Prints the number of
-// connections and of those closed before any byte of an answer came.
-function runReader([port, cut, ms]) {
-  const end = Date.now() + Number(ms);
-  const request = Buffer.from(`GET /big.bin HTTP/1.1\r\nHost: 127.0.0.1:${port}\r\n\r\n`);
-  let count = 0;
-  let empty = 0;
-  const one = () =>
-    new Promise((resolve) => {
-      let bytes = 0;
-      const s = net.connect(Number(port), '127.0.0.1', () => s.write(request));
-      const timer = setTimeout(() => s.destroy(), 30000);
-      s.on('data', (d) => {
-        bytes += d.length;
-        if (Number(cut) && bytes >= Number(cut)) s.destroy();
-      });
-      s.on('error', () => {});
-      s.on('close', () => {
-        clearTimeout(timer);
-        count++;
-        if (!bytes) empty++;
-        resolve();
-      });
-    });
-  (async () => {
-    while (Date.now() < end) await one();
-    process.stdout.write(JSON.stringify({ count, empty }));
-  })();
-}
-
 if (process.argv[2] === '--client') {
   runClient(process.argv.slice(3));
-  return;
-}
-if (process.argv[2] === '--reader') {
-  runReader(process.argv.slice(3));
-  return;
-}
-if (process.argv[2] === '--busy') {
-  const end = Date.now() + Number(process.argv[3]);
-  while (Date.now() < end);
   return;
 }
 
@@ -158,28 +117,10 @@ async function requestsPerSecond(port, processes = 1) {
   return results.reduce((n, r) => n + r.count / r.seconds, 0);
 }
 
-// Early-closing and whole readers of the 3 MB file, one process each, with a
-// busy loop on every CPU: connections closed with no answer at all.
+// Early-closing and whole readers of the 3 MB file with every CPU busy:
+// connections closed with no answer at all.
 const MIX_MS = 20000;
-async function emptyAnswersUnderLoad(port) {
-  const loops = require('node:os').cpus().map(() =>
-    spawn(process.execPath, [__filename, '--busy', String(MIX_MS + 1000)], { stdio: 'ignore' }));
-  const reader = (cut) =>
-    new Promise((resolve, reject) => {
-      const child = spawn(process.execPath, [__filename, '--reader', String(port), String(cut), String(MIX_MS)], {
-        stdio: ['ignore', 'pipe', 'inherit'],
-      });
-      let out = '';
-      child.stdout.on('data', (d) => (out += d));
-      child.on('close', (code) => (code === 0 ? resolve(JSON.parse(out)) : reject(new Error(`reader failed (${code})`))));
-    });
-  try {
-    const [cut, whole] = await Promise.all([reader(65536), reader(0)]);
-    return { cut, whole, loops: loops.length };
-  } finally {
-    for (const l of loops) l.kill();
-  }
-}
+const BIG = 3 * 1024 * 1024;
 
 // One 50 MB download by curl; MB/s from curl's own transfer time.
 function megabytesPerSecond(port) {
@@ -251,7 +192,7 @@ async function main() {
   const ref32Exe = can32 ? buildReference('i686', win32) : null;
   const ref64Exe = buildReference('x86_64', win64);
   const files = { 'small.bin': Buffer.alloc(SMALL, 's'), 'large.bin': Buffer.alloc(LARGE, 'l'),
-    'big.bin': Buffer.alloc(3 * 1024 * 1024, 'b') };
+    'big.bin': Buffer.alloc(BIG, 'b') };
   const site = h.makeSite(files);
   if (playExe !== h.playExe || !can32) fs.copyFileSync(can32 ? playExe : play64Exe, path.join(site.site, 'play.exe'));
   const site64 = h.makeSite(files);
@@ -310,7 +251,7 @@ async function main() {
     }
 
     const mixed = [];
-    for (const s of [p32, p64, can32 ? o : null].filter(Boolean)) mixed.push([s.name, await emptyAnswersUnderLoad(s.port)]);
+    for (const s of [p32, p64, can32 ? o : null].filter(Boolean)) mixed.push([s.name, await h.readersUnderLoad(s.port, '/big.bin', BIG, MIX_MS)]);
 
     const rps = (s) => (s ? median(s.rps).toFixed(0) : '-');
     const mbps = (s) => (s ? median(s.mbps).toFixed(1) : '-');

@@ -334,4 +334,68 @@ function readLog(site) {
   return fs.existsSync(file) ? fs.readFileSync(file, 'latin1') : null;
 }
 
-module.exports = { makeSite, removeSite, startPlay, rawRequest, parseAnswer: parse, httpGet, readLog, sleep, within, playExe, recorderExe, winPath, root, prefix, wineRun, buildDir, playEnv };
+// Reads a file on fresh connections, one after another, in a process of its
+// own (argv: port, path, cut, ms, expected length, most): cut > 0 closes
+// after that many bytes, as a browser does when a video is sought. Prints
+// the connections, those closed before any byte came and those cut short.
+const FRESH_READER = `
+const net = require('node:net');
+const [port, urlPath, cut, ms, length, most] = process.argv.slice(1).map((a, i) => (i === 1 ? a : Number(a)));
+const until = Date.now() + ms;
+const seen = { count: 0, empty: 0, short: 0 };
+const one = () => new Promise((resolve) => {
+  let bytes = 0;
+  const sock = net.connect(port, '127.0.0.1', () => sock.write('GET ' + urlPath + ' HTTP/1.1\\r\\nHost: 127.0.0.1:' + port + '\\r\\n\\r\\n'));
+  const timer = setTimeout(() => sock.destroy(), 20000);
+  sock.on('data', (d) => { bytes += d.length; if (cut && bytes >= cut) sock.destroy(); });
+  sock.on('error', () => {});
+  sock.on('close', () => {
+    clearTimeout(timer);
+    seen.count++;
+    if (!bytes) seen.empty++;
+    else if (bytes < (cut || length)) seen.short++;
+    resolve();
+  });
+});
+(async () => {
+  for (let i = 0; i < most && Date.now() < until; i++) await one();
+  process.stdout.write(JSON.stringify(seen));
+})();
+`;
+
+function freshReader(port, urlPath, cut, ms, length, most) {
+  return new Promise((resolve) => {
+    const child = spawn(process.execPath, ['-e', FRESH_READER, String(port), urlPath, String(cut), String(ms), String(length), String(most)], {
+      stdio: ['ignore', 'pipe', 'inherit'],
+    });
+    let out = '';
+    child.stdout.on('data', (d) => (out += d));
+    child.on('close', () => {
+      try {
+        resolve(JSON.parse(out));
+      } catch {
+        resolve({ count: 0, empty: 0, short: 0, failed: out });
+      }
+    });
+  });
+}
+
+// One reader that closes after 64 KB and one that reads the whole file, each
+// on fresh connections for `ms`, with a busy loop on every CPU: a busy
+// machine lets the server's notifications queue up behind the connections
+// they were for. The loops and the readers end by themselves.
+async function readersUnderLoad(port, urlPath, length, ms, most = Infinity) {
+  const loops = os.cpus().map(() =>
+    spawn(process.execPath, ['-e', `const end = Date.now() + ${ms}; while (Date.now() < end);`], { stdio: 'ignore' }));
+  try {
+    const [cut, whole] = await Promise.all([
+      freshReader(port, urlPath, 65536, ms, length, most),
+      freshReader(port, urlPath, 0, ms, length, most),
+    ]);
+    return { cut, whole, loops: loops.length };
+  } finally {
+    for (const l of loops) l.kill();
+  }
+}
+
+module.exports = { makeSite, removeSite, startPlay, rawRequest, parseAnswer: parse, httpGet, readLog, sleep, within, playExe, recorderExe, winPath, root, prefix, wineRun, buildDir, playEnv, readersUnderLoad };

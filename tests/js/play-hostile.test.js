@@ -3,10 +3,8 @@
 // outside the folder is read, and the program keeps serving.
 const { describe, it, before, after } = require('node:test');
 const assert = require('node:assert/strict');
-const { spawn } = require('node:child_process');
 const fs = require('node:fs');
 const net = require('node:net');
-const os = require('node:os');
 const path = require('node:path');
 const h = require('./play-harness');
 
@@ -227,52 +225,6 @@ describe('play.exe with many connections open', () => {
   });
 });
 
-// Reads the file on fresh connections, one after another, in a process of
-// its own (argv: port, path, cut, ms, expected length): cut > 0 closes after
-// that many bytes, as a browser does when a video is sought. Prints the
-// connections, those closed before any byte came and those cut short.
-const FRESH_READER = `
-const net = require('node:net');
-const [port, urlPath, cut, ms, length] = process.argv.slice(1).map((a, i) => (i === 1 ? a : Number(a)));
-const until = Date.now() + ms;
-const seen = { count: 0, empty: 0, short: 0 };
-const one = () => new Promise((resolve) => {
-  let bytes = 0;
-  const sock = net.connect(port, '127.0.0.1', () => sock.write('GET ' + urlPath + ' HTTP/1.1\\r\\nHost: 127.0.0.1:' + port + '\\r\\n\\r\\n'));
-  const timer = setTimeout(() => sock.destroy(), 20000);
-  sock.on('data', (d) => { bytes += d.length; if (cut && bytes >= cut) sock.destroy(); });
-  sock.on('error', () => {});
-  sock.on('close', () => {
-    clearTimeout(timer);
-    seen.count++;
-    if (!bytes) seen.empty++;
-    else if (bytes < (cut || length)) seen.short++;
-    resolve();
-  });
-});
-(async () => {
-  for (let i = 0; i < 3000 && Date.now() < until; i++) await one();
-  process.stdout.write(JSON.stringify(seen));
-})();
-`;
-
-function freshReader(port, urlPath, cut, ms, length) {
-  return new Promise((resolve) => {
-    const child = spawn(process.execPath, ['-e', FRESH_READER, String(port), urlPath, String(cut), String(ms), String(length)], {
-      stdio: ['ignore', 'pipe', 'inherit'],
-    });
-    let out = '';
-    child.stdout.on('data', (d) => (out += d));
-    child.on('close', () => {
-      try {
-        resolve(JSON.parse(out));
-      } catch {
-        resolve({ count: 0, empty: 0, short: 0, failed: out });
-      }
-    });
-  });
-}
-
 describe('play.exe with readers that close early', () => {
   let site, play;
   const file = Buffer.alloc(3 * 1024 * 1024, 'v');
@@ -288,21 +240,7 @@ describe('play.exe with readers that close early', () => {
   });
 
   it('answers every fresh connection while others end theirs mid-answer, with every CPU busy', async () => {
-    // A busy machine lets the server's notifications queue up behind the
-    // connections they were for. The loops and the readers end by
-    // themselves.
-    const ms = 10000;
-    const loops = os.cpus().map(() =>
-      spawn(process.execPath, ['-e', `const end = Date.now() + ${ms}; while (Date.now() < end);`], { stdio: 'ignore' }));
-    let cut, whole;
-    try {
-      [cut, whole] = await Promise.all([
-        freshReader(play.port, '/big.bin', 65536, ms, file.length),
-        freshReader(play.port, '/big.bin', 0, ms, file.length),
-      ]);
-    } finally {
-      for (const l of loops) l.kill();
-    }
+    const { cut, whole } = await h.readersUnderLoad(play.port, '/big.bin', file.length, 10000, 3000);
     const seen = JSON.stringify({ cut, whole });
     assert.ok(cut.count > 0 && whole.count > 0, seen);
     assert.equal(cut.empty + whole.empty, 0, `connections closed unanswered: ${seen}`);
