@@ -104,8 +104,14 @@ function imageFaults(image, { library, version, versionTexts, sections }, export
   return faults;
 }
 
+// binutils speaks the caller's language ("format de fichier"), and the
+// parsing above reads its English.
+function tool(command, args) {
+  return execFileSync(command, args, { encoding: 'utf8', maxBuffer: 64 << 20, env: { ...process.env, LC_ALL: 'C' } });
+}
+
 function objdump(file) {
-  return execFileSync('objdump', ['-p', file], { encoding: 'utf8', maxBuffer: 64 << 20 });
+  return tool('objdump', ['-p', file]);
 }
 
 function main() {
@@ -132,10 +138,10 @@ function main() {
   for (const [rel, library] of [['extension/HintoraIE.dll', true], ['player/play.exe', false]]) {
     const file = path.join(build, rel);
     const image = parseObjdump(objdump(file));
-    const sections = execFileSync('objdump', ['-h', file], { encoding: 'utf8' })
+    const sections = tool('objdump', ['-h', file])
       .split('\n').map((l) => l.trim().split(/\s+/)[1] || '');
     const versionTexts = library
-      ? execFileSync('strings', ['-el', file], { encoding: 'utf8' }).split('\n') : [];
+      ? tool('strings', ['-el', file]).split('\n') : [];
     const faults = imageFaults(image, { library, version, versionTexts, sections }, exportsOf);
     const imported = [...image.imports.values()].reduce((n, i) => n + i.names.length + i.ordinals.length, 0);
     if (faults.length) {
@@ -149,4 +155,4 @@ function main() {
 }
 
 if (require.main === module) main();
-module.exports = { parseObjdump, missingImports, imageFaults };
+module.exports = { parseObjdump, missingImports, imageFaults, objdump };

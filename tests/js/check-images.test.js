@@ -4,7 +4,8 @@
 // system DLLs lack, however the names are cased or imported.
 const test = require('node:test');
 const assert = require('node:assert');
-const { parseObjdump, missingImports, imageFaults } = require('../../scripts/check-images.js');
+const path = require('node:path');
+const { parseObjdump, missingImports, imageFaults, objdump } = require('../../scripts/check-images.js');
 
 const IMAGE = `
 x.dll:     file format pei-i386
@@ -91,4 +92,18 @@ test('a library without its entry points, its version or stripped symbols is ref
   const more = imageFaults(parseObjdump(IMAGE.replace('\tsymbols stripped\n', '').replace('pei-i386', 'pei-x86-64')),
     { library: false, version: '', versionTexts: [], sections: ['.text', '.debug_info'] }, none);
   assert.deepStrictEqual(more, ['not an i386 image (pei-x86-64)', 'not stripped']);
+});
+
+test('objdump is read in English whatever language the caller speaks', () => {
+  const image = path.join(process.env.HINTORA_BUILD_DIR || 'build/win32', 'player', 'play.exe');
+  // French without a locale to generate: C.UTF-8 takes LANGUAGE's messages.
+  const saved = { ...process.env };
+  Object.assign(process.env, { LC_ALL: 'C.UTF-8', LANGUAGE: 'fr' });
+  try {
+    const read = parseObjdump(objdump(image));
+    assert.match(String(read.format), /^pei-/);
+    assert.ok(read.imports.size > 0);
+  } finally {
+    process.env = saved;
+  }
 });
