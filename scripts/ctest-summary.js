@@ -47,7 +47,8 @@ function secondRunsLine(logs) {
 }
 
 function programLines(tree, log) {
-  const listing = JSON.parse(execFileSync('ctest', ['--test-dir', tree, '--show-only=json-v1'], { encoding: 'utf8' }));
+  const listing = JSON.parse(execFileSync('ctest', ['--test-dir', tree, '--show-only=json-v1'],
+    { encoding: 'utf8', env: { ...process.env, LC_ALL: 'C' } }));
   const programOf = new Map();
   for (const t of listing.tests) {
     const exe = (t.command || []).find((c) => /\.exe$/i.test(c));

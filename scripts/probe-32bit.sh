@@ -105,7 +105,7 @@ for bits in 64 32; do
   exe=$cache/probe-exit42-$bits.exe
   "$cc" -O2 -s -o "$exe" scripts/probe/exit42.c 2>"$cache/probe-build.log" ||
     fail "the toolchain cannot build the $bits-bit probe (log: $cache/probe-build.log)"
-  file "$exe" | grep -q "$kind" || fail "the $bits-bit probe is no $bits-bit image"
+  LC_ALL=C file "$exe" | grep -q "$kind" || fail "the $bits-bit probe is no $bits-bit image"
 done
 
 # Runs the BITS-bit probe as every Windows program runs, bounded; a shell of

@@ -32,7 +32,7 @@ for p in $packages; do
     nodejs) command -v node >/dev/null 2>&1 && continue ;;
     npm) command -v npm >/dev/null 2>&1 && continue ;;
   esac
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
+  LC_ALL=C dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
 done
 
 if [ -n "$missing" ]; then

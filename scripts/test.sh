@@ -56,7 +56,7 @@ for bits in 32 64; do
   eval kind=\$kind_$bits
   for f in $(find build/win$bits/tests build/win$bits/extension/HintoraIE.dll build/win$bits/player/play.exe \
       -name '*.exe' -o -name '*.dll' | grep -v -e /CMakeFiles/ -e wineprefix); do
-    file "$f" | grep -q "$kind" || { echo "test: not a $bits-bit image: $f"; exit 1; }
+    LC_ALL=C file "$f" | grep -q "$kind" || { echo "test: not a $bits-bit image: $f"; exit 1; }
   done
 done
 
