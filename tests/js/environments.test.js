@@ -5,7 +5,8 @@
 // answer (the code-segment check, built here), or stops with wine's words
 // when wine itself fails; a machine without 32-bit code tries the same
 // through the 64-bit twin. Each probe has a cache folder of the test's own;
-// they share one wine prefix (a link in each cache), made once here.
+// they share one wine prefix (a link in each cache), made once here. A
+// caller's language stays away from the texts the tests compare.
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const { spawnSync } = require('node:child_process');
@@ -256,4 +257,12 @@ test('wine is shown the machine\'s folders but the sid root\'s system ones, whic
     assert.match(r.err, /^wow64-exec: .*\/usr\/\S+ lies below \/usr,/, r.text);
   }
   assert.ok(!fs.existsSync(marker), 'nothing started');
+});
+
+test('a caller in Turkish runs a test program as ctest runs it, and it gets the English it compares', { timeout: limit }, () => {
+  const tree = process.env.HINTORA_BUILD_DIR || path.join(root, 'build', 'win32');
+  const listing = JSON.parse(run('ctest', ['--test-dir', tree, '--show-only=json-v1']).out);
+  const [command, ...args] = listing.tests.find((t) => t.name === 'ServerTest.MissingFilesAndHiddenFiles').command;
+  const r = run(command, args, { env: { ...process.env, LC_ALL: 'tr_TR.UTF-8' } });
+  assert.equal(r.status, 0, r.text);
 });
