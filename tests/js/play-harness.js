@@ -137,9 +137,11 @@ function ensurePrefix() {
   prefixReady = true;
 }
 
-// No display: the browser dialog must never wait for a click in a test.
+// No display: the browser dialog must never wait for a click in a test. The
+// tests compare play.exe's texts in English, and wine takes the programs'
+// language from LC_ALL: a test that wants another one names it in extra.
 function playEnv(extra = {}) {
-  const env = { ...process.env, ...extra };
+  const env = { ...process.env, LC_ALL: 'C', ...extra };
   delete env.DISPLAY;
   delete env.WAYLAND_DISPLAY;
   return env;

@@ -37,7 +37,7 @@ function localeEnv(i) {
   env.HINTORA_WINEPREFIX_TEMPLATE = template;
   if (i % 3 === 0) return { name: 'POSIX', env };
   if (i % 3 === 1) return { name: 'LC_ALL=C', env: { ...env, LC_ALL: 'C' } };
-  return { name: 'the caller\'s', env: h.playEnv({ HINTORA_WINEPREFIX_TEMPLATE: template }) };
+  return { name: 'the caller\'s', env: { ...process.env, DISPLAY: undefined, WAYLAND_DISPLAY: undefined, HINTORA_WINEPREFIX_TEMPLATE: template } };
 }
 
 // The processes that carry the prefix in their environment.
