@@ -25,8 +25,8 @@ rm -f "$standin_out"
 # the wineserver, the program and every helper it starts. Reading a process's
 # environment can block while that process is stuck, hence the bound.
 prefix_pids() {
-  timeout -k 1 5 grep -lzxF "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null |
-    sed 's#^/proc/\([0-9]*\)/environ$#\1#' || true
+  LC_ALL=C timeout -k 1 5 grep -lzxF "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null |
+    LC_ALL=C sed 's#^/proc/\([0-9]*\)/environ$#\1#' || true
 }
 
 # Waits at most $1 tenths of a second until the prefix has no process left;
@@ -39,6 +39,19 @@ wait_prefix_empty() {
     tries=$((tries + 1))
     left=$(prefix_pids)
   done
+}
+
+# The terminal's character set: that of the caller's locale, or, where the C
+# library lacks that locale, the one its name gives (fr_FR.UTF-8); ASCII in
+# C and POSIX.
+terminal_charset() {
+  name=${LC_ALL:-${LC_CTYPE:-${LANG:-C}}}
+  charset=$(LC_ALL=$name locale charmap 2>/dev/null) || charset=""
+  case $charset/$name in
+    /*.*|ANSI_X3.4-1968/*.*) charset=${name#*.}; charset=${charset%%@*} ;;
+    /*|ANSI_X3.4-1968/*) charset=ASCII ;;
+  esac
+  echo "$charset"
 }
 
 play=""
@@ -96,7 +109,7 @@ echo "run: play.exe serves $site (log: $site/play.exe.log)"
 # the wait; with one, a window of play.exe may (its browser choice, or a
 # message), and the wait lasts as long as play.exe runs.
 tries=0
-while ! grep -q 'fetched' "$standin_out" 2>/dev/null && kill -0 $play 2>/dev/null; do
+while ! LC_ALL=C grep -q 'fetched' "$standin_out" 2>/dev/null && kill -0 $play 2>/dev/null; do
   if [ -z "${DISPLAY:-}" ]; then
     [ $tries -lt 1200 ] || break
   elif [ $tries -eq 100 ]; then
@@ -105,12 +118,15 @@ while ! grep -q 'fetched' "$standin_out" 2>/dev/null && kill -0 $play 2>/dev/nul
   sleep 0.1
   tries=$((tries + 1))
 done
-address=$(sed -n 's/^browser stand-in: asked to open \(http:[^ ]*\).*/\1/p' "$standin_out" 2>/dev/null | tr -d '\r' | head -n 1)
+address=$(LC_ALL=C sed -n 's/^browser stand-in: asked to open \(http:[^ ]*\).*/\1/p' "$standin_out" 2>/dev/null | tr -d '\r' | head -n 1)
 if [ -z "$address" ]; then
   echo "run: play.exe started no browser; see $site/play.exe.log"
   exit 1
 fi
-tr -d '\r' <"$standin_out"
+# Its lines are UTF-8, the player's status text among them.
+lines=$(LC_ALL=C tr -d '\r' <"$standin_out")
+shown=$(printf '%s\n' "$lines" | iconv -f UTF-8 -t "$(terminal_charset)//TRANSLIT" 2>/dev/null) || shown=$lines
+printf '%s\n' "$shown"
 # The server answers both of its names; 127.0.0.1 avoids a browser trying
 # localhost over IPv6 first.
 echo "run: open $(echo "$address" | sed 's#//localhost:#//127.0.0.1:#') in any browser on this machine"

@@ -29,6 +29,23 @@ std::string AddressFromCommandLine() {
     return std::string(address.begin(), address.end());
 }
 
+// The player answers its status text in the ANSI code page, which is ours
+// too (it started us); the file gets UTF-8, which run.sh prints in the
+// terminal's character set.
+std::string AnsiToUtf8(const std::string& text) {
+    const int size = static_cast<int>(text.size());
+    const int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    if (wide <= 0)
+        return text;
+    std::wstring buffer(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), size, &buffer[0], wide);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, buffer.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_UTF8, 0, buffer.data(), wide, &utf8[0], n, nullptr, nullptr);
+    return utf8;
+}
+
 // Sends one GET for the address and returns the answer's status line.
 std::string FetchOnce(const std::string& address) {
     const std::string rest = address.substr(7);
@@ -79,6 +96,6 @@ int main() {
         return 1;
     }
     out << "browser stand-in: asked to open " << address << std::endl;
-    out << "browser stand-in: fetched it once: " << FetchOnce(address) << std::endl;
+    out << "browser stand-in: fetched it once: " << AnsiToUtf8(FetchOnce(address)) << std::endl;
     return 0;
 }

@@ -4,7 +4,8 @@
 // its process group as a terminal does or to the script alone as `kill` does,
 // it leaves no process of the prefix and no server folder in /tmp. Whatever
 // the caller's locale, it serves files named with letters beyond ASCII from
-// folders named so.
+// folders named so, and prints play.exe's status text in the terminal's
+// character set.
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const { spawn, spawnSync } = require('node:child_process');
@@ -28,15 +29,20 @@ const files = {
 };
 
 // The locales a caller may have: none at all (a fresh container, cron), one
-// that names no character set, and the caller's own.
-function localeEnv(i) {
+// that names no character set, the caller's own, and Japanese, in which
+// play.exe's status texts are not ASCII, to be printed in the terminal's
+// character set: UTF-8 as the name of a locale the C library lacks, and
+// EUC-JP, made in `made` (LOCPATH hides the machine's locales).
+function localeEnv(i, made) {
   const env = { ...process.env };
   for (const name of Object.keys(env)) if (name === 'LANG' || name === 'LANGUAGE' || name.startsWith('LC_')) delete env[name];
   delete env.DISPLAY;
   delete env.WAYLAND_DISPLAY;
   env.HINTORA_WINEPREFIX_TEMPLATE = template;
-  if (i % 3 === 0) return { name: 'POSIX', env };
-  if (i % 3 === 1) return { name: 'LC_ALL=C', env: { ...env, LC_ALL: 'C' } };
+  if (i % 5 === 0) return { name: 'POSIX', env };
+  if (i % 5 === 1) return { name: 'LC_ALL=C', env: { ...env, LC_ALL: 'C' } };
+  if (i % 5 === 3) return { name: 'LC_ALL=ja_JP.UTF-8', env: { ...env, LC_ALL: 'ja_JP.UTF-8', LOCPATH: made }, charset: 'utf-8' };
+  if (i % 5 === 4) return { name: 'LC_ALL=ja_JP.eucJP', env: { ...env, LC_ALL: 'ja_JP.eucJP', LOCPATH: made }, charset: 'euc-jp' };
   return { name: 'the caller\'s', env: { ...process.env, DISPLAY: undefined, WAYLAND_DISPLAY: undefined, HINTORA_WINEPREFIX_TEMPLATE: template } };
 }
 
@@ -94,12 +100,15 @@ test('run-play.sh serves non-ASCII names in any locale and leaves nothing behind
     spawnSync(h.wineRun, [prefix, '--stop'], { stdio: 'ignore', timeout: 60000 });
     fs.rmSync(base, { recursive: true, force: true });
   });
+  const made = path.join(base, 'locales');
+  fs.mkdirSync(made);
+  assert.equal(spawnSync('localedef', ['-i', 'ja_JP', '-f', 'EUC-JP', path.join(made, 'ja_JP.eucJP')]).status, 0);
 
   const results = [];
   for (let i = 0; i < rounds; i++) {
     const signal = signals[i % 3];
     const toGroup = i % 2 === 0;
-    const locale = localeEnv(i);
+    const locale = localeEnv(i, made);
     const what = `round ${i + 1}: ${signal} to the ${toGroup ? 'process group' : 'script'}, ${locale.name} locale`;
     // Output to a file, as to a terminal: wine-run treats a pipe otherwise.
     const outFile = path.join(base, `output-${i}.txt`);
@@ -125,6 +134,8 @@ test('run-play.sh serves non-ASCII names in any locale and leaves nothing behind
       assert.equal(r.status, 200, `${what}: ${rel}`);
       assert.ok(r.body.equals(Buffer.from(content)), `${what}: ${rel}: ${r.body.toString('hex')}`);
     }
+    const unreadable = locale.charset && !new TextDecoder(locale.charset).decode(fs.readFileSync(outFile))
+      .includes('browser stand-in: fetched it once: HTTP/1.1 403 \u30a2\u30af\u30bb\u30b9\u7981\u6b62\n');
 
     const signalledAt = Date.now();
     process.kill(toGroup ? -script.pid : script.pid, signal);
@@ -144,6 +155,7 @@ test('run-play.sh serves non-ASCII names in any locale and leaves nothing behind
       ended: /^run: play\.exe ended$/m.test(text),
       // The server's folder in /tmp goes with the server.
       folderLeft: !folder || fs.existsSync(folder),
+      unreadable,
       text,
     };
     results.push(result);
@@ -153,12 +165,13 @@ test('run-play.sh serves non-ASCII names in any locale and leaves nothing behind
       spawnSync(h.wineRun, [prefix, '--stop'], { stdio: 'ignore', timeout: 60000 });
     }
   }
-  const clean = results.filter((r) => r.clean && r.ended && !r.folderLeft);
+  const clean = results.filter((r) => r.clean && r.ended && !r.folderLeft && !r.unreadable);
   t.diagnostic(`${clean.length} of ${rounds} clean; the slowest clean-up took ${Math.max(...results.map((r) => r.ms))} ms ` +
     `from the signal; the clean-up killed what was left in ${results.filter((r) => r.killed).length}`);
   for (const r of results.filter((x) => !clean.includes(x))) {
     assert.fail(`${r.what}: ${r.clean ? '' : 'processes of the prefix left 10 s after run-play.sh ended; '}` +
-      `${r.ended ? '' : 'no "run: play.exe ended"; '}${r.folderLeft ? 'the server folder is left; ' : ''}\n${r.text}`);
+      `${r.ended ? '' : 'no "run: play.exe ended"; '}${r.folderLeft ? 'the server folder is left; ' : ''}` +
+      `${r.unreadable ? 'the status text does not read right in the locale\'s character set; ' : ''}\n${r.text}`);
   }
 });
 
