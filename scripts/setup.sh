@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 packages="cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
   libwine-dev googletest nodejs npm curl file iproute2 xauth xvfb debootstrap
-  chromium python3 gcc binutils util-linux procps locales"
+  chromium python3 gcc binutils util-linux procps"
 
 # Only installing needs root: an ordinary user is asked through sudo, and
 # building and testing then run as that user.

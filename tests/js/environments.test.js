@@ -5,8 +5,7 @@
 // answer (the code-segment check, built here), or stops with wine's words
 // when wine itself fails; a machine without 32-bit code tries the same
 // through the 64-bit twin. Each probe has a cache folder of the test's own;
-// they share one wine prefix (a link in each cache), made once here. A
-// caller's language stays away from the texts the tests compare.
+// they share one wine prefix (a link in each cache), made once here.
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const { spawnSync } = require('node:child_process');
@@ -259,10 +258,9 @@ test('wine is shown the machine\'s folders but the sid root\'s system ones, whic
   assert.ok(!fs.existsSync(marker), 'nothing started');
 });
 
-test('a caller in Turkish runs a test program as ctest runs it, and it gets the English it compares', { timeout: limit }, () => {
-  const tree = process.env.HINTORA_BUILD_DIR || path.join(root, 'build', 'win32');
-  const listing = JSON.parse(run('ctest', ['--test-dir', tree, '--show-only=json-v1']).out);
-  const [command, ...args] = listing.tests.find((t) => t.name === 'ServerTest.MissingFilesAndHiddenFiles').command;
+test('a test program that ctest runs for a caller in Turkish gets the English texts it compares', { timeout: limit }, () => {
+  const tests = JSON.parse(run('ctest', ['--test-dir', process.env.HINTORA_BUILD_DIR || 'build/win32', '--show-only=json-v1']).out).tests;
+  const [command, ...args] = tests.find((t) => t.name === 'ServerTest.MissingFilesAndHiddenFiles').command;
   const r = run(command, args, { env: { ...process.env, LC_ALL: 'tr_TR.UTF-8' } });
   assert.equal(r.status, 0, r.text);
 });

@@ -21,8 +21,7 @@ const net = require('node:net');
 const path = require('node:path');
 const h = require('./play-harness');
 
-// Run as a caller in Turkish: the texts compared here are English all the
-// same, though wine would give play.exe the caller's language.
+// As a caller in Turkish: wine would give play.exe that language.
 process.env.LC_ALL = 'tr_TR.UTF-8';
 
 const SAVE = '/radozira/configurator/saveit.qxph';

@@ -137,9 +137,8 @@ function ensurePrefix() {
   prefixReady = true;
 }
 
-// No display: the browser dialog must never wait for a click in a test. The
-// tests compare play.exe's texts in English, and wine takes the programs'
-// language from LC_ALL: a test that wants another one names it in extra.
+// No display: the browser dialog must never wait for a click in a test.
+// English (wine's language comes from LC_ALL), unless extra names another.
 function playEnv(extra = {}) {
   const env = { ...process.env, LC_ALL: 'C', ...extra };
   delete env.DISPLAY;
