@@ -69,6 +69,27 @@ function serverDirName() {
   return `server-${st.dev.toString(16)}-${st.ino.toString(16)}`;
 }
 
+// Where the server of any prefix works: the folder that the prefix's
+// wineserver file names, in /tmp, then one named after the prefix.
+function serverFolder(prefix) {
+  const st = fs.statSync(prefix);
+  const servers = fs.readFileSync(path.join(prefix, 'wineserver'), 'utf8').trim();
+  return path.join('/tmp', servers, `server-${st.dev.toString(16)}-${st.ino.toString(16)}`);
+}
+
+// The processes that have one of the lines in their environment, by name.
+function processesWith(lines) {
+  const found = [];
+  for (const pid of fs.readdirSync('/proc').filter((p) => /^\d+$/.test(p))) {
+    try {
+      if (fs.readFileSync(`/proc/${pid}/environ`, 'latin1').split('\0').some((l) => lines.includes(l))) {
+        found.push({ pid: Number(pid), name: fs.readFileSync(`/proc/${pid}/comm`, 'utf8').trim() });
+      }
+    } catch {}
+  }
+  return found;
+}
+
 function loopbackPortsOfPrefix() {
   let out = '';
   try {
@@ -399,4 +420,4 @@ async function readersUnderLoad(port, urlPath, length, ms, most = Infinity) {
   }
 }
 
-module.exports = { makeSite, removeSite, startPlay, rawRequest, parseAnswer: parse, httpGet, readLog, sleep, within, playExe, recorderExe, winPath, root, prefix, wineRun, buildDir, playEnv, readersUnderLoad };
+module.exports = { serverFolder, processesWith, makeSite, removeSite, startPlay, rawRequest, parseAnswer: parse, httpGet, readLog, sleep, within, playExe, recorderExe, winPath, root, prefix, wineRun, buildDir, playEnv, readersUnderLoad };

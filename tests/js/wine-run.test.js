@@ -1,8 +1,9 @@
 'use strict';
 // cmake/wine-run's own promises: a prefix made from the tree's template
 // shares its big files and not the ones wine writes, nor any once another
-// wine is to update it, and --stop neither reports a server as ended nor
-// removes its folder while one still runs.
+// wine is to update it, --stop neither reports a server as ended nor
+// removes its folder while one still runs, and a server ends by itself
+// after its last program and keeps its desktop until then.
 // Started as the scripts start it, through a relative path, with CDPATH
 // exported.
 const test = require('node:test');
@@ -16,8 +17,10 @@ const h = require('./play-harness');
 const template = path.join(path.dirname(h.prefix), '.wineprefix-template');
 const env = h.playEnv({ CDPATH: '.:/', HINTORA_WINEPREFIX_TEMPLATE: template });
 
+// wineRun([EXTRA_ENV,] ARGS...)
 function wineRun(...args) {
-  return spawnSync('cmake/wine-run', args, { cwd: h.root, env, encoding: 'utf8', timeout: 240000 });
+  const extra = typeof args[0] === 'object' ? args.shift() : {};
+  return spawnSync('cmake/wine-run', args, { cwd: h.root, env: { ...env, ...extra }, encoding: 'utf8', timeout: 240000 });
 }
 
 // The wineservers of a prefix: they work in a folder named after the
@@ -37,7 +40,7 @@ function serversOf(prefix) {
   return found;
 }
 
-function makePrefix(t) {
+function makePrefix(t, extra = {}) {
   const base = fs.mkdtempSync(path.join(os.tmpdir(), 'hintora-wine-run-'));
   const prefix = path.join(base, 'prefix');
   t.after(() => {
@@ -49,7 +52,7 @@ function makePrefix(t) {
     wineRun(prefix, '--stop');
     fs.rmSync(base, { recursive: true, force: true });
   });
-  const r = wineRun(prefix, 'cmd', '/c', 'echo', 'ready');
+  const r = wineRun(extra, prefix, 'cmd', '/c', 'echo', 'ready');
   assert.equal(r.status, 0, `${r.stdout}${r.stderr}`);
   assert.match(r.stdout, /ready/);
   return prefix;
@@ -96,9 +99,7 @@ test('a prefix made by another wine gets files of its own before wine updates it
 test('wine-run --stop keeps a server that is still there and its folder, and ends once it is gone', async (t) => {
   const prefix = makePrefix(t);
   assert.equal(serversOf(prefix).length, 1);
-  const st = fs.statSync(prefix);
-  const folder = path.join('/tmp', fs.readFileSync(path.join(prefix, 'wineserver'), 'utf8').trim(),
-    `server-${st.dev.toString(16)}-${st.ino.toString(16)}`);
+  const folder = h.serverFolder(prefix);
   assert.ok(fs.existsSync(path.join(folder, 'socket')), folder);
 
   const fake = path.join(path.dirname(prefix), 'wineserver');
@@ -129,4 +130,21 @@ test('wine-run --stop keeps a server that is still there and its folder, and end
   assert.equal(r.status, 0, `${r.stdout}${r.stderr}`);
   assert.deepEqual(serversOf(prefix), []);
   assert.ok(!fs.existsSync(folder), `${folder} is left`);
+});
+
+test('a server ends by itself after its last program, keeping its desktop until then', async (t) => {
+  const prefix = makePrefix(t, { HINTORA_WINESERVER_IDLE: '10' });
+  const folder = h.serverFolder(prefix);
+  const running = () => h.processesWith([`WINEPREFIX=${prefix}`]);
+  // Wine ends a desktop a second after its last program, and a program that
+  // starts then can make no window.
+  await h.sleep(3000);
+  const desktop = running().some((p) => p.name === 'explorer.exe');
+  if (serversOf(prefix).length) assert.ok(desktop, 'the desktop ended before its server');
+  for (let i = 0; i < 1200 && (running().length || fs.existsSync(folder)); i++) await h.sleep(100);
+  assert.deepEqual(running(), [], 'still running 120 s after the last program');
+  assert.ok(!fs.existsSync(folder), `${folder} is left`);
+  // A program that runs longer than the idle time keeps its server.
+  const r = wineRun({ HINTORA_WINESERVER_IDLE: '2' }, prefix, 'cmd', '/c', 'ping -n 9 127.0.0.1 >nul & echo done');
+  assert.match(r.stdout, /done/, `status ${r.status}: ${r.stderr}`);
 });
