@@ -2,8 +2,9 @@
 // cmake/wine-run's own promises: a prefix made from the tree's template
 // shares its big files and not the ones wine writes, nor any once another
 // wine is to update it, --stop neither reports a server as ended nor
-// removes its folder while one still runs, and a server ends by itself
-// after its last program and keeps its desktop until then.
+// removes its folder while one still runs, a server ends by itself after
+// its last program and keeps its desktop until then, and one of another sid
+// root is named as such.
 // Started as the scripts start it, through a relative path, with CDPATH
 // exported.
 const test = require('node:test');
@@ -147,4 +148,16 @@ test('a server ends by itself after its last program, keeping its desktop until 
   // A program that runs longer than the idle time keeps its server.
   const r = wineRun({ HINTORA_WINESERVER_IDLE: '2' }, prefix, 'cmd', '/c', 'ping -n 9 127.0.0.1 >nul & echo done');
   assert.match(r.stdout, /done/, `status ${r.status}: ${r.stderr}`);
+});
+
+test('a server of another sid root is named, with its root and what to do', (t) => {
+  const prefix = makePrefix(t);
+  const sidRoot = fs.realpathSync(process.env.HINTORA_WOW64_ROOT || '/var/cache/hintora/wow64-root');
+  const other = path.join(path.dirname(prefix), 'other-root');
+  fs.mkdirSync(other);
+  for (const entry of fs.readdirSync(sidRoot)) fs.symlinkSync(path.join(sidRoot, entry), path.join(other, entry));
+  const r = wineRun({ HINTORA_WOW64_ROOT: other }, prefix, 'cmd', '/c', 'exit');
+  assert.equal(r.status, 127, r.stderr);
+  assert.ok(r.stderr.includes(`server of ${prefix} runs under the sid root ${sidRoot}, not under ${fs.realpathSync(other)}`), r.stderr);
+  assert.ok(r.stderr.includes(`HINTORA_WOW64_ROOT=${sidRoot} ${h.root}/cmake/wine-run ${prefix} --stop`), r.stderr);
 });
