@@ -60,19 +60,106 @@ for bits in 32 64; do
   done
 done
 
+# Stopped halfway (INT, TERM, HUP) or at the end, the run ends what its
+# tests started, and only that: every process of theirs carries the run's
+# mark in its environment (wine hands it on to its server and every
+# program), and their temporary files lie in a folder of the run's own.
+run=$(mktemp -d "${TMPDIR:-/tmp}/hintora-test-XXXXXX")
+export HINTORA_TEST_RUN="$run" TMPDIR="$run"
+group=""
+trees=""
+finished=""
+# The processes that carry the mark. Reading a process's environment can
+# block while that process is stuck, hence the bound.
+marked() {
+  timeout -k 1 10 grep -lzxF "HINTORA_TEST_RUN=$run" /proc/[0-9]*/environ 2>/dev/null |
+    LC_ALL=C sed 's#^/proc/\([0-9]*\)/environ$#\1#' || true
+}
+# The servers of the prefixes listed in $prefixes, all at once.
+stop_all() {
+  echo "$prefixes" | {
+    while IFS= read -r prefix; do
+      [ -z "$prefix" ] || cmake/wine-run "$prefix" --stop </dev/null >/dev/null 2>&1 &
+    done
+    wait
+  }
+}
+# Every wait in here is bounded, and nothing stops it halfway: not a second
+# signal, nor a terminal that is gone (HUP) and takes no more output. $1: the
+# signal that stopped the run, or nothing at its end.
+finish() {
+  [ -z "$finished" ] || return 0
+  finished=1
+  trap '' INT TERM HUP PIPE
+  set +e
+  unset HINTORA_TEST_RUN
+  [ -z "$1" ] || echo "test: $1: ending the tests and every process they started"
+  if [ -n "$group" ]; then
+    kill -TERM -"$group" 2>/dev/null
+    tries=0
+    while kill -0 -"$group" 2>/dev/null && [ $tries -lt 50 ]; do
+      sleep 0.1
+      tries=$((tries + 1))
+    done
+    kill -KILL -"$group" 2>/dev/null
+  fi
+  # The servers of the trees' prefixes (which may have started before this
+  # run) and every server the run started, wherever its prefix lies, end
+  # as --stop ends them, and their folders in /tmp go.
+  prefixes=$({
+    for tree in $trees; do
+      for prefix in "$PWD/$tree"/wineprefix*; do [ ! -d "$prefix" ] || echo "$prefix"; done
+    done
+    for pid in $(marked); do
+      [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = wineserver ] || continue
+      LC_ALL=C tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | LC_ALL=C sed -n 's/^WINEPREFIX=//p'
+    done
+  } | LC_ALL=C sort -u)
+  stop_all
+  # What is left (the servers' watchers end a moment after their server).
+  tries=0
+  left=$(marked)
+  while [ -n "$left" ] && [ $tries -lt 50 ]; do
+    sleep 0.1
+    tries=$((tries + 1))
+    left=$(marked)
+  done
+  if [ -n "$left" ]; then
+    named=$(for pid in $left; do printf ' %s (%s)' "$pid" "$(cat "/proc/$pid/comm" 2>/dev/null)"; done)
+    kill -KILL $left 2>/dev/null
+    echo "test: killed what the tests left running:$named"
+    sleep 1
+    stop_all
+    left=$(marked)
+    [ -z "$left" ] || echo "test: still running after KILL:" $left
+  fi
+  rm -rf "$run"
+  [ -z "$1" ] || echo "test: $1: the tests were ended, the servers of $(echo "$prefixes" | grep -c .) wine prefixes stopped and the run's temporary folder removed"
+}
+trap 'finish' EXIT
+trap 'finish INT; exit 130' INT
+trap 'finish TERM; exit 143' TERM
+trap 'finish HUP; exit 129' HUP
+
 status=0
 passed=0
 failed=0
 logs=""
 for bits in $runs; do
   tree=build/win$bits
+  trees="$trees $tree"
   log=$tree.ctest.log
   logs="$logs $log"
   echo "test: running the tests of $tree"
   # A test that fails is run once more: wine under full load now and then
-  # loses a process; a real fault fails twice.
-  { ctest --test-dir "$tree" -j "$(nproc 2>/dev/null || echo 4)" --output-on-failure --timeout 600 \
-      --repeat until-pass:2 2>&1 || echo $? >"$log.status"; } | tee "$log"
+  # loses a process; a real fault fails twice. In a session of its own,
+  # waited for here, so that a signal is handled at once and ends all of it.
+  setsid sh -c '{ ctest "$@" 2>&1 || echo $? >"$0.status"; } | tee "$0"' "$log" \
+    --test-dir "$tree" -j "$(nproc 2>/dev/null || echo 4)" --output-on-failure --timeout 600 \
+    --repeat until-pass:2 &
+  group=$!
+  wait "$group" || true
+  group=""
   [ ! -f "$log.status" ] || { status=1; rm -f "$log.status"; }
   # Every prefix the tests used gets its wineserver stopped, and the
   # server's folder in /tmp removed.
@@ -85,6 +172,9 @@ for bits in $runs; do
   passed=$((passed + run_passed))
   failed=$((failed + ${run_failed:-1}))
 done
+finish
+set -e
+trap - INT TERM HUP PIPE
 
 echo "test: $ran"
 # The retry above must not hide a test that fails now and then.

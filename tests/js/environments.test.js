@@ -8,10 +8,11 @@
 // they share one wine prefix (a link in each cache), made once here.
 const test = require('node:test');
 const assert = require('node:assert/strict');
-const { spawnSync } = require('node:child_process');
+const { spawn, spawnSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
+const h = require('./play-harness');
 
 const root = path.resolve(__dirname, '..', '..');
 const sidRoot = process.env.HINTORA_WOW64_ROOT || '/var/cache/hintora/wow64-root';
@@ -263,4 +264,55 @@ test('a test program that ctest runs for a caller in Turkish gets the English te
   const [command, ...args] = tests.find((t) => t.name === 'ServerTest.MissingFilesAndHiddenFiles').command;
   const r = run(command, args, { env: { ...process.env, LC_ALL: 'tr_TR.UTF-8' } });
   assert.equal(r.status, 0, r.text);
+});
+
+// test.sh stopped by INT (to its group, as Ctrl+C sends it), TERM, or HUP
+// with its output gone (a closed terminal), in a copy of the checkout whose
+// setup, probe, build and ctest are stand-ins; that ctest runs wine programs
+// in a prefix of the tree and in one of the temporary folder.
+test('test.sh stopped halfway ends what its tests started and removes their folders', { timeout: 3 * limit }, async (t) => {
+  const [copy, out] = [fresh(base), fresh(base)];
+  const files = {
+    'scripts/setup.sh': '',
+    'scripts/probe-32bit.sh': 'echo "yes: a stand-in probe"',
+    'scripts/build.sh': 'mkdir -p build/win32',
+    'scripts/check-images.js': '',
+    'scripts/ctest-summary.js': '',
+    'tools/ctest': `#!/bin/sh\necho "$HINTORA_TEST_RUN" >"${out}/run"
+for prefix in "$PWD/build/win32/wineprefix" "$(mktemp -d)/prefix"; do
+  cmake/wine-run "$prefix" cmd /c exit && echo "$prefix" >>"${out}/prefixes"
+  cmake/wine-run "$prefix" cmd /c "ping -n 1000 127.0.0.1 >nul" &
+done
+sleep 2 && touch "${out}/ready" && sleep 900`,
+  };
+  for (const rel of ['scripts/test.sh', 'cmake/wow64-exec', 'cmake/wine-run']) files[rel] = fs.readFileSync(path.join(root, rel));
+  for (const [rel, text] of Object.entries(files)) {
+    fs.mkdirSync(path.dirname(path.join(copy, rel)), { recursive: true });
+    fs.writeFileSync(path.join(copy, rel), text, { mode: 0o755 });
+  }
+  const template = path.join(path.dirname(h.prefix), '.wineprefix-template');
+  const extra = { HOME: base, TMPDIR: fresh(base), PATH: `${copy}/tools:${process.env.PATH}`, HINTORA_WINEPREFIX_TEMPLATE: template };
+  for (const [signal, code] of [['SIGINT', 130], ['SIGTERM', 143], ['SIGHUP', 129]]) {
+    for (const f of ['prefixes', 'ready']) fs.rmSync(path.join(out, f), { force: true });
+    const script = spawn('sh', ['-c', 'exec sh scripts/test.sh 2>&1'], { cwd: copy, detached: true, env: env(extra) });
+    let text = '';
+    script.stdout.on('data', (d) => (text += d));
+    const exited = new Promise((resolve) => script.on('exit', (c, s) => resolve(c ?? s)));
+    for (let i = 0; i < 2400 && !fs.existsSync(path.join(out, 'ready')); i++) await h.sleep(100);
+    const mark = fs.readFileSync(path.join(out, 'run'), 'utf8').trim();
+    const prefixes = fs.readFileSync(path.join(out, 'prefixes'), 'utf8').trim().split('\n');
+    // What a round that fails leaves.
+    t.after(() => {
+      for (const p of prefixes) run(wineRun, [p, '--stop'], { env: env(extra) });
+      for (const p of h.processesWith([`HINTORA_TEST_RUN=${mark}`])) run('kill', ['-KILL', String(p.pid)]);
+    });
+    const folders = [mark, ...prefixes.map((p) => h.serverFolder(p))];
+    if (signal === 'SIGHUP') script.stdout.destroy();
+    process.kill(signal === 'SIGINT' ? -script.pid : script.pid, signal);
+    const status = await h.within(exited, 120000);
+    assert.equal(status, code, `${signal}: test.sh ended with ${status ?? 'nothing in 120 s'}:\n${text}`);
+    assert.deepEqual(h.processesWith([`HINTORA_TEST_RUN=${mark}`]), [], `${signal}: left running:\n${text}`);
+    assert.deepEqual(folders.filter((f) => fs.existsSync(f)), [], `${signal}: left:\n${text}`);
+    if (signal !== 'SIGHUP') assert.match(text, new RegExp(`^test: ${signal.slice(3)}: the tests were ended, the servers of 2 wine`, 'm'));
+  }
 });
