@@ -75,6 +75,13 @@ marked() {
   timeout -k 1 10 grep -lzxF "HINTORA_TEST_RUN=$run" /proc/[0-9]*/environ 2>/dev/null |
     LC_ALL=C sed 's#^/proc/\([0-9]*\)/environ$#\1#' || true
 }
+# The prefixes of the wineservers among the processes named.
+prefixes_of() {
+  for pid do
+    [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = wineserver ] || continue
+    LC_ALL=C tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | LC_ALL=C sed -n 's/^WINEPREFIX=//p'
+  done
+}
 # The servers of the prefixes listed in $prefixes, all at once.
 stop_all() {
   echo "$prefixes" | {
@@ -110,10 +117,7 @@ finish() {
     for tree in $trees; do
       for prefix in "$PWD/$tree"/wineprefix*; do [ ! -d "$prefix" ] || echo "$prefix"; done
     done
-    for pid in $(marked); do
-      [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = wineserver ] || continue
-      LC_ALL=C tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | LC_ALL=C sed -n 's/^WINEPREFIX=//p'
-    done
+    prefixes_of $(marked)
   } | LC_ALL=C sort -u)
   stop_all
   # What is left (the servers' watchers end a moment after their server).
@@ -126,6 +130,8 @@ finish() {
   done
   if [ -n "$left" ]; then
     named=$(for pid in $left; do printf ' %s (%s)' "$pid" "$(cat "/proc/$pid/comm" 2>/dev/null)"; done)
+    # A server that was starting (its prefix half made) is among them.
+    prefixes=$({ echo "$prefixes"; prefixes_of $left; } | LC_ALL=C sort -u)
     kill -KILL $left 2>/dev/null
     echo "test: killed what the tests left running:$named"
     sleep 1
