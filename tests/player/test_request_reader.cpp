@@ -147,11 +147,12 @@ TEST(RequestReader, HeadsThatCanBeReadTwoWaysAreRefused) {
         {400, "GET / HTTP/1.0\r\r\n\r\n"},
         // A tab or another control character in the method or the target:
         // a reader that splits at any white space takes another target and
-        // version from the same line.
+        // version from the same line, so the version is not read at all.
         {400, "GET /index.html?a\tHTTP/1.1\r\nHost: h\r\n\r\n"},
         {400, "GET /s?c=tab\tHTTP/9.9\r\nHost: h\r\n\r\n"},
         {400, "GET\t/index.html HTTP/1.1\r\nHost: h\r\n\r\n"},
         {400, "GET /a\tb HTTP/1.1\r\nHost: h\r\n\r\n"},
+        {400, "GET /a\tb HTTP/9.9\r\nHost: h\r\n\r\n"},
         {400, "GET /a\x0b" "b HTTP/1.1\r\nHost: h\r\n\r\n"},
         {400, "GET /a\x7f HTTP/1.0\r\n\r\n"},
         {400, "GET http://h/a\x01 HTTP/1.0\r\n\r\n"},
