@@ -131,6 +131,12 @@ bool CAsyncSocket::AsyncSelect(long events) {
     return window && WSAAsyncSelect(m_socket.Get(), window, WM_SOCKET_NOTIFY, events) != SOCKET_ERROR;
 }
 
+bool CAsyncSocket::PostWriteNotification() {
+    HWND window = NotifyWindow();
+    return window && PostMessageW(window, WM_SOCKET_NOTIFY, static_cast<WPARAM>(m_socket.Get()),
+                                  WSAMAKESELECTREPLY(FD_WRITE, 0));
+}
+
 int CAsyncSocket::Receive(void* buffer, int length) {
     return recv(m_socket.Get(), static_cast<char*>(buffer), length, 0);
 }

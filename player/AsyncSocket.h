@@ -38,6 +38,9 @@ public:
     // Accepts a pending connection into an unused socket object.
     bool Accept(CAsyncSocket& connected);
     bool AsyncSelect(long events);
+    // Queues a write notification for this socket behind those already
+    // queued, as if there were room again.
+    bool PostWriteNotification();
     int Receive(void* buffer, int length);
     int Send(const void* buffer, int length);
     bool ShutDown(int how);

@@ -331,8 +331,12 @@ void CRequestSocket::SendSome() {
     // Sends until the connection would block (a write notification then
     // follows when there is room), the answer is out, or this connection has
     // had its share: several chunks per notification, since under load every
-    // notification round trip costs far more than a send.
-    for (int chunk = 0; chunk < kChunksPerNotification; ++chunk) {
+    // notification round trip costs far more than a send. With its share
+    // sent, it queues a write notification of its own, so that the other
+    // connections have their turn first; should that fail, it goes on.
+    for (int chunk = 0;; ++chunk) {
+        if (chunk >= kChunksPerNotification && PostWriteNotification())
+            return;
         while (pending > 0) {
             int sent = Send(buffer.data(), pending);
             if (sent == SOCKET_ERROR) {
@@ -362,12 +366,14 @@ void CRequestSocket::SendSome() {
             return;
         }
     }
-    // No send has blocked, so no write notification would come: selecting
-    // them again posts one at once, and the other connections have their
-    // turn first.
-    m_writeSelected = AsyncSelect(kSendingEvents);
 }
 
+// Only before the connection has taken any of the answer: under wine, a
+// send that would not fit is taken whole and its rest sent later, and
+// selecting again on a connection whose peer has half-closed loses that
+// rest. A larger answer selects before its first send; an answer of one
+// send comes here only when that send would block, and nothing of it has
+// been taken.
 void CRequestSocket::SelectWriteNotifications() {
     if (!m_writeSelected)
         m_writeSelected = AsyncSelect(kSendingEvents);
@@ -711,7 +717,10 @@ void CRequestSocket::ReadFirstChunk() {
         return;
     // The buffer grows for the file, up to one chunk: a small file goes out
     // with its headers in one send, a large one in chunks of full size.
-    size_t want = static_cast<size_t>(std::min<int64_t>(pending + m_fileSize, kSendChunk));
+    const int64_t whole = pending + m_fileSize;
+    size_t want = static_cast<size_t>(std::min<int64_t>(whole, kSendChunk));
+    if (whole > static_cast<int64_t>(kSendChunk))
+        SelectWriteNotifications();
     if (buffer.size() < want)
         buffer.resize(want);
     DWORD room = static_cast<DWORD>(buffer.size() - pending);

@@ -44,8 +44,9 @@ public:
 
     // Notifications of a connection, selected once on the listening socket
     // and inherited by every accepted one. Write notifications are asked for
-    // only by an answer that fills the connection: under wine each one is a
-    // round trip, and most answers go out in one send.
+    // only by an answer that may fill the connection, before any of it is
+    // sent: under wine each one is a round trip, and most answers go out in
+    // one send.
     static const long kEvents = FD_READ | FD_CLOSE;
     static const long kSendingEvents = kEvents | FD_WRITE;
 

@@ -82,6 +82,7 @@ void RemoveTree(const std::wstring& path) {
 
 struct Reply {
     bool connected = false;
+    bool ended = false;  // the server closed; not a receive error or time-out
     std::string bytes;
     std::string status;
     std::string head;
@@ -100,7 +101,7 @@ std::wstring Wide(const std::string& s) {
     return std::wstring(s.begin(), s.end());
 }
 
-enum class Close { Keep, HalfClose };
+enum class Close { Keep, HalfClose, HalfCloseThenWait };
 
 // A blocking client socket connected to address:port; none when the
 // connection is refused. A receive buffer size makes a slow reader.
@@ -129,6 +130,7 @@ Reply ReadReply(SOCKET s, DWORD pauseMs = 0, const std::string& readBefore = std
     std::vector<char> chunk(pauseMs ? 16 * 1024 : 64 * 1024);
     for (;;) {
         int n = recv(s, chunk.data(), static_cast<int>(chunk.size()), 0);
+        reply.ended = n == 0;
         if (n <= 0)
             break;
         reply.bytes.append(chunk.data(), n);
@@ -150,8 +152,10 @@ Reply Talk(UINT port, std::string request, Close how = Close::Keep, const char* 
         return Reply();
     if (!request.empty())
         send(s.Get(), request.data(), static_cast<int>(request.size()), 0);
-    if (how == Close::HalfClose)
+    if (how != Close::Keep)
         shutdown(s.Get(), SD_SEND);
+    if (how == Close::HalfCloseThenWait)
+        Sleep(1000);
     return ReadReply(s.Get());
 }
 
@@ -574,6 +578,17 @@ TEST_F(ServerTest, LargeFilesArriveWholeAndInOrder) {
     EXPECT_EQ(hugePiecemeal.Header("Content-length"), std::to_string(huge.size()));
     EXPECT_EQ(hugePiecemeal.body.size(), huge.size());
     EXPECT_TRUE(hugePiecemeal.body == huge);
+
+    // A client that half-closes, then reads only once the answer has filled
+    // the connection, gets it whole, and the connection goes with its end:
+    // the client's end is not that of a linger longer than its patience.
+    ASSERT_TRUE(PumpUntil([] { return CRequestSocket::LiveCount() == 0; }));
+    CRequestSocket::SetTimeouts(60000, 60000);
+    r = Get("GET /huge.txt HTTP/1.1\r\n" + HostLine() + "\r\n", Close::HalfCloseThenWait);
+    CRequestSocket::SetTimeouts(60000, 5000);
+    EXPECT_TRUE(r.ended);
+    EXPECT_TRUE(r.body == huge);
+    EXPECT_EQ(CRequestSocket::LiveCount(), 0u);
 }
 
 TEST_F(ServerTest, OneAnswerPerConnection) {
