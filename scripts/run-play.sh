@@ -19,6 +19,33 @@ tree=$1 prefix=$2 site=$3
 shift 3
 standin_out=$prefix.standin.txt
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+# The address the stand-in was handed, as a browser here opens it: the
+# server answers both of its names, and 127.0.0.1 avoids a browser trying
+# localhost over IPv6 first.
+address_of() {
+  LC_ALL=C sed -n 's/^browser stand-in: asked to open \(http:[^ ]*\).*/\1/p' "$standin_out" 2>/dev/null |
+    tr -d '\r' | head -n 1 | sed 's#//localhost:#//127.0.0.1:#'
+}
+
+# One run per prefix: a second one (run.sh started again in the checkout)
+# would share the first's wine server, and its clean-up would end the first.
+# A run holds PREFIX.run.lock as long as it runs, and PREFIX.start.lock too
+# until its address is known, so that a second one tells that address, or
+# waits for it, and ends without touching the prefix. No clean-up is set up
+# before both are held. Whatever wine starts, which may outlive this script,
+# gets neither descriptor.
+mkdir -p "$(dirname "$prefix")"
+exec 8>>"$prefix.start.lock" 9>>"$prefix.run.lock"
+if ! flock -n 8; then
+  echo "run: another run is starting play.exe in $prefix; waiting for its address (Ctrl+C ends this wait and leaves it running)"
+  flock 8
+fi
+if ! flock -n 9; then
+  address=$(address_of)
+  echo "run: play.exe of another run already serves in $prefix: open ${address:-the address it printed} in any browser on this machine; Ctrl+C in that run ends it"
+  [ $# -eq 0 ] || { echo "run: the arguments $* were not passed on: end that run first"; exit 1; }
+  exit 0
+fi
 rm -f "$standin_out"
 
 # The ids of the processes that run in the prefix: wine hands WINEPREFIX to
@@ -76,7 +103,7 @@ finish() {
   fi
   # The wineserver stays up after its last program (wine-run starts it so),
   # and with it wine's helper processes.
-  "$root/cmake/wine-run" "$prefix" --stop
+  "$root/cmake/wine-run" "$prefix" --stop 8>&- 9>&-
   wait_prefix_empty 20
   if [ -n "$left" ]; then
     echo "run: wine processes of $prefix still running:" $left "- killing them"
@@ -84,7 +111,7 @@ finish() {
     wait_prefix_empty 20
     [ -z "$left" ] || echo "run: wine processes of $prefix survived KILL:" $left
     # Their server's folder in /tmp goes once no server runs.
-    "$root/cmake/wine-run" "$prefix" --stop
+    "$root/cmake/wine-run" "$prefix" --stop 8>&- 9>&-
   fi
 }
 trap 'finish' EXIT
@@ -92,7 +119,7 @@ trap 'finish; exit 0' INT TERM HUP
 
 "$root/cmake/wine-run" "$prefix" reg add \
   'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\IEXPLORE.EXE' /ve /f \
-  /d "$(winpath "$tree/player/browser_standin.exe")" >/dev/null
+  /d "$(winpath "$tree/player/browser_standin.exe")" >/dev/null 8>&- 9>&-
 
 # Started in the content folder: "/log" writes play.exe.log to the folder the
 # program was started from. "/browser=ie" names the browser that the prefix
@@ -100,7 +127,7 @@ trap 'finish; exit 0' INT TERM HUP
 # which browser to open. Arguments given here come after it, so that "/i"
 # or "/reset" still ask.
 cd "$site"
-HINTORA_STANDIN_OUT=$(winpath "$standin_out") "$root/cmake/wine-run" "$prefix" ./play.exe /log /browser=ie "$@" &
+HINTORA_STANDIN_OUT=$(winpath "$standin_out") "$root/cmake/wine-run" "$prefix" ./play.exe /log /browser=ie "$@" 8>&- 9>&- &
 play=$!
 echo "run: play.exe serves $site (log: $site/play.exe.log)"
 
@@ -118,7 +145,7 @@ while ! LC_ALL=C grep -q 'fetched' "$standin_out" 2>/dev/null && kill -0 $play 2
   sleep 0.1
   tries=$((tries + 1))
 done
-address=$(LC_ALL=C sed -n 's/^browser stand-in: asked to open \(http:[^ ]*\).*/\1/p' "$standin_out" 2>/dev/null | tr -d '\r' | head -n 1)
+address=$(address_of)
 if [ -z "$address" ]; then
   echo "run: play.exe started no browser; see $site/play.exe.log"
   exit 1
@@ -127,8 +154,8 @@ fi
 lines=$(LC_ALL=C tr -d '\r' <"$standin_out")
 shown=$(printf '%s\n' "$lines" | iconv -f UTF-8 -t "$(terminal_charset)//TRANSLIT" 2>/dev/null) || shown=$lines
 printf '%s\n' "$shown"
-# The server answers both of its names; 127.0.0.1 avoids a browser trying
-# localhost over IPv6 first.
-echo "run: open $(echo "$address" | sed 's#//localhost:#//127.0.0.1:#') in any browser on this machine"
+echo "run: open $address in any browser on this machine"
+# A second run now finds the address.
+exec 8>&-
 echo "run: Ctrl+C ends play.exe (else it ends after an hour without requests)"
 wait $play || true

@@ -275,6 +275,20 @@ test('run-play.sh waits for a play.exe that ends a while after TERM', async (t) 
   assert.ok(fs.existsSync(`${go}.ended`), `play.exe was ended before it could end by itself:\n${s.output()}`);
 });
 
+test('a second run-play.sh on the prefix tells the first one\'s address and leaves it serving', async (t) => {
+  const s = startScript(t);
+  const port = await untilServing(s);
+  const outFile = path.join(s.base, 'second.txt');
+  const out = fs.openSync(outFile, 'w');
+  const second = spawnSync('sh', ['scripts/run-play.sh', h.buildDir, s.prefix, s.site], { cwd: h.root, env: s.env, stdio: ['ignore', out, out], timeout: 120000 });
+  fs.closeSync(out);
+  const said = fs.readFileSync(outFile, 'utf8');
+  assert.equal(second.status, 0, said);
+  assert.match(said, new RegExp(`^run: play\\.exe of another run already serves in .*: open http://127\\.0\\.0\\.1:${port}/ in any browser`, 'm'));
+  assert.equal((await h.httpGet(port, '/hello.txt')).body.toString(), 'hello', said);
+  await hangUp(s);
+});
+
 // On a display play.exe asks which browser to open unless it is told; the
 // CTest test js.run-play.on_display runs these under xvfb-run.
 const onDisplay = { skip: !(process.env.HINTORA_ON_XVFB && process.env.DISPLAY) && 'only under xvfb-run' };
