@@ -193,6 +193,9 @@ test('a kept answer serves only this probe, of this user', { timeout: 8 * limit 
   // ...but not once the probe has changed.
   fs.appendFileSync(path.join(copy, 'scripts/probe-32bit.sh'), '# another way of probing\n');
   assertKernelAnswer(probe(cache, extra, { cwd: copy }), cache, 'a changed probe');
+  // Nor is a kept line that is no answer of the kernel's.
+  fs.writeFileSync(answer, `${fs.readFileSync(answer, 'utf8').split('\n')[0]}\nerror: planted\n`);
+  assertKernelAnswer(probe(cache, extra, { cwd: copy }), cache, 'a kept error line');
 
   // A folder in the temporary folder that another user could have made or
   // read, holding that false answer under the right key, is not used.
