@@ -29,8 +29,21 @@ ready && exit 0
 case $root in
   "$PWD"|"$PWD"/*) fail "the root $root must lie outside the checkout" ;;
 esac
+
+# One setup at a time per root: two at once delete each other's half-made
+# root. The one that waits then finds it ready. Nothing that may outlive
+# this script (the probe's wineserver, for one) gets the descriptor.
+mkdir -p "$(dirname "$root")"
+exec 9>>"$root.lock"
+if ! flock -n 9; then
+  echo "setup-wow64: another setup is making the sid root in $root; waiting for it"
+  flock 9
+  ! ready || { echo "setup-wow64: the other setup made it"; exit 0; }
+fi
+ready && exit 0
+
 command -v debootstrap >/dev/null 2>&1 || {
-  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null
+  apt-get update -qq 9>&- && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null 9>&-
 } || fail "cannot install debootstrap"
 
 # The Debian mirror this machine is set up with; no other is reachable.
@@ -48,8 +61,7 @@ if [ ! -x "$root/usr/bin/apt-get" ] || [ ! -f "$root/.hintora-bootstrapped" ]; t
     grep -q " $root/" /proc/self/mounts && fail "something is mounted below $root; unmount it first"
     rm -rf "$root"
   fi
-  mkdir -p "$(dirname "$root")"
-  debootstrap --variant=minbase sid "$root" "$mirror" >"$root.debootstrap.log" 2>&1 ||
+  debootstrap --variant=minbase sid "$root" "$mirror" >"$root.debootstrap.log" 2>&1 9>&- ||
     { tail -n 20 "$root.debootstrap.log" >&2; fail "debootstrap of sid failed (log: $root.debootstrap.log)"; }
   touch "$root/.hintora-bootstrapped"
 fi
@@ -58,7 +70,7 @@ fi
 # needs the root's own system users, so this runs as the machine's root.
 cmake/wow64-exec --root "$root" --system sh -c 'apt-get -qq -o Acquire::Check-Valid-Until=false update &&
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine wine64 >/dev/null' \
-  >"$root.apt.log" 2>&1 || { tail -n 20 "$root.apt.log" >&2; fail "installing wine in the sid root failed (log: $root.apt.log)"; }
+  >"$root.apt.log" 2>&1 9>&- || { tail -n 20 "$root.apt.log" >&2; fail "installing wine in the sid root failed (log: $root.apt.log)"; }
 
 [ -d "$root/$wow64_folder" ] ||
   fail "the sid root's wine has no $wow64_folder: it is not a WoW64 build and cannot run 32-bit programs"
@@ -68,7 +80,7 @@ cmake/wow64-exec --root "$root" --system sh -c 'apt-get -qq -o Acquire::Check-Va
 # An empty syswow64 in a new prefix does not pass, nor does a wine that
 # runs no program at all (the probe's 64-bit twin tells).
 status=0
-probe=$(HINTORA_WOW64_ROOT=$root HINTORA_PROBE_CACHE=$root.probe sh scripts/probe-32bit.sh) || status=$?
+probe=$(HINTORA_WOW64_ROOT=$root HINTORA_PROBE_CACHE=$root.probe sh scripts/probe-32bit.sh 9>&-) || status=$?
 [ $status -le 1 ] || fail "${probe#error: }"
 touch "$root/.hintora-ready"
-echo "setup-wow64: ready ($(cmake/wow64-exec --root "$root" wine --version)); ${probe#*: }"
+echo "setup-wow64: ready ($(cmake/wow64-exec --root "$root" wine --version 9>&-)); ${probe#*: }"
