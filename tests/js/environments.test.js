@@ -224,6 +224,24 @@ test('a kept answer serves only this probe, of this user', { timeout: 8 * limit 
   }
 });
 
+test('setup by an ordinary user without sudo says what is missing and the command to run as root, keeping the root it was given', () => {
+  // Every command of the PATH but sudo; id says an ordinary user.
+  const bin = fresh(base);
+  for (const dir of process.env.PATH.split(':').filter((d) => fs.existsSync(d))) {
+    for (const name of fs.readdirSync(dir).filter((n) => n !== 'sudo' && n !== 'id')) {
+      try {
+        fs.symlinkSync(path.join(dir, name), path.join(bin, name));
+      } catch {}
+    }
+  }
+  fs.writeFileSync(path.join(bin, 'id'), '#!/bin/sh\n[ "$1" = -u ] && echo 1000 || exec /usr/bin/id "$@"\n', { mode: 0o755 });
+  const noRoot = path.join(base, 'no root');
+  const r = run('sh', ['scripts/setup.sh'], { env: env({ HOME: base, PATH: bin, HINTORA_WOW64_ROOT: noRoot }) });
+  assert.equal(r.status, 1, r.text);
+  assert.match(r.out + r.err, new RegExp('^setup: the sid root that holds the wine is not made yet; that needs root, and there is no sudo\\. ' +
+    `As root, run: HINTORA_WOW64_ROOT='${noRoot}' sh \\S*/scripts/setup-wow64\\.sh; then run this again as yourself\n$`), r.text);
+});
+
 test('wine is shown the machine\'s folders but the sid root\'s system ones, which stay unwritten', { timeout: limit }, () => {
   const inside = (args, extra = {}) => run(wow64Exec, args, { env: env({ HOME: base, ...extra }) });
   const own = fresh(varBase);
