@@ -68,8 +68,13 @@ fi
 
 if [ -n "$missing" ]; then
   echo "setup: installing$missing${sudo:+ (as root, through sudo)}"
-  $sudo apt-get update -qq 9<&-
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing >/dev/null 9<&-
+  # Setups of other checkouts may install at the same moment, and apt fails
+  # the second at once: they take turns on a lock of the machine's. Inside
+  # sudo, so that apt sees the variable.
+  locks=/run/lock
+  [ -d "$locks" ] || locks=/tmp
+  $sudo flock "$locks/hintora-setup-apt.lock" sh -c 'apt-get update -qq &&
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$@" >/dev/null' apt $missing 9<&-
 fi
 
 if [ ! -d node_modules ] || [ package-lock.json -nt node_modules/.package-lock.json ]; then
