@@ -73,11 +73,13 @@ test('a new prefix shares the template\'s programs, not its registry', (t) => {
 
 test('a prefix made by another wine gets files of its own before wine updates it', (t) => {
   const prefix = makePrefix(t);
-  assert.equal(wineRun(prefix, '--stop').status, 0);
+  // Named relative to the working folder, as a person may name it.
+  const relative = path.relative(h.root, prefix);
+  assert.equal(wineRun(relative, '--stop').status, 0);
   // Wine updates a prefix whose stamp is not its own wine.inf's, writing into
   // the DLLs it copied in.
   fs.writeFileSync(path.join(prefix, '.update-timestamp'), '1000000000\r\n');
-  const r = wineRun(prefix, 'cmd', '/c', 'echo', 'updated');
+  const r = wineRun(relative, 'cmd', '/c', 'echo', 'updated');
   assert.match(r.stdout, /updated/);
   assert.notEqual(fs.readFileSync(path.join(prefix, '.update-timestamp'), 'latin1'), '1000000000\r\n', 'wine did not update the prefix');
   // Its files, without following the links to / and the home.
