@@ -45,17 +45,7 @@ function localeEnv(i, base) {
 }
 
 // The processes that carry the prefix in their environment.
-function prefixPids(prefix) {
-  const want = `WINEPREFIX=${prefix}`;
-  const pids = [];
-  for (const pid of fs.readdirSync('/proc')) {
-    if (!/^\d+$/.test(pid)) continue;
-    try {
-      if (fs.readFileSync(`/proc/${pid}/environ`, 'latin1').split('\0').includes(want)) pids.push(Number(pid));
-    } catch {}
-  }
-  return pids;
-}
+const prefixPids = (prefix) => h.processesWith([`WINEPREFIX=${prefix}`]).map((p) => p.pid);
 
 function killAll(prefix) {
   for (const pid of prefixPids(prefix)) {
