@@ -239,7 +239,7 @@ test('setup by an ordinary user without sudo says what is missing and the comman
   const r = run('sh', ['scripts/setup.sh'], { env: env({ HOME: base, PATH: bin, HINTORA_WOW64_ROOT: noRoot }) });
   assert.equal(r.status, 1, r.text);
   assert.match(r.out + r.err, new RegExp('^setup: the sid root that holds the wine is not made yet; that needs root, and there is no sudo\\. ' +
-    `As root, run: HINTORA_WOW64_ROOT='${noRoot}' sh \\S*/scripts/setup-wow64\\.sh; then run this again as yourself\n$`), r.text);
+    `As root, run: HINTORA_WOW64_ROOT='${noRoot}' sh ('?)[^;']*/scripts/setup-wow64\\.sh\\1; then run this again as yourself\n$`), r.text);
 });
 
 test('wine is shown the machine\'s folders but the sid root\'s system ones, which stay unwritten', { timeout: limit }, () => {
