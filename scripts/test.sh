@@ -14,6 +14,17 @@ unset CDPATH
 cd "$(dirname "$0")/.."
 sh scripts/setup.sh
 
+# One run at a time in a checkout: a second would rebuild the images under
+# the first one's tests, and the end of either stops the servers of the
+# tree's prefixes, the other's tests among them. Nothing that may outlive
+# this script gets the descriptor.
+mkdir -p build
+exec 7>>build/.test.lock
+if ! flock -n 7; then
+  echo "test: another run of the tests is going on in this checkout; waiting for it to end"
+  flock 7
+fi
+
 wanted=${HINTORA_TEST_BITS:-auto}
 case $wanted in
   auto|32|64|both) ;;
@@ -162,7 +173,7 @@ for bits in $runs; do
   # waited for here, so that a signal is handled at once and ends all of it.
   setsid sh -c '{ ctest "$@" 2>&1 || echo $? >"$0.status"; } | tee "$0"' "$log" \
     --test-dir "$tree" -j "$(nproc 2>/dev/null || echo 4)" --output-on-failure --timeout 600 \
-    --repeat until-pass:2 &
+    --repeat until-pass:2 7>&- &
   group=$!
   wait "$group" || true
   group=""

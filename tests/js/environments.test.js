@@ -328,6 +328,13 @@ sleep 2 && touch "${out}/ready" && sleep 900`,
       for (const p of h.processesWith([`HINTORA_TEST_RUN=${mark}`])) run('kill', ['-KILL', String(p.pid)]);
     });
     const folders = [mark, ...prefixes.map((p) => h.serverFolder(p))];
+    if (signal === 'SIGTERM') {
+      // A second run in the checkout waits, and ending it while it waits
+      // ends nothing of the first.
+      const second = run('timeout', ['10', 'sh', 'scripts/test.sh'], { cwd: copy, env: env(extra) });
+      assert.match(second.out, /^test: another run of the tests is going on in this checkout; waiting for it to end$/m, second.text);
+      assert.notDeepEqual(h.processesWith([`WINEPREFIX=${prefixes[0]}`]), [], `the second run ended the first's:\n${second.text}`);
+    }
     if (signal === 'SIGHUP') script.stdout.destroy();
     process.kill(signal === 'SIGINT' ? -script.pid : script.pid, signal);
     const status = await h.within(exited, 120000);
