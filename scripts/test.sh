@@ -93,6 +93,13 @@ prefixes_of() {
     LC_ALL=C tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | LC_ALL=C sed -n 's/^WINEPREFIX=//p'
   done
 }
+# The prefixes of the build trees named, which may have servers that
+# started before this run.
+prefixes_of_trees() {
+  for tree do
+    for prefix in "$PWD/$tree"/wineprefix*; do [ ! -d "$prefix" ] || echo "$prefix"; done
+  done
+}
 # The servers of the prefixes listed in $prefixes, all at once.
 stop_all() {
   echo "$prefixes" | {
@@ -124,12 +131,7 @@ finish() {
   # The servers of the trees' prefixes (which may have started before this
   # run) and every server the run started, wherever its prefix lies, end
   # as --stop ends them, and their folders in /tmp go.
-  prefixes=$({
-    for tree in $trees; do
-      for prefix in "$PWD/$tree"/wineprefix*; do [ ! -d "$prefix" ] || echo "$prefix"; done
-    done
-    prefixes_of $(marked)
-  } | LC_ALL=C sort -u)
+  prefixes=$({ prefixes_of_trees $trees; prefixes_of $(marked); } | LC_ALL=C sort -u)
   stop_all
   # What is left (the servers' watchers end a moment after their server).
   tries=0
@@ -179,10 +181,9 @@ for bits in $runs; do
   group=""
   [ ! -f "$log.status" ] || { status=1; rm -f "$log.status"; }
   # Every prefix the tests used gets its wineserver stopped, and the
-  # server's folder in /tmp removed.
-  for prefix in "$PWD/$tree"/wineprefix*; do
-    [ -d "$prefix" ] && cmake/wine-run "$prefix" --stop || true
-  done
+  # server's folder in /tmp removed, before the next tree's tests.
+  prefixes=$(prefixes_of_trees "$tree")
+  stop_all
   node scripts/ctest-summary.js "$tree" "$log"
   run_passed=$(grep -c 'Test *#[0-9]*: .* Passed' "$log" || true)
   run_failed=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of.*/\1/p' "$log" | tail -n 1)
